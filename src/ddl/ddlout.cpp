@@ -1,0 +1,297 @@
+#include "ddl/ddlout.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "ddl/template.h"
+#include "html/style.h"
+#include "pictures/pictures.h"
+#include "resources/colour.h"
+#include "resources/config.h"
+#include "run/memtrace.h"
+#include "run/runstate.h"
+
+namespace {
+
+const int kWorkspaceSize = 100;
+const int kFlushAbove = 76;
+const int kScratchSize = 1024;
+
+FILE* g_out = nullptr;
+char g_outbuf[1 << 16];
+
+char g_ws[kWorkspaceSize];
+int g_wslen = 0;
+int g_suppressed = 1;
+int g_linestart = 0;
+int g_column = 0;
+int g_lastwritten = 0;
+
+bool is_white(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+void put(int c)
+{
+    if (g_out) std::putc(c, g_out);
+}
+
+void write_quoted()
+{
+    put('"');
+    for (int i = 0; i < g_wslen; ++i) {
+        unsigned char c = static_cast<unsigned char>(g_ws[i]);
+        switch (c) {
+        case 0x13:  // soft space: one space, never two
+            if (g_lastwritten != ' ') put(' ');
+            g_lastwritten = ' ';
+            break;
+        case '"':
+            if (settings.usesmartquotes) put(is_white(g_lastwritten) ? 0x94 : 0x95);
+            else { put('\\'); put('"'); }
+            g_lastwritten = '"';
+            break;
+        case '\'':
+            if (settings.usesmartquotes) put(is_white(g_lastwritten) ? 0x90 : 0x91);
+            else put('\'');
+            g_lastwritten = '\'';
+            break;
+        case '\\':
+            put('\\'); put('\\');
+            g_lastwritten = '\\';
+            break;
+        default:
+            put(c);
+            g_lastwritten = c;
+            break;
+        }
+    }
+    put('"');
+    put('\n');
+}
+
+void write_templateline(const char* line)
+{
+    if (std::strchr(line, '\xA4')) {
+        ddlout_expandtemplate(line);
+    } else {
+        ddlout_direct(line);
+        put('\n');
+    }
+}
+
+}  // namespace
+
+bool ddlout_open(const char* path)
+{
+    ddlout_close();
+    g_out = std::fopen(path, "wb");
+    if (g_out) std::setvbuf(g_out, g_outbuf, _IOFBF, sizeof g_outbuf);
+    return g_out != nullptr;
+}
+
+bool ddlout_isopen() { return g_out != nullptr; }
+
+void ddlout_close()
+{
+    if (g_out) std::fclose(g_out);
+    g_out = nullptr;
+}
+
+void ddlout_reset()
+{
+    g_wslen = 0;
+    g_ws[0] = '\0';
+    g_suppressed = 1;
+    g_linestart = 0;
+    g_column = 0;
+    g_lastwritten = 0;
+}
+
+void ddlout_addchar(int ch)
+{
+    if (g_suppressed) return;
+    if (g_linestart) {
+        if (ch == ' ') return;
+        g_linestart = 0;
+    }
+    if (g_wslen >= kWorkspaceSize - 1) ddlout_flush();  // never overrun the line
+    g_ws[g_wslen++] = static_cast<char>(ch);
+    g_ws[g_wslen] = '\0';
+    ++g_column;
+    if (g_wslen > kFlushAbove) ddlout_flush();
+}
+
+void ddlout_addstring(const char* format, ...)
+{
+    if (g_suppressed) return;
+    char* buf = static_cast<char*>(mem_claim(kScratchSize));
+    if (!buf) return;
+    va_list ap;
+    va_start(ap, format);
+    int n = std::vsnprintf(buf, kScratchSize, format, ap);
+    va_end(ap);
+    if (n < 0) n = 0;
+    if (n >= kScratchSize) n = static_cast<int>(std::strlen(buf));
+    if (n >= kWorkspaceSize) {
+        show_message("Unexpected error: printf style string passed to ddlout_addstring() would overflow "
+                     "workspace - dropping it on the floor...");
+        show_message("String \"%s\", length %d.", buf, n);
+        mem_release(buf);
+        return;
+    }
+    if (g_wslen + n >= kWorkspaceSize) ddlout_flush();
+    std::memcpy(g_ws + g_wslen, buf, n);
+    g_wslen += n;
+    g_ws[g_wslen] = '\0';
+    g_column += n;
+    mem_release(buf);
+}
+
+void ddlout_flush()
+{
+    if (g_suppressed || g_wslen == 0) return;
+    unsigned char only = static_cast<unsigned char>(g_ws[0]);
+    if (g_wslen == 1 && (only == ' ' || only == 0xA0)) {
+        g_wslen = 0;
+        g_ws[0] = '\0';
+        return;
+    }
+    write_quoted();
+    g_wslen = 0;
+    g_ws[0] = '\0';
+}
+
+void ddlout_command(const char* text)
+{
+    ddlout_flush();
+    ddlout_direct(text);
+    put('\n');
+}
+
+void ddlout_break(int kind)
+{
+    ddlout_flush();
+    ddlout_command(kind ? "{newpara}" : "{newline}");
+    g_linestart = 1;
+    g_column = 0;
+    g_lastwritten = ' ';
+}
+
+void ddlout_setlinestart(int on) { g_linestart = on; }
+void ddlout_suppress(int on) { g_suppressed = on; }
+int ddlout_suppressed() { return g_suppressed; }
+
+void ddlout_tab()
+{
+    g_linestart = 0;
+    int spaces = (g_column / 8 + 1) * 8 - g_column;
+    for (int i = 0; i < spaces; ++i) ddlout_addchar(' ');
+}
+
+void ddlout_strikeout(int on)
+{
+    if (!on) {
+        ddlout_command("{strikeout 0}");
+        return;
+    }
+    ddlout_flush();
+    write_templateline(template_strikeout());
+}
+
+void ddlout_foreground(int n)
+{
+    if (n == 0) ddlout_direct("{foreground}\n");
+    else ddlout_foregroundcolour(n);
+}
+
+void ddlout_foregroundcolour(int i)
+{
+    if (i == 0) {
+        ddlout_direct("{foreground}\n");
+        return;
+    }
+    int bg = g_style.background_colour;
+    int r = colour_component(i, 1), g = colour_component(i, 2), b = colour_component(i, 3);
+    if (r != colour_component(bg, 1) || g != colour_component(bg, 2) || b != colour_component(bg, 3)) {
+        ddlout_directf("{foreground COL_%03d 0x10000 0}\n", i);
+        return;
+    }
+    // Text in the background colour would be invisible: use its contrast.
+    r = 255 - r; g = 255 - g; b = 255 - b;
+    int c = colour_findrgb(r, g, b);
+    if (c && colour_isused(c))
+        ddlout_directf("{foreground COL_%03d 0x10000 0}\n", c);
+    else
+        ddlout_directf("{foreground {colour {rgb 0x%05X 0x%05X 0x%05x}} 0x10000 0}\n",
+                       colour_scale(r), colour_scale(g), colour_scale(b));
+}
+
+void ddlout_heading(int level)
+{
+    ddlout_flush();
+    ddlout_break(1);
+    const char* line = "";
+    if (settings.ignoreheadings) {
+        if (settings.headingsinbold) ddlout_command("{bold 1}");
+    } else {
+        line = template_heading(level);
+    }
+    ddlout_flush();
+    write_templateline(line);
+}
+
+void ddlout_header()
+{
+    ddlout_direct("//->DDL\n");
+    ddlout_directf("// Produced by %s v%s (%s)\n", "QuilletW", "0.48WIN", "25th August 2005");
+    ddlout_directf("// %s\n", "Copyright (c) 2005 the Quillet developers");
+    ddlout_directf("//\n//\n// Input file \"%s\"\n//\n//\n\n", run_inputpath());
+    ddlout_direct("DOC={document}\n\n");
+    colour_writedecls();
+    ddlout_copysection(template_position(SEC_DEFCOLOURS));
+    ddlout_direct("\n");
+    ddlout_copysection(template_position(SEC_DEFFONTS));
+    ddlout_direct("\n");
+    ddlout_copysection(template_position(SEC_GENPREF));
+    ddlout_copysection(template_position(SEC_STYLES));
+    ddlout_copysection(template_position(SEC_CHAP_A4PRE));
+    image_writedecls();
+    ddlout_copysection(template_position(SEC_CHAP_A4POST));
+}
+
+void ddlout_finish()
+{
+    ddlout_copysection(template_position(SEC_CHAP_FINISH));
+}
+
+void ddlout_direct(const char* text)
+{
+    if (g_out) std::fputs(text, g_out);
+}
+
+void ddlout_directbytes(const char* data, size_t n)
+{
+    if (g_out && n) std::fwrite(data, 1, n, g_out);
+}
+
+void ddlout_directchar(int ch) { put(ch); }
+
+void ddlout_directf(const char* format, ...)
+{
+    if (!g_out) return;
+    va_list ap;
+    va_start(ap, format);
+    std::vfprintf(g_out, format, ap);
+    va_end(ap);
+}
+
+const char* ddlout_workspace()
+{
+    g_ws[g_wslen] = '\0';
+    return g_ws;
+}
+
+int ddlout_column() { return g_column; }

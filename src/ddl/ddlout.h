@@ -1,0 +1,43 @@
+// The output workspace and writer: the only way text and commands reach the
+// DDL file.
+#pragma once
+
+#include <cstddef>
+
+#include "run/messages.h"
+
+// The output stream.
+bool ddlout_open(const char* path);
+bool ddlout_isopen();
+void ddlout_close();
+
+// Text through the line workspace.
+void ddlout_addchar(int ch);
+void ddlout_addstring(const char* format, ...) QUILLET_PRINTF(1, 2);
+void ddlout_flush();
+void ddlout_command(const char* text);
+void ddlout_break(int kind);
+void ddlout_setlinestart(int on);
+void ddlout_suppress(int on);
+int ddlout_suppressed();
+void ddlout_tab();
+void ddlout_strikeout(int on);
+void ddlout_foreground(int n);
+void ddlout_foregroundcolour(int i);
+void ddlout_heading(int level);
+void ddlout_header();
+void ddlout_finish();
+
+// Straight to the stream, bypassing the workspace and the suppressed state
+// (comment lines, the preamble, template sections, declarations).
+void ddlout_direct(const char* text);
+void ddlout_directbytes(const char* data, size_t n);
+void ddlout_directchar(int ch);
+void ddlout_directf(const char* format, ...) QUILLET_PRINTF(1, 2);
+
+// Read-outs of the writer's state.
+const char* ddlout_workspace();
+int ddlout_column();
+
+// Back to the starting state (workspace empty, output suppressed).
+void ddlout_reset();

@@ -1,0 +1,152 @@
+#include "ddl/template.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "ddl/ddlout.h"
+#include "html/style.h"
+#include "resources/lineread.h"
+#include "resources/page.h"
+#include "run/messages.h"
+#include "run/runstate.h"
+
+namespace {
+
+const int kLineLimit = 179;
+const int kShortLimit = 79;
+
+const char* const kBlockMarkers[SEC_COUNT] = {
+    "#defcolours#", "#deffonts#", "#genpref#", "#styles#", "#chap_a4pre#",
+    "#chap_a4post#", "#chap_a5pre#", "#chap_a5post#", "#chap_finish#",
+};
+const char* const kLineMarkers[7] = {
+    "#strikeout#", "#head1#", "#head2#", "#head3#", "#head4#", "#head5#", "#head6#",
+};
+
+long g_positions[SEC_COUNT];
+char g_lines[7][kShortLimit + 1];  // [0] strikeout, [1..6] headings
+
+FILE* open_definits()
+{
+    std::string path = run_supportpath("definits");
+    FILE* f = std::fopen(path.c_str(), "r");
+    if (!f) fatal_message(30, "Cannot open definitions file, aborting.");
+    return f;
+}
+
+// A marker's value, written straight to the output.
+void write_value(const char* key)
+{
+    char buf[40];
+    if (!std::strcmp(key, "ALIGN")) {
+        std::snprintf(buf, sizeof buf, "{align %d}", g_style.base_alignment);
+    } else if (!std::strcmp(key, "BGCOL")) {
+        std::snprintf(buf, sizeof buf, "COL_%03d", g_style.background_colour ? g_style.background_colour : 2);
+    } else if (!std::strcmp(key, "FGCOL")) {
+        std::snprintf(buf, sizeof buf, "COL_%03d", g_style.text_colour ? g_style.text_colour : 1);
+    } else if (!std::strcmp(key, "FSIZE")) {
+        std::snprintf(buf, sizeof buf, "{textsize %d000}", g_style.base_size);
+    } else if (!std::strcmp(key, "TLEAD")) {
+        std::snprintf(buf, sizeof buf, "{leading 2 %d}", g_style.leading);
+    } else if (!std::strcmp(key, "PSIZE")) {
+        page_write(1);
+        return;
+    } else if (!std::strcmp(key, "MRGNS")) {
+        page_write(2);
+        return;
+    } else {
+        return;
+    }
+    ddlout_direct(buf);
+}
+
+}  // namespace
+
+void definits_load()
+{
+    std::memset(g_positions, 0, sizeof g_positions);
+    std::memset(g_lines, 0, sizeof g_lines);
+    FILE* f = open_definits();
+    char line[kLineLimit + 1];
+    while (support_readline_cut(f, line, kLineLimit) >= 0) {
+        if (!std::strcmp(line, "#END#")) break;
+        bool matched = false;
+        for (int s = 0; s < SEC_COUNT && !matched; ++s) {
+            if (!std::strcmp(line, kBlockMarkers[s])) {
+                g_positions[s] = std::ftell(f);
+                matched = true;
+            }
+        }
+        for (int s = 0; s < 7 && !matched; ++s) {
+            if (!std::strcmp(line, kLineMarkers[s])) {
+                char next[kShortLimit + 1];
+                if (support_readline_cut(f, next, kShortLimit) >= 0)
+                    std::snprintf(g_lines[s], sizeof g_lines[s], "%s", next);
+                matched = true;
+            }
+        }
+    }
+    std::fclose(f);
+}
+
+long template_position(int section)
+{
+    return (section >= 0 && section < SEC_COUNT) ? g_positions[section] : 0;
+}
+
+const char* template_strikeout() { return g_lines[0]; }
+
+const char* template_heading(int level)
+{
+    return (level >= 1 && level <= 6) ? g_lines[level] : "";
+}
+
+void ddlout_copysection(long position)
+{
+    FILE* f;
+    if (position == kDrmstylePosition) {
+        std::string path = run_supportpath("drmstyle");
+        f = std::fopen(path.c_str(), "r");
+        if (!f) fatal_message(30, "Cannot open dramaton styles file, aborting.");
+    } else {
+        f = open_definits();
+        std::fseek(f, position, SEEK_SET);
+    }
+    char line[kLineLimit + 1];
+    int n;
+    while ((n = support_readline_cut(f, line, kLineLimit)) >= 0) {
+        if (line[0] == '#' || (n > 0 && line[1] == '#')) break;
+        if (std::memchr(line, '\xA4', n)) {
+            ddlout_expandtemplate(line);
+        } else {
+            ddlout_directbytes(line, n);
+            ddlout_directchar('\n');
+        }
+    }
+    std::fclose(f);
+}
+
+void ddlout_expandtemplate(const char* line)
+{
+    size_t len = std::strlen(line);
+    size_t i = 0;
+    while (i < len) {
+        unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c != 0xA4) {
+            size_t j = i;
+            while (j < len && static_cast<unsigned char>(line[j]) != 0xA4) ++j;
+            ddlout_directbytes(line + i, j - i);
+            i = j;
+            continue;
+        }
+        // A marker: the byte, a five-letter key, one closing byte. A marker
+        // cut short by the end of the line has no value.
+        if (len - i >= 6) {
+            char key[6];
+            std::memcpy(key, line + i + 1, 5);
+            key[5] = '\0';
+            write_value(key);
+        }
+        i += 7;
+    }
+}

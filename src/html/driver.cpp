@@ -1,0 +1,231 @@
+#include "html/driver.h"
+
+#include <cstdio>
+
+#include "ddl/ddlout.h"
+#include "html/handlers.h"
+#include "html/keywords.h"
+#include "html/style.h"
+#include "html/tagreader.h"
+#include "platform/platform.h"
+#include "resources/config.h"
+#include "resources/entities.h"
+#include "run/infile.h"
+#include "run/messages.h"
+#include "run/runstate.h"
+#include "script/dramaton.h"
+
+namespace {
+
+int g_unsupported_warned = 0;
+
+[[noreturn]] void abandon(int code)
+{
+    ddlout_close();
+    platform_deletefile(run_outputpath());
+    std::exit(code);
+}
+
+void dispatch_open(int t)
+{
+    switch (t) {
+    case TOK_A: links_tag(false); break;
+    case TOK_ADDRESS: case TOK_B: case TOK_CITE: case TOK_TT: case TOK_DFN: case TOK_I:
+    case TOK_KBD: case TOK_S: case TOK_SAMP: case TOK_SUB: case TOK_SUP: case TOK_U: case TOK_VAR:
+        effects_tag(t, false);
+        break;
+    case TOK_BASEFONT: case TOK_BIG: case TOK_FONT: case TOK_SMALL:
+    case TOK_H1: case TOK_H2: case TOK_H3: case TOK_H4: case TOK_H5: case TOK_H6:
+        fonts_tag(t, false);
+        break;
+    case TOK_BLOCKQUOTE: case TOK_DIV: case TOK_LEFT: case TOK_CENTER: case TOK_RIGHT:
+    case TOK_DL: case TOK_DT: case TOK_DD: case TOK_HR: case TOK_LI: case TOK_DIR: case TOK_OL:
+    case TOK_P: case TOK_UL:
+        blocks_tag(t, false);
+        break;
+    case TOK_BODY: ddlout_suppress(0); break;
+    case TOK_BR:
+        ddlout_flush();
+        ddlout_break(0);
+        break;
+    case TOK_EMBED: case TOK_IMG: case TOK_PLAINTEXT: case TOK_PRE: case TOK_SCRIPT: case TOK_QUILLET:
+        special_tag(t, false);
+        break;
+    case TOK_DRAMATON: dramaton_convert(); break;
+    default: break;  // meta, nobr, title, span and unused tokens
+    }
+}
+
+void dispatch_close(int t)
+{
+    switch (t) {
+    case TOK_A: links_tag(true); break;
+    case TOK_ADDRESS: case TOK_B: case TOK_CITE: case TOK_TT: case TOK_DFN: case TOK_I:
+    case TOK_KBD: case TOK_S: case TOK_SAMP: case TOK_SPAN: case TOK_SUB: case TOK_SUP:
+    case TOK_U: case TOK_VAR:
+        effects_tag(t, true);
+        break;
+    case TOK_BIG: case TOK_FONT: case TOK_SMALL:
+    case TOK_H1: case TOK_H2: case TOK_H3: case TOK_H4: case TOK_H5: case TOK_H6:
+        fonts_tag(t, true);
+        break;
+    case TOK_BLOCKQUOTE: case TOK_DIV: case TOK_LEFT: case TOK_CENTER: case TOK_RIGHT:
+    case TOK_DL: case TOK_DIR: case TOK_OL: case TOK_P: case TOK_UL:
+        blocks_tag(t, true);
+        break;
+    case TOK_BODY:
+        ddlout_flush();
+        ddlout_suppress(1);
+        break;
+    case TOK_BR:
+        ddlout_flush();
+        ddlout_break(0);
+        break;
+    case TOK_EMBED: case TOK_PLAINTEXT: case TOK_PRE: case TOK_SCRIPT:
+        special_tag(t, true);
+        break;
+    default: break;
+    }
+}
+
+void dispatch(int t)
+{
+    if (t == 0) {
+        if (settings.warnunsupported && !g_unsupported_warned &&
+            keyword_lookup(kUnsupportedKeywords, g_tag.name)) {
+            show_message("Encountered unsupported HTML command <%s>. This command usually affects the  "
+                         "document layout, so your converted document may not look entirely as it was "
+                         "intended.",
+                         g_tag.name);
+            g_unsupported_warned = 1;
+        }
+        return;
+    }
+    if (t < TOK_CLOSING) {
+        if (!g_style.script_count) dispatch_open(t);
+        return;
+    }
+    t -= TOK_CLOSING;
+    if (g_style.script_count && t != TOK_SCRIPT) return;
+    dispatch_close(t);
+}
+
+bool is_white(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+void body_loop()
+{
+    int prev = ' ';  // white space at the start of the body gives no space
+    for (;;) {
+        int c = infile_getc();
+        if (c == EOF) break;
+        if (c == '\n') ++g_line;
+        bool pre = g_style.pre_count || g_style.plaintext_count;
+        if (pre) {
+            if (c == '\n') {
+                ddlout_break(0);
+                ddlout_setlinestart(0);
+                continue;
+            }
+            if (c == '\r') continue;
+            if (c == '\t') {
+                ddlout_tab();
+                continue;
+            }
+            if (c == ' ') {
+                ddlout_addchar(' ');
+                continue;
+            }
+        } else if (is_white(c)) {
+            if (!is_white(prev)) ddlout_addchar(' ');
+            prev = ' ';
+            continue;
+        }
+        switch (c) {
+        case '&':
+            entity_convert();
+            break;
+        case '-':
+            ddlout_addchar(settings.nonbreakhyphens ? 0xAD : '-');
+            break;
+        case '<':
+            dispatch(read_tag());
+            break;
+        default:
+            ddlout_addchar(c);
+            break;
+        }
+        if (!pre) prev = c;
+    }
+}
+
+}  // namespace
+
+void convert_html()
+{
+    style_createstacks();
+
+    if (!infile_open(run_inputpath()))
+        fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());
+    g_line = 1;
+    if (!ddlout_open(run_outputpath()))
+        fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
+
+    g_style.base_alignment = settings.justified ? 3 : 0;
+    g_style.align_stack[0] = g_style.base_alignment;
+    g_style.alignkey_stack[0] = 0;
+    g_style.align_depth = 1;
+
+    if (infile_getc() == 0xB8) {
+        show_message("This file appears to be an ENCODED Dramaton file. Sorry, but as %s is a filter and "
+                     "not a Dramaton viewer, it does not support encoded data. Please ask for an unencoded "
+                     "version of the script if you wish to format it using %s...",
+                     "QuilletW", "QuilletW");
+        abandon(11);
+    }
+    long length = infile_length();
+    if (length < 16) {
+        if (length == 0)
+            show_message("This file is empty! Aborting process.");
+        else
+            show_message("This file is only %d bytes long, it is too short to be a valid HTML file. "
+                         "Aborting process.",
+                         static_cast<int>(length));
+        abandon(1);
+    }
+
+    tagreader_setprebody(1);
+    if (!settings.processblind) firstpass_run();
+    infile_rewind();
+    g_line = 1;
+
+    bool found = false;
+    for (;;) {
+        int c = infile_getc();
+        if (c == EOF) break;
+        if (c == '\n') ++g_line;
+        if (c != '<') continue;
+        int t = read_tag();
+        if (t == TOK_BODY) {
+            found = true;
+            break;
+        }
+        if (t == TOK_DRAMATON) dramaton_convert();
+    }
+    if (!found) {
+        show_message("Reached end of file without finding '<body>', this file does not seem to be an HTML "
+                     "document. Abandoning process...");
+        abandon(1);
+    }
+
+    ddlout_header();
+    ddlout_suppress(0);
+    tagreader_setprebody(0);
+    ddlout_foreground(1);
+
+    body_loop();
+
+    ddlout_flush();
+    ddlout_finish();
+    infile_close();
+    ddlout_close();
+}

@@ -1,0 +1,70 @@
+#include "html/style.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "resources/config.h"
+#include "run/memtrace.h"
+#include "run/messages.h"
+#include "run/runstate.h"
+
+StyleState g_style = [] {
+    StyleState s{};
+    s.base_size = 12;
+    s.leading = 13107;
+    s.text_colour = 1;
+    s.background_colour = 2;
+    s.base_alignment = 3;
+    return s;
+}();
+
+namespace {
+
+struct StackInfo {
+    int32_t* StyleState::*slot;
+    const char* name;
+    const char* marker;  // four characters put in slot 0, or null
+};
+
+const StackInfo kStacks[] = {
+    {&StyleState::font_stack, "font", "CURF"},
+    {&StyleState::effect_stack, "font effect", "FEFF"},
+    {&StyleState::colour_stack, "colour", "CCOL"},
+    {&StyleState::size_stack, "font size", "CSIZ"},
+    {&StyleState::indent_stack, "indentation", "CIND"},
+    {&StyleState::align_stack, "alignment", nullptr},
+    {&StyleState::alignkey_stack, "alignment key", nullptr},
+};
+
+void release_stacks()
+{
+    for (const StackInfo& s : kStacks) {
+        if (g_style.*s.slot) mem_release(g_style.*s.slot);
+        g_style.*s.slot = nullptr;
+    }
+}
+
+}  // namespace
+
+void style_initstate()
+{
+    StyleState fresh{};
+    fresh.base_size = 12;
+    fresh.leading = 13107;
+    fresh.text_colour = 1;
+    fresh.background_colour = 2;
+    fresh.base_alignment = settings.justified ? 3 : 0;
+    for (const StackInfo& s : kStacks) fresh.*s.slot = g_style.*s.slot;
+    g_style = fresh;
+}
+
+void style_createstacks()
+{
+    std::atexit(release_stacks);
+    for (const StackInfo& s : kStacks) {
+        int32_t* p = static_cast<int32_t*>(mem_claimzero(StyleStackDepth + 1, sizeof(int32_t)));
+        if (!p) fatal_message(68, "Unable to allocate space for %s stack, cannot continue.", s.name);
+        if (s.marker) std::memcpy(&p[0], s.marker, 4);
+        g_style.*s.slot = p;
+    }
+}

@@ -1,0 +1,56 @@
+// The style state of the HTML converter: effect counters, current sizes and
+// colours, and the seven style stacks.
+#pragma once
+
+#include <cstdint>
+
+struct StyleState {
+    int32_t bold_count;
+    int32_t italic_count;
+    int32_t underline_count;
+    int32_t strike_count;
+    int32_t superscript_count;
+    int32_t subscript_count;
+    int32_t tt_count;
+    int32_t link_count;
+    int32_t address_count, cite_count, dfn_count, var_count;
+    int32_t blockquote_count;
+    int32_t heading_depth;
+    int32_t heading_count[7];  // [1..6]
+    int32_t pre_count, plaintext_count;
+    int32_t script_count;
+    int32_t list_depth;
+    int32_t indent_level;
+    int32_t dt_bold;
+    int32_t base_size;
+    int32_t leading;
+    int32_t text_colour;
+    int32_t background_colour;
+    int32_t link_colour;
+    int32_t vlink_colour;
+    int32_t base_alignment;
+    int32_t trashtt;
+
+    // The stacks (StyleStackDepth + 1 entries each) and their counts.
+    int32_t* font_stack;
+    int32_t* effect_stack;
+    int32_t* colour_stack;
+    int32_t* size_stack;
+    int32_t* indent_stack;
+    int32_t* align_stack;
+    int32_t* alignkey_stack;
+    int32_t font_depth;
+    int32_t effect_depth;
+    int32_t colour_depth;
+    int32_t size_depth;
+    int32_t align_depth;
+};
+
+extern StyleState g_style;
+
+// Puts every field back to its starting value (stacks are not touched).
+void style_initstate();
+
+// Claims the seven stacks (ending the run with exit 68 when one cannot be
+// had) and registers their release at exit.
+void style_createstacks();

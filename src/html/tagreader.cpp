@@ -1,0 +1,195 @@
+#include "html/tagreader.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "ddl/ddlout.h"
+#include "html/keywords.h"
+#include "html/style.h"
+#include "resources/colour.h"
+#include "resources/config.h"
+#include "run/infile.h"
+#include "run/messages.h"
+#include "translate/translate.h"
+
+TagBuffers g_tag;
+int g_line = 1;
+
+namespace {
+
+const int kNameLimit = 31;
+const int kParamLimit = 511;
+
+int g_prebody = 1;
+
+bool is_alnum(int c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// After "<!": skips a comment or declaration; false when it was neither.
+bool skip_comment()
+{
+    int a = infile_getc();
+    if (a == '\n') ++g_line;
+    int b = (a == EOF) ? EOF : infile_getc();
+    if (b == '\n') ++g_line;
+    if (a == '-' && b == '-') {
+        int prev = 0;
+        for (;;) {
+            int c = infile_getc();
+            if (c == EOF) return false;
+            if (c == '\n') ++g_line;
+            if (prev == '-' && c == '>') return true;
+            prev = c;
+        }
+    }
+    if ((a == 'd' || a == 'D') && (b == 'o' || b == 'O')) {
+        int c;
+        while ((c = infile_getc()) != EOF && c != '>') {}
+        return true;
+    }
+    if (a == ' ') {
+        int c = b;
+        while (c != EOF && c != '>') {
+            c = infile_getc();
+            if (c == '\n') ++g_line;
+        }
+        return true;
+    }
+    // Neither: both characters are read again as text. Their line feeds
+    // will be counted again by whoever reads them.
+    if (b == '\n') --g_line;
+    if (a == '\n') --g_line;
+    infile_ungetc(b);
+    infile_ungetc(a);
+    return false;
+}
+
+void write_comment_line(int token)
+{
+    const char* slash = (g_tag.closing && !g_tag.paramlen) ? "/" : "";
+    if (g_tag.found) {
+        ddlout_directf("// <%s%s%s> (token %d)\n", slash, g_tag.name, g_tag.params, token);
+    } else {
+        ddlout_directf("// <%s%s%s> %s\n", g_tag.closing ? "/" : "", g_tag.name, g_tag.params,
+                       "(unrecognised)");
+    }
+}
+
+void show_unknown()
+{
+    ddlout_flush();
+    ddlout_foregroundcolour(colour_findrgb(255, 0, 0));
+    if (g_style.italic_count == 1) ddlout_command("{italic 0}");
+    ddlout_addstring(" [");
+    ddlout_flush();
+    ddlout_command("{italic 1}");
+    ddlout_addchar('<');
+    if (g_tag.closing) ddlout_addchar('/');
+    ddlout_addstring("%s", g_tag.name);
+    if (g_tag.paramlen) ddlout_addstring(" ...");
+    ddlout_addchar('>');
+    ddlout_flush();
+    ddlout_command("{italic 0}");
+    ddlout_addstring("] ");
+    ddlout_flush();
+    if (g_style.italic_count == 1) ddlout_command("{italic 1}");
+    ddlout_foreground(0);
+}
+
+}  // namespace
+
+void tagreader_setprebody(int on) { g_prebody = on; }
+int tagreader_prebody() { return g_prebody; }
+
+int read_tag()
+{
+    int n = 0;
+    g_tag.closing = 0;
+    g_tag.complete = 0;
+    g_tag.found = 0;
+
+    for (;;) {
+        int c = infile_getc();
+        if (c == EOF) break;
+        if (c == '\n') ++g_line;
+        if (c == '\n' || c == '\r') c = ' ';
+        if (n == 0 && c == '!') {
+            if (skip_comment()) return TOK_NOTHING;
+        }
+        if (n == 0 && !is_alnum(c) && c != '?' && c != '-' && c != '/') {
+            ddlout_addchar('<');
+            ddlout_addchar(c);
+            return TOK_NOTHING;
+        }
+        if (c == '>') {
+            g_tag.complete = 1;
+            break;
+        }
+        if (c == ' ') {
+            infile_ungetc(' ');
+            break;
+        }
+        g_tag.name[n++] = static_cast<char>(c);
+        if (n >= kNameLimit) break;
+    }
+    g_tag.name[n] = '\0';
+    if (n == 0 && !g_tag.complete && infile_peek() == EOF) {
+        // A "<" that is the last byte of the input is text.
+        g_tag.params[0] = '\0';
+        g_tag.paramlen = 0;
+        ddlout_addchar('<');
+        return TOK_NOTHING;
+    }
+
+    if (g_tag.name[0] == '/') {
+        std::memmove(g_tag.name, g_tag.name + 1, std::strlen(g_tag.name));
+        g_tag.closing = 1;
+    }
+    int token = keyword_lookup(kHtmlKeywords, g_tag.name);
+    g_tag.found = token != 0;
+    g_tag.params[0] = '\0';
+    g_tag.paramlen = 0;
+    if (g_tag.closing) token += TOK_CLOSING;
+
+    if (!g_tag.complete) {
+        for (;;) {
+            int c = infile_getc();
+            if (c == '\n') ++g_line;
+            if (c == '\t' || c == '\n' || c == '\r') {
+                c = ' ';
+            } else if (c < 32) {  // control codes and the end of the input
+                show_message("Unexpected control code found in parameter of \"<%s>\" (at line %d).",
+                             g_tag.name, g_line);
+                if (c == EOF) {
+                    if (g_tag.paramlen < kParamLimit) g_tag.params[g_tag.paramlen++] = ' ';
+                    break;
+                }
+                c = ' ';
+            }
+            if (g_tag.paramlen < kParamLimit) {
+                g_tag.params[g_tag.paramlen++] = static_cast<char>(c);
+            } else {
+                // Full: the rest of the tag is read and dropped.
+                while (c != '>' && c != EOF) {
+                    c = infile_getc();
+                    if (c == '\n') ++g_line;
+                }
+                break;
+            }
+            if (c == '>') break;
+        }
+        g_tag.params[g_tag.paramlen] = '\0';
+    }
+
+    if (!g_prebody && settings.includeprocessed) write_comment_line(token);
+    if (!g_tag.found && !g_prebody && settings.includeunknown) show_unknown();
+
+    if (!g_prebody && translate_active()) {
+        if (g_tag.found) return translate_token(token);
+        int t = translate_name(g_tag.name);
+        return t == -1 ? 0 : t;
+    }
+    return token;
+}

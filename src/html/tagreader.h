@@ -1,0 +1,24 @@
+// The tag reader: consumes a tag after its "<", classifies it through the
+// HTML keyword table and leaves its name and parameters for the handlers.
+#pragma once
+
+struct TagBuffers {
+    char name[32];      // at most 31 characters, without a leading "/"
+    char params[512];   // everything after the name up to and including ">"
+    int paramlen;
+    int closing;        // the name began with "/"
+    int complete;       // ">" ended the name: no parameters
+    int found;          // the name is in the keyword table
+};
+
+extern TagBuffers g_tag;
+// The number of the input line being read.
+extern int g_line;
+
+// Called just after a "<" was read; returns the TagToken.
+int read_tag();
+
+// Whether the driver is still before the body (no comment lines, unknown
+// tags or translation then). Set by the driver.
+void tagreader_setprebody(int on);
+int tagreader_prebody();

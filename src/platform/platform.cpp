@@ -1,0 +1,84 @@
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <windows.h>
+#else
+#include <limits.h>
+#include <unistd.h>
+#endif
+
+void platform_messagebox(const char* text)
+{
+#ifdef _WIN32
+    MessageBoxA(nullptr, text, "QuilletW", MB_OK);
+#else
+    std::fputs("QuilletW: ", stderr);
+    std::fputs(text, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+#endif
+}
+
+std::string platform_selfpath(const char* argv0)
+{
+#ifndef _WIN32
+    char buf[PATH_MAX + 1];
+    ssize_t n = readlink("/proc/self/exe", buf, PATH_MAX);
+    if (n > 0) {
+        buf[n] = '\0';
+        return std::string(buf);
+    }
+#endif
+    return argv0 ? std::string(argv0) : std::string();
+}
+
+char platform_joinsep()
+{
+#ifdef _WIN32
+    return '\\';
+#else
+    return '/';
+#endif
+}
+
+bool platform_isabsolute(const char* path)
+{
+    if (!path || !path[0]) return false;
+    if (path[1] == ':') return true;
+#ifdef _WIN32
+    return false;
+#else
+    return path[0] == '/';
+#endif
+}
+
+const char* platform_converthtml_output()
+{
+#ifdef _WIN32
+    return "C:\\Temp\\Quillet.ddl";
+#else
+    return "/tmp/Quillet.ddl";
+#endif
+}
+
+int platform_deletefile(const char* path)
+{
+    return std::remove(path);
+}
+
+std::string platform_currentfolder()
+{
+    char buf[4096];
+#ifdef _WIN32
+    if (!_getcwd(buf, sizeof buf)) return std::string();
+#else
+    if (!getcwd(buf, sizeof buf)) return std::string();
+#endif
+    std::string s(buf);
+    if (s.empty() || !platform_issep(s.back())) s += platform_joinsep();
+    return s;
+}

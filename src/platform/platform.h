@@ -1,0 +1,29 @@
+// The thin layer over the operating system. The program was designed as a
+// Windows filter; everything it asks of the system goes through here.
+#pragma once
+
+#include <string>
+
+// Shows one message: a modal box on Windows, a line on standard error here.
+void platform_messagebox(const char* text);
+
+// The running program's own path, from which the program folder is taken.
+std::string platform_selfpath(const char* argv0);
+
+// Both separators count everywhere, on every system.
+inline bool platform_issep(char c) { return c == '/' || c == '\\'; }
+
+// The separator used when joining a folder and a file name.
+char platform_joinsep();
+
+// A path is absolute when it has a drive letter, or (here) a leading slash.
+bool platform_isabsolute(const char* path);
+
+// Default output file of -converthtml.
+const char* platform_converthtml_output();
+
+// Deletes a file; 0 on success.
+int platform_deletefile(const char* path);
+
+// Current working folder, ending in the join separator (empty on failure).
+std::string platform_currentfolder();

@@ -1,0 +1,187 @@
+#include "resources/entities.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "ddl/ddlout.h"
+#include "resources/colour.h"
+#include "resources/config.h"
+#include "resources/lineread.h"
+#include "run/infile.h"
+#include "run/memtrace.h"
+#include "run/messages.h"
+#include "run/runstate.h"
+
+namespace {
+
+struct EntityRecord {
+    char name[16];
+    int code;
+};
+
+const int kLineLimit = 79;
+const int kNameLimit = 12;
+
+EntityRecord* g_main = nullptr;
+EntityRecord* g_additional = nullptr;
+EntityRecord* g_reverse = nullptr;
+
+void release_tables()
+{
+    EntityRecord** tables[] = {&g_main, &g_additional, &g_reverse};
+    for (EntityRecord** t : tables) {
+        if (*t) mem_release(*t);
+        *t = nullptr;
+    }
+}
+
+EntityRecord* load_table(const char* leaf, const char* what, const char* tail, int claimcode)
+{
+    std::string path = run_supportpath(leaf);
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) fatal_message(41, "Couldn't open entities file \"%s\", cannot continue.", path.c_str());
+    char line[kLineLimit + 1];
+    int n = 1;
+    while (support_readline(f, line, kLineLimit) >= 0) ++n;
+    std::fclose(f);
+
+    EntityRecord* table = static_cast<EntityRecord*>(mem_claimzero(n, sizeof(EntityRecord)));
+    if (!table) fatal_message(claimcode, "Unable to allocate memory for %d %s, %s.", n, what, tail);
+
+    f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        mem_release(table);
+        fatal_message(42, "Couldn't open entities file \"%s\", cannot continue.", path.c_str());
+    }
+    int k = 1;
+    int len;
+    while (k < n && (len = support_readline_cut(f, line, kLineLimit)) >= 0) {
+        if (len > 0) {
+            table[k].code = static_cast<unsigned char>(line[0]);
+            // Names longer than the record holds are cut to 15 characters.
+            size_t m = std::strlen(line + 1);
+            if (m > sizeof table[k].name - 1) m = sizeof table[k].name - 1;
+            std::memcpy(table[k].name, line + 1, m);
+            table[k].name[m] = '\0';
+        }
+        ++k;
+    }
+    std::fclose(f);
+    table[0].code = n;
+    return table;
+}
+
+int search(const EntityRecord* table, const char* name, bool fold)
+{
+    if (!table) return 0;
+    int n = table[0].code;
+    for (int k = 1; k < n; ++k) {
+        const EntityRecord& r = table[k];
+        bool equal;
+        if (fold) {
+            const char* a = name;
+            const char* b = r.name;
+            while (*a && *b && std::tolower(static_cast<unsigned char>(*a)) ==
+                                   std::tolower(static_cast<unsigned char>(*b))) {
+                ++a;
+                ++b;
+            }
+            equal = (*a == '\0' && *b == '\0');
+        } else {
+            equal = !std::strcmp(r.name, name);
+        }
+        if (equal && r.code != 0) return r.code;
+    }
+    return 0;
+}
+
+// Digits in the given base from the start of text; stops at the first other
+// character. Values that grow past any accepted code stop growing.
+long read_number(const char* text, int base)
+{
+    long v = 0;
+    for (const char* p = text; *p; ++p) {
+        int d;
+        if (*p >= '0' && *p <= '9') d = *p - '0';
+        else if (base == 16 && *p >= 'a' && *p <= 'f') d = *p - 'a' + 10;
+        else if (base == 16 && *p >= 'A' && *p <= 'F') d = *p - 'A' + 10;
+        else break;
+        if (v < 100000) v = v * base + d;
+    }
+    return v;
+}
+
+}  // namespace
+
+void entity_load()
+{
+    std::atexit(release_tables);
+    g_main = load_table("entities", "entities", "cannot continue", 40);
+    g_additional = load_table("unierr", "ISO additional / unofficial entities", "sorry, unable to continue.", 255);
+    g_reverse = load_table("revent", "export reverse-lookup table entries", "sorry, unable to continue.", 255);
+}
+
+int entity_find(const char* name)
+{
+    if (name[0] == '#') return entity_find_nocase(name);
+    int c = search(g_main, name, false);
+    if (!c) c = search(g_additional, name, false);
+    return c;
+}
+
+int entity_find_nocase(const char* name)
+{
+    if (name[0] == '#') {
+        long v;
+        if (name[1] == 'x' || name[1] == 'X') v = read_number(name + 2, 16);
+        else v = read_number(name + 1, 10);
+        if (v == 9 || (v >= 32 && v <= 126) || (v >= 128 && v <= 255)) return static_cast<int>(v);
+        return 0;
+    }
+    int c = search(g_main, name, true);
+    if (!c) c = search(g_additional, name, true);
+    return c;
+}
+
+void entity_convert()
+{
+    char name[kNameLimit + 1];
+    int n = 0;
+    bool semicolon = false;
+    while (n < kNameLimit) {
+        int c = infile_getc();
+        if (c == EOF) break;
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
+            infile_ungetc(' ');
+            break;
+        }
+        if (c == ';') {
+            semicolon = true;
+            break;
+        }
+        name[n++] = static_cast<char>(c);
+    }
+    name[n] = '\0';
+
+    if (semicolon) {
+        int code = entity_find(name);
+        if (!code) code = entity_find_nocase(name);
+        if (code == 9) {
+            ddlout_command("{tab}");
+        } else if (code) {
+            ddlout_addchar(code);
+        } else if (!settings.omitunknownents) {
+            ddlout_flush();
+            ddlout_foregroundcolour(colour_findrgb(255, 0, 0));
+            ddlout_addstring(" [&%s;] ", name);
+            ddlout_flush();
+            ddlout_foreground(0);
+        }
+        return;
+    }
+    if (n == 0) ddlout_addchar('&');
+    else ddlout_addstring("&%s", name);
+}

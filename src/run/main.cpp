@@ -1,0 +1,6 @@
+#include "run/runstate.h"
+
+int main(int argc, char** argv)
+{
+    run_main(argc, argv);
+}

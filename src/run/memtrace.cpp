@@ -1,0 +1,181 @@
+#include "run/memtrace.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "run/messages.h"
+#include "run/runstate.h"
+
+namespace {
+
+const int kClaimEntries = 32;
+
+struct ClaimEntry {
+    void* address;
+    int extent;
+    unsigned char method;  // 1 zeroed, 2 plain, 3 resized
+    char claimant[24];
+};
+
+ClaimEntry* g_table = nullptr;
+
+unsigned addr32(const void* p)
+{
+    return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p) & 0xFFFFFFFFu);
+}
+
+void record(void* address, size_t extent, unsigned char method)
+{
+    if (!g_table) return;
+    for (int i = 0; i < kClaimEntries; ++i) {
+        if (g_table[i].address == nullptr) {
+            g_table[i].address = address;
+            g_table[i].extent = static_cast<int>(extent);
+            g_table[i].method = method;
+            std::snprintf(g_table[i].claimant, sizeof g_table[i].claimant, "%s", "<unavailable>");
+            return;
+        }
+    }
+    fatal_message(0, "Too many claims for memtrace to follow.");
+}
+
+void hexdump(FILE* out, const unsigned char* base, int extent)
+{
+    std::fputs("Address  : 00 01 02 03 04 05 06 07 : ASCII data\n", out);
+    for (int row = 0; row < 8; ++row) {
+        int off = row * 8;
+        if (off >= extent) break;  // never read past the claimed block
+        std::fprintf(out, "%08X : ", addr32(base + off));
+        for (int i = 0; i < 8; ++i) {
+            if (off + i < extent) std::fprintf(out, "%02X ", base[off + i]);
+            else std::fputs("   ", out);
+        }
+        std::fputs(": ", out);
+        for (int i = 0; i < 8 && off + i < extent; ++i) {
+            unsigned char c = base[off + i];
+            std::fputc((c < 32 || c == 127) ? '.' : c, out);
+        }
+        std::fputc('\n', out);
+    }
+}
+
+// The entry recording a block (the last one when several match); an
+// unknown block ends the run.
+int find_entry(uintptr_t address)
+{
+    for (int i = kClaimEntries - 1; i >= 0; --i)
+        if (reinterpret_cast<uintptr_t>(g_table[i].address) == address) return i;
+    fatal_message(1, "memtrace_removeentry() called with address &%08X, unknown claim!",
+                  static_cast<unsigned>(address & 0xFFFFFFFFu));
+}
+
+// Forgets the record of a block.
+void remove_address(uintptr_t address)
+{
+    if (!g_table) return;
+    int i = find_entry(address);
+    g_table[i].address = nullptr;
+    g_table[i].extent = 0;
+    g_table[i].method = 0;
+}
+
+}  // namespace
+
+void memtrace_init()
+{
+    g_table = static_cast<ClaimEntry*>(std::calloc(kClaimEntries, sizeof(ClaimEntry)));
+    if (!g_table) fatal_message(0, "Couldn't perform memtrace_init, out of memory.");
+    std::atexit(memtrace_finish);
+}
+
+void* mem_claimzero(size_t count, size_t size)
+{
+    void* p = std::calloc(count ? count : 1, size ? size : 1);
+    if (p) record(p, count * size, 1);
+    return p;
+}
+
+void* mem_claim(size_t size)
+{
+    void* p = std::malloc(size ? size : 1);
+    if (p) record(p, size, 2);
+    return p;
+}
+
+void* mem_reclaim(void* block, size_t size)
+{
+    // The old record is found first, so that an unknown block is refused
+    // before realloc can touch it.
+    int old = (block && g_table) ? find_entry(reinterpret_cast<uintptr_t>(block)) : -1;
+    void* p = std::realloc(block, size ? size : 1);
+    if (!p) return nullptr;
+    if (old >= 0) {
+        g_table[old].address = nullptr;
+        g_table[old].extent = 0;
+        g_table[old].method = 0;
+    }
+    record(p, size, 3);
+    return p;
+}
+
+void mem_release(void* block)
+{
+    if (!block) return;
+    // The record is checked before the block is given back, so that an
+    // unknown or second release never frees memory we do not own.
+    memtrace_removeentry(block);
+    std::free(block);
+}
+
+void memtrace_removeentry(void* block)
+{
+    remove_address(reinterpret_cast<uintptr_t>(block));
+}
+
+int memtrace_live()
+{
+    int n = 0;
+    if (g_table)
+        for (int i = 0; i < kClaimEntries; ++i)
+            if (g_table[i].address) ++n;
+    return n;
+}
+
+void memtrace_report(FILE* out)
+{
+    if (!g_table) return;
+    bool first = true;
+    for (int i = 0; i < kClaimEntries; ++i) {
+        const ClaimEntry& e = g_table[i];
+        if (!e.address) continue;
+        if (first) {
+            std::fputs("memtrace claims not released:\n=============================\n\n", out);
+            first = false;
+        }
+        std::fprintf(out, "Claim entry %d:\n", i);
+        std::fprintf(out, "  Base address : &%08X\n  Area extent  : %d bytes\n  Claimed with : ",
+                     addr32(e.address), e.extent);
+        switch (e.method) {
+        case 0: std::fputs("!unknown!\n", out); break;
+        case 1: std::fputs("calloc()\n", out); break;
+        case 2: std::fputs("malloc()\n", out); break;
+        case 3: std::fputs("realloc()\n", out); break;
+        default: std::fprintf(out, "!error - method %d!\n", e.method); break;
+        }
+        std::fprintf(out, "  Claimed by   : %s\n\n", e.claimant);
+        hexdump(out, static_cast<const unsigned char*>(e.address), e.extent);
+        std::fputs("\n\n", out);
+    }
+}
+
+void memtrace_finish()
+{
+    if (!g_table) return;
+    run_closefiles();
+    run_releasebuffers();
+    memtrace_report(stderr);
+    std::fflush(stderr);
+    std::free(g_table);
+    g_table = nullptr;
+}

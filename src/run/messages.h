@@ -1,0 +1,13 @@
+// The one reporter: every warning, error and the version text.
+#pragma once
+
+#if defined(__GNUC__)
+#define QUILLET_PRINTF(a, b) __attribute__((format(printf, a, b)))
+#else
+#define QUILLET_PRINTF(a, b)
+#endif
+
+void show_message(const char* format, ...) QUILLET_PRINTF(1, 2);
+
+// Shows a fatal message and ends the process with the given code.
+[[noreturn]] void fatal_message(int code, const char* format, ...) QUILLET_PRINTF(2, 3);
