@@ -54,3 +54,24 @@ void style_initstate();
 // Claims the seven stacks (ending the run with exit 68 when one cannot be
 // had) and registers their release at exit.
 void style_createstacks();
+
+// Alignment kinds given to style_pushalign.
+enum AlignKind { ALIGN_NORMAL = 0, ALIGN_CENTRED = 1, ALIGN_RIGHT = 2 };
+
+// Pushes and pops; each writes the commands that bring the state in force.
+void style_pushfont(int font);
+void style_popfont();
+void style_pushsize(int size);
+void style_popsize();
+void style_pushcolour(int colour);
+void style_popcolour();
+void style_pushlist(int kind);
+void style_listitem();
+void style_poplist();
+void style_pushalign(int kind, int key);
+void style_popalign(int key);
+void style_reassert();
+void style_resetonpara();
+
+// Text size in millipoints of an HTML size around the base size.
+int style_sizeof(int n);

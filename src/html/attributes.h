@@ -1,0 +1,12 @@
+// Sub-parsers that read one attribute from the tag parameter buffer.
+#pragma once
+
+int subparse_align(int key);
+int subparse_face();
+int subparse_size();
+int subparse_colour();
+int subparse_number(const char* name);
+// The results below stay valid until the next sub-parse call.
+const char* subparse_string(const char* name);
+const char* subparse_src(int leafonly);
+unsigned subparse_dimensions();

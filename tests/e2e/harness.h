@@ -1,0 +1,48 @@
+// Runs the built program in a scratch program folder and collects what a
+// user would see: the exit code, standard error and the output file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+    int code = -1;        // exit code; -1 when the program did not exit normally
+    std::string err;      // standard error
+    bool has_output = false;
+    std::string output;   // the output file, when asked for and present
+};
+
+class ScratchDir {
+public:
+    // A new folder holding the program and every shipped support file
+    // (or only those named).
+    ScratchDir();
+    explicit ScratchDir(const std::vector<std::string>& support);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& dir() const { return dir_; }
+    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+
+    void write(const std::string& name, const std::string& bytes) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+    void remove(const std::string& name) const;
+
+    // Runs the program with the arguments (argv[0] is the program in the
+    // folder); `output` names the file to collect afterwards.
+    RunResult run(const std::vector<std::string>& args, const std::string& output = "") const;
+    // Converts `input` (written to in.htm) to out.ddl.
+    RunResult convert(const std::string& input) const;
+
+private:
+    std::string dir_;
+};
+
+// The shipped support file's bytes.
+std::string shipped(const std::string& name);
+
+// The document text of a DDL output: the part after the preamble, from
+// the first foreground command of the body on.
+std::string body_of(const std::string& ddl);
