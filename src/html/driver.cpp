@@ -160,6 +160,8 @@ void body_loop()
 
 }  // namespace
 
+void driver_dispatch(int token) { dispatch(token); }
+
 void convert_html()
 {
     style_createstacks();
