@@ -167,6 +167,11 @@ TEST_F(Effects, DeepNesting)
     const std::string tail = "{italic 0}\nFONT_001\n";
     ASSERT_GE(b.size(), tail.size());
     EXPECT_EQ(b.substr(b.size() - tail.size()), tail);
+    // Font tags nested as deep, with attributes for every sub-parser.
+    RunResult r = d_.convert("<body>" + repeat("<font size=+1 face=\"arial,x\" color=red>", 1000) + "x" +
+                             repeat("</font>", 1000) + "</body>");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.output.substr(r.output.size() - kFinish.size()), kFinish);
 }
 
 TEST_F(Effects, MalformedTags)

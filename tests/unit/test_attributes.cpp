@@ -265,6 +265,26 @@ TEST_F(AttributeTest, Dimensions)
     EXPECT_EQ(d >> 16, 7u);
 }
 
+TEST_F(AttributeTest, DeepNestingResetsTheStacks)
+{
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 1000; ++i) {
+        // No user table here: "red" cannot be added, so only every other colour is pushed.
+        params(i % 2 ? " size=+1 face='arial' color=red>" : " size=-1 face=\"courier\" color=#00ff00>");
+        subparse_size();
+        subparse_face();
+        subparse_colour();
+        ASSERT_LE(g_style.size_depth, 16);
+        ASSERT_LE(g_style.font_depth, 16);
+        ASSERT_LE(g_style.colour_depth, 16);
+    }
+    std::string err = testing::internal::GetCapturedStderr();
+    size_t resets = 0;
+    for (size_t at = err.find("TryToRecover"); at != std::string::npos; at = err.find("TryToRecover", at + 1))
+        ++resets;
+    EXPECT_EQ(resets, 2u * (1000u / 17u) + 500u / 17u);
+}
+
 TEST_F(AttributeTest, MalformedParameters)
 {
     // A full buffer of odd bytes, quotes left open, 8-bit characters.
