@@ -77,14 +77,6 @@ public:
     void at(long position) { pos_ = static_cast<int>(position); }
 
 private:
-    // The text of a backquoted argument: the backquotes are taken off.
-    static std::string text_of(const char* arg, int length)
-    {
-        if (length > 0 && arg[0] == '`') { ++arg; --length; }
-        if (length > 0 && arg[length - 1] == '`') --length;
-        return std::string(arg, static_cast<size_t>(length));
-    }
-
     bool argument(const Command& c, const char* arg, int length)
     {
         int letter = length > 0 ? static_cast<unsigned char>(arg[0]) : 0;
@@ -92,9 +84,9 @@ private:
         case ARG_NONE:
             return emit(c.opcode, c.opcode);
         case ARG_TAG:
-            return tag(c.opcode, text_of(arg, length));
+            return tag(c.opcode, translate_argtext(arg, length));
         case ARG_TEXT: {
-            int n = store(text_of(arg, length));
+            int n = store(translate_argtext(arg, length));
             return n && emit(c.opcode, n);
         }
         case ARG_FLAG:

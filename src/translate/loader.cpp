@@ -71,6 +71,18 @@ int translate_readline(FILE* f, char* line)
     return translate_prepareline(line, n);
 }
 
+std::string translate_argtext(const char* arg, int length)
+{
+    if (length > 0 && arg[0] == '`') {
+        ++arg;
+        --length;
+        int end = length;
+        while (end > 0 && arg[end - 1] != '`') --end;
+        if (end > 0) length = end - 1;
+    }
+    return std::string(arg, static_cast<size_t>(length > 0 ? length : 0));
+}
+
 bool translate_selects(const char* line, int length, const char* path, bool (*issep)(char))
 {
     if (!starts_with(line, length, "translate")) return false;
@@ -83,9 +95,7 @@ bool translate_selects(const char* line, int length, const char* path, bool (*is
     else return false;
     line += 6;
     length -= 6;
-    if (length > 0 && line[0] == '`') { ++line; --length; }
-    if (length > 0 && line[length - 1] == '`') --length;
-    std::string text(line, static_cast<size_t>(length));
+    std::string text = translate_argtext(line, length);
 
     std::string p(path);
     size_t cut = p.size();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 const int kScriptLineLimit = 79;    // characters kept of one script line
 const int kProgramBytes = 512;      // 256 entries of opcode, operand
@@ -30,6 +31,11 @@ int translate_prepareline(char* line, int length);
 // Reads and prepares one line (longer lines are cut, the rest of the line
 // skipped). `line` holds kScriptLineLimit + 1 bytes. -1 at end of file.
 int translate_readline(FILE* f, char* line);
+
+// The text of a backquoted argument: from after the opening backquote to
+// the last backquote of the line (anything after it is ignored); a missing
+// backquote is forgiven.
+std::string translate_argtext(const char* arg, int length);
 
 // Whether a prepared line beginning with "translate" selects the input
 // path; `issep` says which characters separate folders.
