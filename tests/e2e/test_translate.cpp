@@ -2,6 +2,7 @@
 // the conversion of the documents its selectors choose.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -121,7 +122,7 @@ TEST(TranslateE2E, IfisComparesTheWholeParameterText)
 
 TEST(TranslateE2E, AFlagSetByOneTagIsTestedByLaterTags)
 {
-    // The design's case: paragraphs after the first level-1 heading.
+    // Paragraphs after the first level-1 heading take the flagged branch.
     Folder f(kSelect + "{\nwhen `h1`\nsetflag a\ndone\n"
                        "when `p`\nifflag a\n{\nwarn `after the heading`\n}\ndone\n}\n");
     RunResult r = f.convert("<p>x<h1>T</h1><p>y<h1>U</h1><p>z");
@@ -288,4 +289,30 @@ TEST(TranslateE2E, SetoptBoldActsAsTheBoldTag)
     RunResult r = f.convert("a<span>b<nobr></span>c<nobr>");
     EXPECT_EQ(r.err, box("bold"));
     EXPECT_EQ(body_of(r.output), "\"a\"\n{bold 1}\n\"b\"\n{bold 0}\n\"c\"\n");
+}
+
+TEST(TranslateE2E, TheExampleScriptCompilesAndSelectsOnlyItsOwnPage)
+{
+    std::string example;
+    {
+        FILE* f = std::fopen(QUILLET_SOURCE_DIR "/support/translat.example", "rb");
+        ASSERT_NE(f, nullptr);
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) example.append(buf, n);
+        std::fclose(f);
+    }
+    Folder f(example);
+    const std::string page = "<html><body><p>a<h1>T</h1><p>b</p><img src=\"x.gif\">c</body></html>\n";
+    f.d.write("translat-example.htm", page);
+    RunResult r = f.d.run({"translat-example.htm", "out.ddl"}, "out.ddl");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");  // no load error, every rule ends with done
+    // Add a rule of our own to the block: it runs, so the block was chosen.
+    std::string probe = example;
+    probe.insert(probe.rfind("}\n"), "when `br`\nwarn `chosen`\ndone\n");
+    f.d.write("translat", probe);
+    f.d.write("translat-example.htm", "<html><body>x<br>y</body></html>\n");
+    EXPECT_EQ(f.d.run({"translat-example.htm", "out.ddl"}, "out.ddl").err, box("chosen"));
+    EXPECT_EQ(f.convert("x<br>y").err, "");  // other pages are untouched
 }
