@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "translate/script.h"
-#include "translate_helpers.h"
+#include "test_translate_helpers.h"
 
 namespace {
 

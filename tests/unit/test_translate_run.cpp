@@ -13,7 +13,7 @@
 #include "run/runstate.h"
 #include "translate/script.h"
 #include "translate/translate.h"
-#include "translate_helpers.h"
+#include "test_translate_helpers.h"
 
 namespace {
 
