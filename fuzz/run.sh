@@ -19,7 +19,6 @@ mkdir -p "$camp/work" "$camp/in" "$camp/out"
 work=$camp/work
 cp "$top"/build-afl/quillet "$work/"
 cp "$top"/support/* "$work/"
-rm -f "$work/translat.example"
 cp "$top"/fuzz/seeds/rich.htm "$work/page.htm"
 cp "$top"/fuzz/seeds/script.htm "$work/script.htm"
 cp "$top"/fuzz/seeds/pictures.htm "$work/pictures.htm"
