@@ -33,15 +33,6 @@ std::string box(const std::string& text) { return "QuilletW: " + text + "\n"; }
 
 const std::string kSelect = "translate ifleaf `in.htm`\n";
 
-// Whether the bold tag is handled on this build (the effect handlers are
-// written separately); the tests that need it are skipped until then.
-bool bold_handled()
-{
-    Folder f;
-    RunResult r = f.convert("a<b>b</b>c");
-    return body_of(r.output).find("{bold 1}") != std::string::npos;
-}
-
 }  // namespace
 
 TEST(TranslateE2E, ReplaceTurnsParagraphsIntoLineBreaksForTheSelectedFileOnly)
@@ -259,11 +250,8 @@ TEST(TranslateE2E, BadScriptsNeverCrashOrHang)
     }
 }
 
-// These need the text effect handlers, which are written separately; until
-// they are part of the build the tests are skipped.
 TEST(TranslateE2E, ParagraphReplacedByBoldWithEmptyParameters)
 {
-    if (!bold_handled()) GTEST_SKIP() << "the bold tag is not handled on this build yet";
     Folder f(kSelect + "{\nwhen `p`\nreplace `b`\ndone\n}\n");
     RunResult r = f.convert("a<p align=center>b");
     EXPECT_EQ(r.err, "");
@@ -272,7 +260,6 @@ TEST(TranslateE2E, ParagraphReplacedByBoldWithEmptyParameters)
 
 TEST(TranslateE2E, SetoptBoldActsAsTheBoldTag)
 {
-    if (!bold_handled()) GTEST_SKIP() << "the bold tag is not handled on this build yet";
     Folder f(kSelect + "{\nwhen `span`\nsetopt b\nomit\ndone\nwhen `/span`\nunsetopt b\nomit\ndone\n"
                        "when `nobr`\nifopt b\n{\nwarn `bold`\n}\ndone\n}\n");
     RunResult r = f.convert("a<span>b<nobr></span>c<nobr>");
@@ -284,7 +271,7 @@ TEST(TranslateE2E, TheExampleScriptCompilesAndSelectsOnlyItsOwnPage)
 {
     std::string example;
     {
-        FILE* f = std::fopen(QUILLET_SOURCE_DIR "/support/translat.example", "rb");
+        FILE* f = std::fopen(QUILLET_SOURCE_DIR "/support/translat", "rb");
         ASSERT_NE(f, nullptr);
         char buf[4096];
         size_t n;
