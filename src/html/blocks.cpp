@@ -12,17 +12,10 @@
 
 namespace {
 
-// List kinds on the indentation stack.
+// An ordered list starts counting its items at 1.
 const int kListOrdered = 1;
-const int kListUnordered = 1024;
-const int kListDefinition = 2048;
-const int kListDirectory = 4096;
 
 const long long kIndentStep = 28346;  // 10 mm in millipoints
-
-// The bold of definition terms is the bold of <b>.
-void bold_on() { effects_tag(TOK_B, false); }
-void bold_off() { effects_tag(TOK_B, true); }
 
 void paragraph(bool closing)
 {
@@ -79,7 +72,7 @@ void definition_list_close()
 {
     if (g_style.dt_bold) {
         g_style.dt_bold = 0;
-        bold_off();
+        effect_boldoff();
     }
     style_poplist();
 }
@@ -88,7 +81,7 @@ void term()
 {
     style_listitem();
     if (g_style.dt_bold != 1) {
-        bold_on();
+        effect_boldon();
         g_style.dt_bold = 1;
     }
 }
@@ -97,7 +90,7 @@ void definition()
 {
     if (g_style.dt_bold) {
         g_style.dt_bold = 0;
-        bold_off();
+        effect_boldoff();
     }
     style_listitem();
 }
