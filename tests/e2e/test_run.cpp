@@ -1,6 +1,8 @@
 // The command line, the support files' absence, the input checks.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -175,6 +177,24 @@ TEST(Tracker, NormalRunsReleaseEveryClaim)
                             "Text &amp; more <b>bold</b> &unknown; <table></body></html>\n");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err.find("memtrace"), std::string::npos) << r.err;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InputChecks, TheInputIsNeverTheOutput)
+{
+    ScratchDir d;
+    const std::string page = "<html><body>Keep me</body></html>\n";
+    d.write("in.htm", page);
+    ASSERT_EQ(symlink("in.htm", d.path("link.ddl").c_str()), 0);
+    for (const char* out : {"in.htm", "./in.htm", "link.ddl"}) {
+        RunResult r = d.run({"in.htm", out});
+        EXPECT_EQ(r.code, 11) << out;
+        EXPECT_EQ(r.err, std::string("QuilletW: Couldn't open output file \"") + out + "\".\n");
+        EXPECT_EQ(d.read("in.htm"), page);
+    }
 }
 
 }  // namespace
