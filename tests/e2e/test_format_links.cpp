@@ -75,9 +75,9 @@ protected:
 
 TEST_F(FirstPass, PageColoursReachThePreambleAndTheText)
 {
-    EXPECT_EQ(page_line("<body>x</body>"), "// page COL_002 COL_001 {textsize 12000}{leading 2 13107}{align 0}");
+    EXPECT_EQ(page_line("<body>x</body>"), "// page COL_002 COL_001 {textsize 12000} {leading 2 13107} {align 0}");
     EXPECT_EQ(page_line("<BODY BGCOLOR=\"#FFFF00\" Text=\"#0000FF\">x</body>"),
-              "// page COL_011 COL_013 {textsize 12000}{leading 2 13107}{align 0}");
+              "// page COL_011 COL_013 {textsize 12000} {leading 2 13107} {align 0}");
     // A closed colour goes back to the page's text colour.
     EXPECT_EQ(format_test::document_text(last_.output), "\"x\"\n");
     EXPECT_EQ(text("<body text=\"#0000FF\"><font color=\"#FF0000\">x</font></body>"),
@@ -87,12 +87,12 @@ TEST_F(FirstPass, PageColoursReachThePreambleAndTheText)
 TEST_F(FirstPass, SizeAndLeadingBeforeTheBody)
 {
     EXPECT_EQ(page_line("<quillet fontsize=30 leading=120><body>x</body>"),
-              "// page COL_002 COL_001 {textsize 20000}{leading 2 78643}{align 0}");
+              "// page COL_002 COL_001 {textsize 20000} {leading 2 78643} {align 0}");
     EXPECT_EQ(page_line("<QUILLET FONTSIZE=14><body>x</body>"),
-              "// page COL_002 COL_001 {textsize 14000}{leading 2 13107}{align 0}");
+              "// page COL_002 COL_001 {textsize 14000} {leading 2 13107} {align 0}");
     // After the body the first pass leaves them to the conversion.
     EXPECT_EQ(page_line("<body><quillet fontsize=9>x<quillet leading=100></body>"),
-              "// page COL_002 COL_001 {textsize 12000}{leading 2 13107}{align 0}");
+              "// page COL_002 COL_001 {textsize 12000} {leading 2 13107} {align 0}");
     EXPECT_EQ(format_test::document_text(last_.output), "{textsize 9000}\n\"x\"\n{leading 2 65535}\n");
 }
 
@@ -104,12 +104,12 @@ TEST_F(FirstPass, ScriptsAndSwitchedOffColours)
 
     config("gprocessblind=true\n");
     EXPECT_EQ(page_line("<body bgcolor=\"#FFFF00\"><font color=\"#654321\">x</font></body>"),
-              "// page COL_002 COL_001 {textsize 12000}{leading 2 13107}{align 0}");
+              "// page COL_002 COL_001 {textsize 12000} {leading 2 13107} {align 0}");
     EXPECT_EQ(last_.output.find("COL_018"), std::string::npos);
     EXPECT_EQ(last_.err, "");
     config("gdisabledoccols=true\n");
     EXPECT_EQ(page_line("<body bgcolor=\"#FFFF00\" text=\"#0000FF\">x</body>"),
-              "// page COL_002 COL_001 {textsize 12000}{leading 2 13107}{align 0}");
+              "// page COL_002 COL_001 {textsize 12000} {leading 2 13107} {align 0}");
 }
 
 TEST_F(FirstPass, ABackgroundThatCannotBeHadStaysWhite)
@@ -122,7 +122,7 @@ TEST_F(FirstPass, ABackgroundThatCannotBeHadStaysWhite)
         html += buf;
     }
     EXPECT_EQ(page_line(html + "<body bgcolor=\"#FEDCBA\">x</body>"),
-              "// page COL_002 COL_001 {textsize 12000}{leading 2 13107}{align 0}");
+              "// page COL_002 COL_001 {textsize 12000} {leading 2 13107} {align 0}");
     EXPECT_NE(last_.err.find("Run out of user-defined colour slots"), std::string::npos);
     // Black text on white, not the contrast colour.
     EXPECT_EQ(format_test::document_text(last_.output), "\"x\"\n");
