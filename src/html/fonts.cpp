@@ -11,6 +11,7 @@
 #include "html/tagreader.h"
 #include "run/infile.h"
 #include "run/messages.h"
+#include "run/runstate.h"
 
 namespace {
 
@@ -19,14 +20,16 @@ namespace {
 const int kEffectFace = 1;
 const int kEffectSize = 2;
 const int kEffectColour = 4;
-const int kEffectSlots = 16;
+
+// The font effect stack has slots 1 to StyleStackDepth.
+int effect_slots() { return StyleStackDepth; }
 
 void font_open()
 {
     ddlout_flush();
     ++g_style.effect_depth;
-    if (g_style.effect_depth > kEffectSlots) {
-        show_message("Can only track %d font effect changes, ignoring this one (%d)...", kEffectSlots,
+    if (g_style.effect_depth > effect_slots()) {
+        show_message("Can only track %d font effect changes, ignoring this one (%d)...", effect_slots(),
                      g_style.effect_depth);
         return;
     }
@@ -40,7 +43,7 @@ void font_open()
 void font_close()
 {
     ddlout_flush();
-    if (g_style.effect_depth > kEffectSlots) {
+    if (g_style.effect_depth > effect_slots()) {
         --g_style.effect_depth;  // its opening tag was ignored
         return;
     }

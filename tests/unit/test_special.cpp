@@ -80,32 +80,6 @@ TEST(SpecialValues, LeadingIsPerCentTimesSixFiveFiveThirtySix)
     EXPECT_EQ(special_limit(14, 8, 20), 14);
 }
 
-TEST_F(SpecialTest, FontsizeAndLeadingSetTheBaseValues)
-{
-    quillet(" fontsize=30>");
-    EXPECT_EQ(g_style.base_size, 20);
-    quillet(" leading=100>");
-    EXPECT_EQ(g_style.leading, 65535);
-    // Only the first word found is acted on.
-    quillet(" fontsize=14 leading=120>");
-    EXPECT_EQ(g_style.base_size, 14);
-    EXPECT_EQ(g_style.leading, 65535);
-    // The search is case-sensitive.
-    quillet(" FONTSIZE=9>");
-    EXPECT_EQ(g_style.base_size, 14);
-    EXPECT_EQ(output(), "{textsize 20000}\n{leading 2 65535}\n{textsize 14000}\n");
-}
-
-TEST_F(SpecialTest, FactsJoinTheTextLine)
-{
-    ddlout_addstring("v");
-    quillet(" appvers>");
-    ddlout_addstring(" by ");
-    quillet(" appname>");
-    quillet(" appdate>");
-    EXPECT_EQ(output(), "\"v0.48WIN by QuilletW25th August 2005\"\n");
-}
-
 TEST_F(SpecialTest, SwitchesAndScripts)
 {
     settings.debug = 1;
