@@ -57,7 +57,7 @@ void write_textsize(int millipoints)
 void write_indent()
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{leftindent 1 %d}", g_style.indent_level * kIndentStep);
+    std::snprintf(buf, sizeof buf, "{leftindent 1 %lld}", static_cast<long long>(g_style.indent_level) * kIndentStep);
     ddlout_command(buf);
 }
 

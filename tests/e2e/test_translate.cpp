@@ -51,7 +51,7 @@ TEST(TranslateE2E, ReplaceTurnsParagraphsIntoLineBreaksForTheSelectedFileOnly)
         Folder g(selector.empty() ? "" : selector + rules);
         RunResult q = g.convert("one<p>two");
         EXPECT_EQ(q.err, "");
-        EXPECT_EQ(body_of(q.output), "\"onetwo\"\n") << selector;
+        EXPECT_EQ(body_of(q.output), "\"one\"\n{newpara}\n\"two\"\n") << selector;
     }
 }
 
@@ -176,7 +176,8 @@ TEST(TranslateE2E, SetoptAndUnsetoptOfThePreformattedState)
                        "when `nobr`\nifopt p\n{\nwarn `preformatted`\n}\nifnotopt p\n{\nwarn `plain`\n}\ndone\n}\n");
     RunResult r = f.convert("a<span>x  y<nobr></span>b<nobr>");
     EXPECT_EQ(r.err, box("preformatted") + box("plain"));
-    EXPECT_EQ(body_of(r.output), "\"a\"\n{newline}\n\"x  y\"\n{newline}\n\"b\"\n");
+    // As <pre> and </pre>: the monospaced font around the preformatted lines.
+    EXPECT_EQ(body_of(r.output), "\"a\"\nFONT_021\n{newline}\n\"x  y\"\nFONT_001\n{newline}\n\"b\"\n");
 
     // The option test reads the state the real tags leave.
     RunResult q = f.convert("<pre><nobr></pre><nobr>");
@@ -206,7 +207,7 @@ TEST(TranslateE2E, LoadErrorsAreReportedAndLeaveTheDocumentUntranslated)
         RunResult r = f.convert("one<p>two");
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.err, c.messages);
-        EXPECT_EQ(body_of(r.output), "\"onetwo\"\n") << c.line;
+        EXPECT_EQ(body_of(r.output), "\"one\"\n{newpara}\n\"two\"\n") << c.line;
     }
 }
 
