@@ -99,7 +99,7 @@ TEST_F(Convert, WhiteSpaceAroundTagsAndLineEnds)
 {
     // One space before the tag and one after it stay; a run of white space,
     // line ends included, gives one space.
-    EXPECT_EQ(body("<body>one <b> two\n\t   three</body>"), "\"one  two three\"\n");
+    EXPECT_EQ(body("<body>one <b> two\n\t   three</body>"), "\"one \"\n{bold 1}\n\" two three\"\n");
 }
 
 TEST_F(Convert, TextBeforeTheBodyAndAfterItsEndIsNotWritten)
@@ -172,9 +172,10 @@ TEST_F(Convert, ProcessedTagsAsCommentLines)
               "// <p align=center>> (token 44)\n"
               "// </zz> (unrecognised)\n"
               "// <em> (token 36)\n"
+              "\"xy\"\n{italic 1}\n"
               "// </em> (token 164)\n"
-              "// </Body> (token 135)\n"
-              "\"xyz\"\n");
+              "\"z\"\n{italic 0}\n"
+              "// </Body> (token 135)\n");
 }
 
 TEST_F(Convert, UnknownTagsShownInRedItalics)
@@ -199,7 +200,7 @@ TEST_F(Convert, UnsupportedLayoutWarnsOnce)
 TEST_F(Convert, ControlCodesInsideATagWarnAndBecomeSpaces)
 {
     // A control code in the name is part of the name; in the parameters it warns.
-    EXPECT_EQ(body("<body>a<b\x01>b<b \x01\n>c</body>"), "\"abc\"\n");
+    EXPECT_EQ(body("<body>a<b\x01>b<b \x01\n>c</body>"), "\"ab\"\n{bold 1}\n\"c\"\n");
     EXPECT_EQ(last_err_, "QuilletW: Unexpected control code found in parameter of \"<b>\" (at line 1).\n");
 }
 
