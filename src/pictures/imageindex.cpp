@@ -6,13 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ddl/ddlout.h"
 #include "html/attributes.h"
 #include "html/tagreader.h"
 #include "pictures/pictures.h"
+#include "platform/platform.h"
 #include "resources/config.h"
 #include "run/infile.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
+#include "run/runstate.h"
 
 namespace {
 
@@ -42,9 +45,14 @@ void bucket_insert(int k)
     g_buckets[b] = k;
 }
 
+// Only the first pass grows the index: the output holds nothing yet, so it
+// is deleted as for any input that cannot be converted.
 [[noreturn]] void out_of_memory()
 {
-    fatal_message(61, "Unable to allocate memory for image reference.");
+    show_message("Unable to allocate memory for image reference.");
+    ddlout_close();
+    platform_deletefile(run_outputpath());
+    std::exit(61);
 }
 
 // Room for entry k. The claim grows by doubling, so that thousands of
