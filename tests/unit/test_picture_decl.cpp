@@ -15,6 +15,7 @@
 #include "pictures/pictures.h"
 #include "resources/config.h"
 #include "resources/page.h"
+#include "run/infile.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ protected:
     }
     void TearDown() override
     {
+        infile_close();
         ddlout_close();
         image_release();
         page_release();
@@ -72,6 +74,14 @@ protected:
     {
         std::ofstream out(dir_ + "/" + name, std::ios::binary);
         out << bytes;
+    }
+    // An input stream read up to `position`, as the tag reader leaves it.
+    void input_at(long position)
+    {
+        write("in.htm", std::string(100, ' '));
+        ASSERT_TRUE(infile_open((dir_ + "/in.htm").c_str()));
+        for (long i = 0; i < position; ++i) infile_getc();
+        ASSERT_EQ(infile_tell(), position);
     }
     std::string output()
     {
@@ -325,8 +335,8 @@ TEST_F(PictureFiles, TextEmbedsOrMarks)
     write("a.gif", kGif);
     settings.usesmartquotes = 0;
     ddlout_suppress(0);
-    // The unopened input stream is at position 0.
-    image_addentry("a.gif", "a.gif", 0, 0);
+    image_addentry("a.gif", "a.gif", 0, 7);
+    input_at(7);
     image_output(0);
     EXPECT_EQ(output(), "// linking to image \"a.gif\"\n{embed PICT_001}\n");
 }
@@ -335,7 +345,8 @@ TEST_F(PictureFiles, MarkerKeepsTheItalicState)
 {
     settings.usesmartquotes = 0;
     ddlout_suppress(0);
-    image_addentry("pic.png", "pic.png", 100u | 50u << 16, 0);
+    image_addentry("pic.png", "pic.png", 100u | 50u << 16, 12);
+    input_at(12);
     image_output(1);
     image_output(0);
     EXPECT_EQ(output(),
@@ -348,7 +359,8 @@ TEST_F(PictureFiles, DisabledImagesAreMarked)
     write("a.gif", kGif);
     settings.usesmartquotes = 0;
     ddlout_suppress(0);
-    image_addentry("a.gif", "a.gif", 0, 0);
+    image_addentry("a.gif", "a.gif", 0, 3);
+    input_at(3);
     settings.disableimages = 1;
     image_output(0);
     EXPECT_EQ(output(), "\" [ \"\n{italic 1}\n\"image \\\"a.gif\\\"\"\n{italic 0}\n\" ] \"\n");
@@ -358,9 +370,10 @@ TEST_F(PictureFiles, ImageNotInTheIndex)
 {
     ddlout_suppress(0);
     image_addentry("a.gif", "a.gif", 0, 99);
+    input_at(42);
     ::testing::internal::CaptureStderr();
     image_output(0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "QuilletW: Unable to locate image referred to at file offset +0 in index index.\n");
+              "QuilletW: Unable to locate image referred to at file offset +42 in index index.\n");
     EXPECT_EQ(output(), "");
 }
