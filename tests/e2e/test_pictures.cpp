@@ -277,3 +277,27 @@ TEST_F(Pictures, IndexThatCannotGrowEndsTheRun)
     EXPECT_TRUE(seen);
 }
 #endif
+
+TEST(PictureExample, BundledPageConverts)
+{
+    if (!images_wired()) GTEST_SKIP() << "the <img> handlers do not call the picture code in this tree";
+    ScratchDir d;
+    for (const char* name : {"pictures.htm", "quill.gif", "tiles.jpg"})
+        d.write(name, source_file(std::string("examples/") + name));
+    RunResult r = d.run({"pictures.htm", "out.ddl"}, "out.ddl");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string& out = r.output;
+    // quill.gif: 232 bytes, 32 x 32 from the tag; tiles.jpg: 207 bytes,
+    // 48 x 32 from its frame header; then the two pictures again.
+    for (const std::string& part :
+         {frame(1, "quill.gif", 25600, 25600) + "PICTURE_001={picture\n{data \"gif\"\n232\n\"",
+          frame(2, "tiles.jpg", 38400, 25600) + "PICTURE_002={picture\n{data \"jpeg\"\n207\n\"",
+          frame(3, "tiles.jpg", 38400, 25600) + "PICTURE_003=PICTURE_002\n",
+          frame(4, "quill.gif", 204000, 204000) + "PICTURE_004=PICTURE_001\n", link(1, "quill.gif"),
+          link(2, "tiles.jpg"), link(3, "tiles.jpg"), link(4, "quill.gif")})
+        EXPECT_NE(out.find(part), std::string::npos) << part;
+    EXPECT_EQ(out.find("PICT_005"), std::string::npos);
+    EXPECT_NE(out.find("missing.gif"), std::string::npos);
+    EXPECT_NE(out.find("diagram.png"), std::string::npos);
+}
