@@ -71,15 +71,6 @@ std::string source_file(const std::string& name)
     return ss.str();
 }
 
-// Until the first pass and the <img> handler call into the picture code,
-// there is nothing here to test from the outside.
-bool images_wired()
-{
-    return source_file("src/html/firstpass.cpp").find("image_index(") != std::string::npos &&
-           (source_file("src/html/special.cpp").find("image_tag(") != std::string::npos ||
-            source_file("src/html/special.cpp").find("image_output(") != std::string::npos);
-}
-
 struct Converted {
     RunResult run;
     std::string pictures;  // between the chapter's two sections
@@ -91,7 +82,6 @@ protected:
     ScratchDir d_{{"entities", "unierr", "revent", "colours", "fontmap", "fontexpt"}};
     void SetUp() override
     {
-        if (!images_wired()) GTEST_SKIP() << "the <img> handlers do not call the picture code in this tree";
         d_.write("definits", kDefinits);
         config("");
     }
@@ -280,7 +270,6 @@ TEST_F(Pictures, IndexThatCannotGrowEndsTheRun)
 
 TEST(PictureExample, BundledPageConverts)
 {
-    if (!images_wired()) GTEST_SKIP() << "the <img> handlers do not call the picture code in this tree";
     ScratchDir d;
     for (const char* name : {"pictures.htm", "quill.gif", "tiles.jpg"})
         d.write(name, source_file(std::string("examples/") + name));
