@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
 """Benchmark runner.
 
-    bench/run.py [BUILD_DIR] [--big]
+    bench/run.py [BUILD_DIR] [--big] [--repeat N] [--inputs DIR] [--no-build]
 
 Generates the inputs (a tag-dense page and a long script at 10 MB and 100 MB,
 a 2 KB page; 1000 MB too with --big) in a scratch folder, then times, side by
 side on the same files: Quillet on each input, the floor (reading the input
 twice and writing as many bytes as Quillet wrote, through the same I/O
-code), and start-up on the small page. Prints MB/s, the ratio to the floor,
-peak resident memory and the growth of time from 10 MB to 100 MB.
+code), and start-up on the small page. Prints MB/s (best of N runs, with the
+slowest beside it), the ratio to the floor, peak resident memory and the
+growth of time from 10 MB to 100 MB.
+
+--inputs DIR keeps the generated inputs in DIR and reuses them on later runs
+(they take longer to generate than to convert). --no-build takes BUILD_DIR
+as it is (quillet, bench/quillet_floor and the support files), for timing a
+kept copy of an earlier build.
 """
 import os
 import shutil
@@ -18,6 +24,8 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+SUPPORT = ("config", "definits", "drmstyle", "colours", "fontmap", "fontexpt", "entities", "unierr",
+           "revent", "translat")
 
 
 def run(argv, cwd, rss=False):
@@ -37,23 +45,38 @@ def run(argv, cwd, rss=False):
     return dt, peak, code
 
 
-def best(argv, cwd, repeat):
+def timed(argv, cwd, repeat):
+    """Best and worst time of `repeat` runs, peak RSS of one more, exit code."""
     results = [run(argv, cwd) for _ in range(repeat)]
     _, peak, _ = run(argv, cwd, rss=True)
-    return min(r[0] for r in results), peak, results[0][2]
+    times = [r[0] for r in results]
+    return min(times), max(times), peak, results[0][2]
+
+
+def option(name, default):
+    if name in sys.argv:
+        i = sys.argv.index(name)
+        if i + 1 < len(sys.argv):
+            return sys.argv[i + 1]
+    return default
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    skip = {option("--repeat", None), option("--inputs", None)}
+    args = [a for a in sys.argv[1:] if not a.startswith("--") and a not in skip]
     big = "--big" in sys.argv
+    repeat = int(option("--repeat", "3"))
     build = os.path.abspath(args[0] if args else os.path.join(HERE, "..", "build"))
-    subprocess.run(["cmake", "--build", build, "--target", "quillet", "quillet_floor", "quillet_support"],
-                   check=True, stdout=subprocess.DEVNULL)
+    if "--no-build" not in sys.argv:
+        subprocess.run(["cmake", "--build", build, "--target", "quillet", "quillet_floor", "quillet_support"],
+                       check=True, stdout=subprocess.DEVNULL)
     work = tempfile.mkdtemp(prefix="quillet-bench-")
+    inputs_dir = option("--inputs", None)
+    inputs_dir = os.path.abspath(inputs_dir) if inputs_dir else work
+    os.makedirs(inputs_dir, exist_ok=True)
     try:
-        for f in os.listdir(build):
-            if f in ("config", "definits", "drmstyle", "colours", "fontmap", "fontexpt",
-                     "entities", "unierr", "revent"):
+        for f in SUPPORT:
+            if os.path.exists(os.path.join(build, f)):
                 shutil.copy(os.path.join(build, f), work)
         shutil.copy(os.path.join(build, "quillet"), work)
         shutil.copy(os.path.join(build, "bench", "quillet_floor"), work)
@@ -63,30 +86,44 @@ def main():
         for kind in ("page", "script"):
             for mb in sizes:
                 name = "%s%d.htm" % (kind, mb)
-                subprocess.run([sys.executable, gen, kind, str(mb), os.path.join(work, name)], check=True)
+                path = os.path.join(inputs_dir, name)
+                if not os.path.exists(path):
+                    subprocess.run([sys.executable, gen, kind, str(mb), path], check=True)
                 inputs.append((kind, mb, name))
-        subprocess.run([sys.executable, gen, "small", os.path.join(work, "small.htm")], check=True)
+        small = os.path.join(inputs_dir, "small.htm")
+        if not os.path.exists(small):
+            subprocess.run([sys.executable, gen, "small", small], check=True)
+        if inputs_dir != work:
+            # The pictures the page names sit beside it; the inputs are linked in.
+            for f in os.listdir(inputs_dir):
+                os.symlink(os.path.join(inputs_dir, f), os.path.join(work, f))
 
-        print("%-12s %9s %9s %9s %9s %7s %9s" % ("input", "MB", "quillet", "MB/s", "floor", "ratio", "peak RSS"))
+        print("%-14s %7s %9s %11s %9s %9s %7s %9s" % (
+            "input", "MB", "quillet", "MB/s", "slowest", "floor", "ratio", "peak RSS"))
         times = {}
         for kind, mb, name in inputs:
             size = os.path.getsize(os.path.join(work, name)) / 1e6
-            repeat = 3 if mb <= 100 else 1
-            t, rss, code = best(["./quillet", name, "out.ddl"], work, repeat)
+            n = repeat if mb <= 100 else 1
+            t, worst, rss, code = timed(["./quillet", name, "out.ddl"], work, n)
             out = os.path.join(work, "out.ddl")
             outbytes = os.path.getsize(out) if os.path.exists(out) else 0
-            ft, _, _ = best(["./quillet_floor", name, "floor.out", str(outbytes)], work, repeat)
+            ft, _, _, _ = timed(["./quillet_floor", name, "floor.out", str(outbytes)], work, n)
             times[(kind, mb)] = t
-            print("%-12s %9.1f %8.3fs %9.1f %8.3fs %7.2f %7.1fMB%s" % (
-                name, size, t, size / t, ft, ft / t, rss / 1024.0, "" if code == 0 else "  (exit %d)" % code))
+            print("%-14s %7.1f %8.3fs %11.1f %9.1f %9.1f %7.2f %7.1fMB%s" % (
+                name, size, t, size / t, size / worst, size / ft, ft / t, rss / 1024.0,
+                "" if code == 0 else "  (exit %d)" % code))
             for f in ("out.ddl", "floor.out"):
                 if os.path.exists(os.path.join(work, f)):
                     os.remove(os.path.join(work, f))
+        print("(MB/s: best of %d runs, the slowest beside it; floor: its best MB/s; ratio: floor time / "
+              "quillet time)" % repeat)
         for kind in ("page", "script"):
             if (kind, 10) in times and (kind, 100) in times:
                 print("%s: 100 MB takes %.2f times as long as 10 MB" % (kind, times[(kind, 100)] / times[(kind, 10)]))
         runs = sorted(run(["./quillet", "small.htm", "small.ddl"], work)[0] for _ in range(50))
-        print("start-up, 2 KB page: median %.2f ms, best %.2f ms (50 runs)" % (runs[25] * 1000, runs[0] * 1000))
+        spawn = sorted(run(["/bin/true"], work)[0] for _ in range(50))
+        print("start-up, 2 KB page: median %.2f ms, best %.2f ms (50 runs; starting /bin/true the same "
+              "way takes %.2f ms)" % (runs[25] * 1000, runs[0] * 1000, spawn[25] * 1000))
     finally:
         shutil.rmtree(work)
 

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "ddl/template.h"
 #include "html/style.h"
@@ -19,7 +20,13 @@ const int kFlushAbove = 76;
 const int kScratchSize = 1024;
 
 FILE* g_out = nullptr;
-char g_outbuf[1 << 16];
+
+// The stream's bytes collect here and go to the file in large writes; the
+// FILE itself is left unbuffered, so nothing is copied twice. Bytes given
+// while no file is open are dropped at the next drain, as they always were.
+const size_t kOutBufferSize = 1 << 17;
+char g_outbuf[kOutBufferSize];
+size_t g_outlen = 0;
 
 char g_ws[kWorkspaceSize];
 int g_wslen = 0;
@@ -33,43 +40,82 @@ bool is_white(int c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-void put(int c)
+void drain()
 {
-    if (g_out) std::putc(c, g_out);
+    if (g_out && g_outlen) std::fwrite(g_outbuf, 1, g_outlen, g_out);
+    g_outlen = 0;
 }
 
+// Room for n more bytes at the end of the buffer (n at most its size).
+char* reserve(size_t n)
+{
+    if (kOutBufferSize - g_outlen < n) drain();
+    return g_outbuf + g_outlen;
+}
+
+void put(int c)
+{
+    if (g_outlen == kOutBufferSize) drain();
+    g_outbuf[g_outlen++] = static_cast<char>(c);
+}
+
+void put_bytes(const char* data, size_t n)
+{
+    if (kOutBufferSize - g_outlen < n) {
+        drain();
+        if (n >= kOutBufferSize) {
+            if (g_out) std::fwrite(data, 1, n, g_out);
+            return;
+        }
+    }
+    std::memcpy(g_outbuf + g_outlen, data, n);
+    g_outlen += n;
+}
+
+// One quoted string line of the workspace. A byte becomes at most two, so
+// the whole line is written into reserved room without further checks.
 void write_quoted()
 {
-    put('"');
+    char* o = reserve(2 * static_cast<size_t>(g_wslen) + 3);
+    char* const start = o;
+    const bool smart = settings.usesmartquotes != 0;
+    int last = g_lastwritten;
+    *o++ = '"';
     for (int i = 0; i < g_wslen; ++i) {
         unsigned char c = static_cast<unsigned char>(g_ws[i]);
         switch (c) {
         case 0x13:  // soft space: one space, never two
-            if (g_lastwritten != ' ') put(' ');
-            g_lastwritten = ' ';
+            if (last != ' ') *o++ = ' ';
+            last = ' ';
             break;
         case '"':
-            if (settings.usesmartquotes) put(is_white(g_lastwritten) ? 0x94 : 0x95);
-            else { put('\\'); put('"'); }
-            g_lastwritten = '"';
+            if (smart) {
+                *o++ = static_cast<char>(is_white(last) ? 0x94 : 0x95);
+            } else {
+                *o++ = '\\';
+                *o++ = '"';
+            }
+            last = '"';
             break;
         case '\'':
-            if (settings.usesmartquotes) put(is_white(g_lastwritten) ? 0x90 : 0x91);
-            else put('\'');
-            g_lastwritten = '\'';
+            *o++ = smart ? static_cast<char>(is_white(last) ? 0x90 : 0x91) : '\'';
+            last = '\'';
             break;
         case '\\':
-            put('\\'); put('\\');
-            g_lastwritten = '\\';
+            *o++ = '\\';
+            *o++ = '\\';
+            last = '\\';
             break;
         default:
-            put(c);
-            g_lastwritten = c;
+            *o++ = static_cast<char>(c);
+            last = c;
             break;
         }
     }
-    put('"');
-    put('\n');
+    *o++ = '"';
+    *o++ = '\n';
+    g_lastwritten = last;
+    g_outlen += static_cast<size_t>(o - start);
 }
 
 void write_templateline(const char* line)
@@ -78,7 +124,7 @@ void write_templateline(const char* line)
         ddlout_expandtemplate(line);
     } else {
         ddlout_direct(line);
-        put('\n');
+        ddlout_directchar('\n');
     }
 }
 
@@ -87,8 +133,9 @@ void write_templateline(const char* line)
 bool ddlout_open(const char* path)
 {
     ddlout_close();
+    g_outlen = 0;
     g_out = std::fopen(path, "wb");
-    if (g_out) std::setvbuf(g_out, g_outbuf, _IOFBF, sizeof g_outbuf);
+    if (g_out) std::setvbuf(g_out, nullptr, _IONBF, 0);
     return g_out != nullptr;
 }
 
@@ -96,6 +143,7 @@ bool ddlout_isopen() { return g_out != nullptr; }
 
 void ddlout_close()
 {
+    drain();
     if (g_out) std::fclose(g_out);
     g_out = nullptr;
 }
@@ -168,7 +216,7 @@ void ddlout_command(const char* text)
 {
     ddlout_flush();
     ddlout_direct(text);
-    put('\n');
+    ddlout_directchar('\n');
 }
 
 void ddlout_break(int kind)
@@ -269,23 +317,39 @@ void ddlout_finish()
 
 void ddlout_direct(const char* text)
 {
-    if (g_out) std::fputs(text, g_out);
+    if (g_out) put_bytes(text, std::strlen(text));
 }
 
 void ddlout_directbytes(const char* data, size_t n)
 {
-    if (g_out && n) std::fwrite(data, 1, n, g_out);
+    if (g_out && n) put_bytes(data, n);
 }
 
-void ddlout_directchar(int ch) { put(ch); }
+void ddlout_directchar(int ch)
+{
+    if (g_out) put(ch);
+}
 
 void ddlout_directf(const char* format, ...)
 {
     if (!g_out) return;
+    char small[512];
     va_list ap;
     va_start(ap, format);
-    std::vfprintf(g_out, format, ap);
+    int n = std::vsnprintf(small, sizeof small, format, ap);
     va_end(ap);
+    if (n < 0) return;
+    if (static_cast<size_t>(n) < sizeof small) {
+        put_bytes(small, static_cast<size_t>(n));
+        return;
+    }
+    // Longer than the line buffer (a comment line quoting a long tag): formatted
+    // again at its full length.
+    std::vector<char> big(static_cast<size_t>(n) + 1);
+    va_start(ap, format);
+    std::vsnprintf(big.data(), big.size(), format, ap);
+    va_end(ap);
+    put_bytes(big.data(), static_cast<size_t>(n));
 }
 
 const char* ddlout_workspace()
