@@ -37,6 +37,78 @@ const KeywordEntry kDramatonKeywords[] = {
     {"zorbit", 127},
 };
 
+namespace {
+
+// A table's names in a small open-addressed hash, built on first use: every
+// tag is looked up, and comparing it with each row in turn was the largest
+// cost of a conversion. The hash gives the scan's answer, the first row
+// with the name: a later row with the same name is never entered.
+const size_t kSlots = 256;            // a power of two, over twice any table
+const size_t kMaxRows = kSlots / 2;
+const size_t kNameBytes = sizeof(KeywordEntry::name);
+
+struct KeywordIndex {
+    const KeywordEntry* table = nullptr;
+    bool usable = false;
+    unsigned short slot[kSlots] = {};  // row number + 1; 0 is an empty slot
+};
+
+KeywordIndex g_indexes[4];
+
+size_t name_hash(const char* name, size_t n)
+{
+    size_t h = n;
+    for (size_t i = 0; i < n; ++i) h = h * 31 + static_cast<unsigned char>(name[i]);
+    return h & (kSlots - 1);
+}
+
+// The rows of a table, the sentinel excluded.
+size_t row_count(const KeywordEntry* table)
+{
+    size_t n = 0;
+    while (table[n].token != 127) ++n;
+    return n;
+}
+
+void build(KeywordIndex& ix, const KeywordEntry* table)
+{
+    ix.table = table;
+    size_t rows = row_count(table);
+    ix.usable = rows <= kMaxRows;
+    if (!ix.usable) return;
+    for (size_t r = 0; r < rows; ++r) {
+        const char* name = table[r].name;
+        size_t n = 0;
+        while (n < kNameBytes && name[n]) ++n;
+        if (n == kNameBytes) continue;  // no looked-up name can equal a row without a terminator
+        size_t h = name_hash(name, n);
+        bool present = false;
+        while (ix.slot[h]) {
+            if (std::strcmp(table[ix.slot[h] - 1].name, name) == 0) {
+                present = true;
+                break;
+            }
+            h = (h + 1) & (kSlots - 1);
+        }
+        if (!present) ix.slot[h] = static_cast<unsigned short>(r + 1);
+    }
+}
+
+// The index of a table, or null when it cannot have one (the scan is used).
+const KeywordIndex* index_of(const KeywordEntry* table)
+{
+    for (KeywordIndex& ix : g_indexes) {
+        if (ix.table == table) return ix.usable ? &ix : nullptr;
+        if (!ix.table) {
+            build(ix, table);
+            return ix.usable ? &ix : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 int keyword_lookup(const KeywordEntry* table, const char* name)
 {
     char copy[64];
@@ -47,8 +119,15 @@ int keyword_lookup(const KeywordEntry* table, const char* name)
     }
     if (name[n]) return 0;  // longer than any row: no match
     copy[n] = '\0';
+    if (n >= kNameBytes) return 0;  // no row holds a name this long
+    if (const KeywordIndex* ix = index_of(table)) {
+        for (size_t h = name_hash(copy, n); ix->slot[h]; h = (h + 1) & (kSlots - 1)) {
+            const KeywordEntry& row = table[ix->slot[h] - 1];
+            if (std::strcmp(row.name, copy) == 0) return row.token;
+        }
+        return 0;
+    }
     for (const KeywordEntry* row = table; row->token != 127; ++row)
-        if (std::strncmp(copy, row->name, sizeof row->name) == 0 && n < sizeof row->name)
-            return row->token;
+        if (std::strncmp(copy, row->name, sizeof row->name) == 0) return row->token;
     return 0;
 }
