@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ddl/format.h"
 #include "ddl/template.h"
 #include "html/style.h"
 #include "pictures/pictures.h"
@@ -179,7 +180,7 @@ void ddlout_addstring(const char* format, ...)
     if (!buf) return;
     va_list ap;
     va_start(ap, format);
-    int n = std::vsnprintf(buf, kScratchSize, format, ap);
+    int n = ddl_vformat(buf, kScratchSize, format, ap);
     va_end(ap);
     if (n < 0) n = 0;
     if (n >= kScratchSize) n = static_cast<int>(std::strlen(buf));
@@ -336,7 +337,7 @@ void ddlout_directf(const char* format, ...)
     char small[512];
     va_list ap;
     va_start(ap, format);
-    int n = std::vsnprintf(small, sizeof small, format, ap);
+    int n = ddl_vformat(small, sizeof small, format, ap);
     va_end(ap);
     if (n < 0) return;
     if (static_cast<size_t>(n) < sizeof small) {
@@ -347,7 +348,7 @@ void ddlout_directf(const char* format, ...)
     // again at its full length.
     std::vector<char> big(static_cast<size_t>(n) + 1);
     va_start(ap, format);
-    std::vsnprintf(big.data(), big.size(), format, ap);
+    ddl_vformat(big.data(), big.size(), format, ap);
     va_end(ap);
     put_bytes(big.data(), static_cast<size_t>(n));
 }

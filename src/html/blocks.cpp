@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/attributes.h"
 #include "html/handlers.h"
 #include "html/keywords.h"
@@ -46,7 +47,7 @@ void write_indent()
         return;
     }
     char cmd[48];
-    std::snprintf(cmd, sizeof cmd, "{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
+    ddl_format(cmd, sizeof cmd, "{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
     ddlout_command(cmd);
 }
 
@@ -57,7 +58,7 @@ void blockquote(bool closing)
         ++g_style.indent_level;
         ddlout_flush();
         char cmd[56];
-        std::snprintf(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
+        ddl_format(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
         ddlout_command(cmd);
         return;
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/handlers.h"
 #include "html/keywords.h"
 #include "html/style.h"
@@ -41,7 +42,7 @@ void underline_on()
     }
     ddlout_flush();
     char buf[64];
-    std::snprintf(buf, sizeof buf, "{underline 1 {colourvalue COL_%03d 0x10000 0}}", index);
+    ddl_format(buf, sizeof buf, "{underline 1 {colourvalue COL_%03d 0x10000 0}}", index);
     ddlout_command(buf);
     ++g_style.underline_count;
 }

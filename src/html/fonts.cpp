@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/attributes.h"
 #include "html/handlers.h"
 #include "html/keywords.h"
@@ -90,7 +91,7 @@ void basefont()
     ddlout_flush();
     int size = style_sizeof(n);
     char cmd[40];
-    std::snprintf(cmd, sizeof cmd, "{textsize %d}", size);
+    ddl_format(cmd, sizeof cmd, "{textsize %d}", size);
     ddlout_command(cmd);
     g_style.base_size = size / 1000;
 }
@@ -117,7 +118,7 @@ void heading_end()
 {
     ddlout_flush();
     char textsize[40];
-    std::snprintf(textsize, sizeof textsize, "{textsize %d000}", g_style.base_size);
+    ddl_format(textsize, sizeof textsize, "{textsize %d000}", g_style.base_size);
     if (g_style.heading_depth > 0) {
         for (int level = 1; level <= 6; ++level) {
             if (g_style.heading_count[level] > 0) {
@@ -130,7 +131,7 @@ void heading_end()
     ddlout_command(textsize);
     if (g_style.font_depth > 0) {
         char font[20];
-        std::snprintf(font, sizeof font, "FONT_%03d", g_style.font_stack[g_style.font_depth - 1]);
+        ddl_format(font, sizeof font, "FONT_%03d", g_style.font_stack[g_style.font_depth - 1]);
         ddlout_command(font);
     } else {
         ddlout_command("FONT_001 ");

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/handlers.h"
 #include "html/style.h"
 #include "html/tagreader.h"
@@ -33,7 +34,7 @@ void link_open()
     ddlout_foregroundcolour(colour);
     if (settings.underline) {
         char cmd[160];
-        std::snprintf(cmd, sizeof cmd,
+        ddl_format(cmd, sizeof cmd,
                       "{underline 1 {type 1} {thickness 1310} {colourvalue COL_%03d 0x10000 0} "
                       "{wordunderline 0} {doubleunderline 0}}",
                       colour);

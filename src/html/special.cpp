@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "ddl/template.h"
 #include "html/attributes.h"
 #include "html/handlers.h"
@@ -79,14 +80,14 @@ void pre_tag(bool closing)
 void write_textsize(int points)
 {
     char cmd[40];
-    std::snprintf(cmd, sizeof cmd, "{textsize %d000}", points);
+    ddl_format(cmd, sizeof cmd, "{textsize %d000}", points);
     ddlout_command(cmd);
 }
 
 void write_leading(int leading)
 {
     char cmd[40];
-    std::snprintf(cmd, sizeof cmd, "{leading 2 %d}", leading);
+    ddl_format(cmd, sizeof cmd, "{leading 2 %d}", leading);
     ddlout_command(cmd);
 }
 
@@ -195,15 +196,15 @@ void embed_tag(bool closing)
     }
     subparse_align(TOK_EMBED);
     char name[32];
-    std::snprintf(name, sizeof name, "%s", subparse_src(1));
+    ddl_format(name, sizeof name, "%s", subparse_src(1));
     unsigned size = subparse_dimensions();
     ddlout_flush();
     char marker[96];
     if (size)
-        std::snprintf(marker, sizeof marker, "embedded: \"%s\", %u x %u", name, size & 0xFFFFu,
+        ddl_format(marker, sizeof marker, "embedded: \"%s\", %u x %u", name, size & 0xFFFFu,
                       (size >> 16) & 0xFFFFu);
     else
-        std::snprintf(marker, sizeof marker, "embedded: \"%s\"", name);
+        ddl_format(marker, sizeof marker, "embedded: \"%s\"", name);
     bracketed_marker(marker);
     ddlout_flush();
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/style.h"
 #include "resources/config.h"
 #include "run/messages.h"
@@ -42,7 +43,7 @@ bool overflowed(int depth, const char* name)
 void write_font(int font)
 {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "FONT_%03d", font);
+    ddl_format(buf, sizeof buf, "FONT_%03d", font);
     ddlout_command(buf);
     style_reassert();
 }
@@ -50,21 +51,21 @@ void write_font(int font)
 void write_textsize(int millipoints)
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{textsize %d}", millipoints);
+    ddl_format(buf, sizeof buf, "{textsize %d}", millipoints);
     ddlout_command(buf);
 }
 
 void write_indent()
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{leftindent 1 %lld}", static_cast<long long>(g_style.indent_level) * kIndentStep);
+    ddl_format(buf, sizeof buf, "{leftindent 1 %lld}", static_cast<long long>(g_style.indent_level) * kIndentStep);
     ddlout_command(buf);
 }
 
 void write_align(int value)
 {
     char buf[24];
-    std::snprintf(buf, sizeof buf, "{align %d}", value);
+    ddl_format(buf, sizeof buf, "{align %d}", value);
     ddlout_command(buf);
 }
 
@@ -129,7 +130,7 @@ void style_pushsize(int size)
         s.size_depth = 0;
         ddlout_flush();
         char buf[40];
-        std::snprintf(buf, sizeof buf, "{textsize %d000}", s.base_size);
+        ddl_format(buf, sizeof buf, "{textsize %d000}", s.base_size);
         ddlout_command(buf);
         return;
     }
@@ -324,7 +325,7 @@ void style_resetonpara()
 {
     StyleState& s = g_style;
     char size[40];
-    std::snprintf(size, sizeof size, "{textsize %d000}", s.base_size);
+    ddl_format(size, sizeof size, "{textsize %d000}", s.base_size);
     if (s.heading_depth) {
         ddlout_command("{bold 0}{font}");
         ddlout_command(size);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/attributes.h"
 #include "pictures/imageindex.h"
 #include "pictures/pictures.h"
@@ -60,7 +61,7 @@ void image_output(int italic)
         ddlout_flush();
         ddlout_directf("// linking to image \"%s\"\n", e.leaf);
         char command[32];
-        std::snprintf(command, sizeof command, "{embed PICT_%03d}", k);
+        ddl_format(command, sizeof command, "{embed PICT_%03d}", k);
         ddlout_command(command);
         return;
     }
