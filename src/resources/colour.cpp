@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "ddl/ddlout.h"
 #include "html/style.h"
 #include "html/tagreader.h"
 #include "resources/config.h"
 #include "resources/lineread.h"
+#include "resources/nameindex.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
 #include "run/runstate.h"
@@ -41,10 +43,47 @@ const int kMaxFileLines = 1 << 16;
 ColourRecord* g_standard = nullptr;
 ColourRecord* g_user = nullptr;
 
+// Look-ups of the user table without a scan: the first position with a
+// name (folded), and the last position with a colour value, as the scans
+// of colour_findname and colour_findrgb find them. Kept as records are added.
+struct Rgb {
+    int32_t red, green, blue;
+    bool operator==(const Rgb& o) const { return red == o.red && green == o.green && blue == o.blue; }
+};
+struct RgbHash {
+    size_t operator()(const Rgb& c) const
+    {
+        uint64_t h = static_cast<uint32_t>(c.red);
+        h = h * 1000003u ^ static_cast<uint32_t>(c.green);
+        h = h * 1000003u ^ static_cast<uint32_t>(c.blue);
+        return static_cast<size_t>(h);
+    }
+};
+
+NameIndex g_names(true);
+std::unordered_map<Rgb, int, RgbHash> g_lastrgb;
+
+// The last user position with the colour value, or 0.
+int last_with_rgb(int red, int green, int blue)
+{
+    if (!g_user) return 0;
+    auto it = g_lastrgb.find(Rgb{red, green, blue});
+    return it == g_lastrgb.end() ? 0 : it->second;
+}
+
+void index_user(int p)
+{
+    const ColourRecord& r = g_user[p];
+    g_names.add(r.name, p);
+    g_lastrgb[Rgb{r.red, r.green, r.blue}] = p;
+}
+
 char g_display[96];
 
 void release_tables()
 {
+    g_names.clear();
+    g_lastrgb.clear();
     if (g_standard) mem_release(g_standard);
     if (g_user) mem_release(g_user);
     g_standard = nullptr;
@@ -198,6 +237,7 @@ void colour_load()
     hdr_count(g_user) = lines;
     hdr_firstadded(g_user) = lines;
     hdr_capacity(g_user) = lines + kAddedSlots;
+    for (int p = 1; p < lines; ++p) index_user(p);
 }
 
 int colour_findrgb(int red, int green, int blue)
@@ -210,11 +250,7 @@ int colour_findrgb(int red, int green, int blue)
         }
         if (found) return found <= 3 ? found : found + 6;
     }
-    int found = 0;
-    for (int p = 1; p < user_count(); ++p) {
-        const ColourRecord& r = g_user[p];
-        if (r.red == red && r.green == green && r.blue == blue) found = p;
-    }
+    int found = last_with_rgb(red, green, blue);
     // Only the last match is looked at, and only a used one counts.
     if (found && g_user[found].used) return found + 15;
     return 0;
@@ -230,18 +266,9 @@ int colour_findhex(const char* text)
 
 int colour_findname(const char* name)
 {
-    if (!name || std::strlen(name) > 31) return 0;
-    char want[32];
-    size_t n = 0;
-    for (; name[n]; ++n) want[n] = static_cast<char>(fold(static_cast<unsigned char>(name[n])));
-    want[n] = '\0';
-    for (int p = 1; p < user_count(); ++p) {
-        const char* have = g_user[p].name;
-        size_t i = 0;
-        while (have[i] && fold(static_cast<unsigned char>(have[i])) == static_cast<unsigned char>(want[i])) ++i;
-        if (have[i] == '\0' && want[i] == '\0') return p + 15;
-    }
-    return 0;
+    if (!name || std::strlen(name) > 31 || !g_user) return 0;
+    int p = g_names.find(name);
+    return p ? p + 15 : 0;
 }
 
 int colour_fromattribute(const char* attribute)
@@ -313,6 +340,7 @@ int colour_add(const char* text)
     }
     r.used = 1;
     hdr_count(g_user) = count + 1;
+    index_user(count);
     return count + 15;
 }
 

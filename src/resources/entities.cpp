@@ -1,6 +1,5 @@
 #include "resources/entities.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +9,7 @@
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "resources/lineread.h"
+#include "resources/nameindex.h"
 #include "run/infile.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
@@ -29,12 +29,37 @@ EntityRecord* g_main = nullptr;
 EntityRecord* g_additional = nullptr;
 EntityRecord* g_reverse = nullptr;
 
+// The names of the two tables that are searched, exactly and folded.
+NameIndex g_mainexact, g_mainfolded(true);
+NameIndex g_addexact, g_addfolded(true);
+
+void clear_indexes()
+{
+    g_mainexact.clear();
+    g_mainfolded.clear();
+    g_addexact.clear();
+    g_addfolded.clear();
+}
+
 void release_tables()
 {
+    clear_indexes();
     EntityRecord** tables[] = {&g_main, &g_additional, &g_reverse};
     for (EntityRecord** t : tables) {
         if (*t) mem_release(*t);
         *t = nullptr;
+    }
+}
+
+// A record whose code is 0 (an empty line) is never a match: the search
+// goes on past it, so it is left out.
+void index_table(const EntityRecord* table, NameIndex& exact, NameIndex& folded)
+{
+    int n = table[0].code;
+    for (int k = 1; k < n; ++k) {
+        if (table[k].code == 0) continue;
+        exact.add(table[k].name, k);
+        folded.add(table[k].name, k);
     }
 }
 
@@ -74,28 +99,12 @@ EntityRecord* load_table(const char* leaf, const char* what, const char* tail, i
     return table;
 }
 
-int search(const EntityRecord* table, const char* name, bool fold)
+// The code of the first record of the table with the name, or 0.
+int search(const EntityRecord* table, const NameIndex& index, const char* name)
 {
     if (!table) return 0;
-    int n = table[0].code;
-    for (int k = 1; k < n; ++k) {
-        const EntityRecord& r = table[k];
-        bool equal;
-        if (fold) {
-            const char* a = name;
-            const char* b = r.name;
-            while (*a && *b && std::tolower(static_cast<unsigned char>(*a)) ==
-                                   std::tolower(static_cast<unsigned char>(*b))) {
-                ++a;
-                ++b;
-            }
-            equal = (*a == '\0' && *b == '\0');
-        } else {
-            equal = !std::strcmp(r.name, name);
-        }
-        if (equal && r.code != 0) return r.code;
-    }
-    return 0;
+    int k = index.find(name);
+    return k ? table[k].code : 0;
 }
 
 // Digits in the given base from the start of text; stops at the first other
@@ -122,13 +131,16 @@ void entity_load()
     g_main = load_table("entities", "entities", "cannot continue", 40);
     g_additional = load_table("unierr", "ISO additional / unofficial entities", "sorry, unable to continue.", 255);
     g_reverse = load_table("revent", "export reverse-lookup table entries", "sorry, unable to continue.", 255);
+    clear_indexes();
+    index_table(g_main, g_mainexact, g_mainfolded);
+    index_table(g_additional, g_addexact, g_addfolded);
 }
 
 int entity_find(const char* name)
 {
     if (name[0] == '#') return entity_find_nocase(name);
-    int c = search(g_main, name, false);
-    if (!c) c = search(g_additional, name, false);
+    int c = search(g_main, g_mainexact, name);
+    if (!c) c = search(g_additional, g_addexact, name);
     return c;
 }
 
@@ -141,8 +153,8 @@ int entity_find_nocase(const char* name)
         if (v == 9 || (v >= 32 && v <= 126) || (v >= 128 && v <= 255)) return static_cast<int>(v);
         return 0;
     }
-    int c = search(g_main, name, true);
-    if (!c) c = search(g_additional, name, true);
+    int c = search(g_main, g_mainfolded, name);
+    if (!c) c = search(g_additional, g_addfolded, name);
     return c;
 }
 
