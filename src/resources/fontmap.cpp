@@ -7,6 +7,7 @@
 #include <string>
 
 #include "resources/lineread.h"
+#include "resources/nameindex.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
 #include "run/runstate.h"
@@ -31,11 +32,19 @@ const int kHighestFont = 61;
 
 FontMapEntry* g_map = nullptr;  // position 0 a header with number 0
 int g_fontcount = 0;             // one more than the number of entries
+NameIndex g_mapnames;            // the first entry with each (folded) name
 FontExportEntry* g_export = nullptr;
 int g_exportcount = 0;
 
+void index_map()
+{
+    g_mapnames.clear();
+    for (int p = 1; p < g_fontcount; ++p) g_mapnames.add(g_map[p].name, p);
+}
+
 void release_map()
 {
+    g_mapnames.clear();
     if (g_map) mem_release(g_map);
     g_map = nullptr;
     g_fontcount = 0;
@@ -131,6 +140,7 @@ void load_map(FILE* f)
     }
     g_fontcount = p;
     std::fclose(f);
+    index_map();
 }
 
 void load_export(FILE* f)
@@ -231,6 +241,7 @@ void fontmap_defaults()
     }
     g_map[0].number = 0;
     g_fontcount = p;  // 13
+    index_map();
 
     g_export = static_cast<FontExportEntry*>(mem_claimzero(5, sizeof(FontExportEntry)));
     if (!g_export) no_memory(5, "export font map entries");
@@ -248,9 +259,8 @@ int fontmap_find(const char* face)
     if (!g_map || !face) return 0;
     char key[32];
     copy_folded(key, face);
-    for (int p = 1; p < g_fontcount; ++p)
-        if (!std::strcmp(g_map[p].name, key)) return g_map[p].number;
-    return 0;
+    int p = g_mapnames.find(key);
+    return p ? g_map[p].number : 0;
 }
 
 const char* fontmap_exporttext(const char* hostname)
