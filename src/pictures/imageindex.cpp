@@ -1,10 +1,19 @@
 // The image index built by the first pass: every <img> tag with its file,
 // type and size, found again in the conversion pass by its input position.
+//
+// A page can hold a great many image tags naming a few files, so the index
+// keeps two tables: one small record per tag (its position, its size, its
+// picture), held in the tracked claim that grows as tags are added, and
+// one record per picture (a src value resolved to a path, with a leaf),
+// whose file is looked for and classified once, however many tags name it.
 #include "pictures/imageindex.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "ddl/ddlout.h"
 #include "html/attributes.h"
@@ -19,30 +28,48 @@
 
 namespace {
 
-ImageEntry* g_entries = nullptr;  // position 0 unused
+const size_t kPathLimit = sizeof(ImageEntry::path) - 1;
+const size_t kLeafLimit = sizeof(ImageEntry::leaf) - 1;
+
+// Sixteen bytes a tag.
+struct ImageTag {
+    int64_t offset;           // input position just after the tag
+    uint32_t size;            // width | height << 16, 0 when the tag gave none
+    uint32_t picture : 31;    // position in g_pictures
+    uint32_t unreadable : 1;  // its file could not be opened for the preamble
+};
+static_assert(sizeof(ImageTag) == 16, "a tag's record stays small");
+
+struct Picture {
+    std::string path;  // resolved, or the src value when not resolved
+    std::string leaf;
+    int readable = 0;
+    int type = IMAGE_UNKNOWN;
+    int first = 0;  // the first entry naming it
+};
+
+// A src value that could not be resolved is reported at every tag naming it.
+struct Resolution {
+    int picture;
+    bool toolong;
+};
+
+ImageTag* g_tags = nullptr;  // position 0 unused
 int g_count = 0;
-int g_capacity = 0;               // entries that fit, position 0 included
-int32_t* g_buckets = nullptr;     // hash bucket heads (entry numbers)
-uint32_t g_bucketcount = 0;       // a power of two
-bool g_ascending = true;          // offsets rise, as a forward pass gives them
+int g_capacity = 0;          // entries that fit, position 0 included
+std::vector<Picture> g_pictures;
+std::unordered_map<std::string, int> g_bypath;           // path NUL leaf -> picture
+std::unordered_map<std::string, Resolution> g_bysrc;     // src NUL leaf -> its picture
+bool g_ascending = true;     // offsets rise, as a forward pass gives them
 bool g_handler = false;
+ImageEntry g_view;
 
-// FNV-1a over path, a NUL, then leaf.
-uint32_t entry_hash(const ImageEntry& e)
+std::string key_of(const std::string& a, const std::string& b)
 {
-    uint32_t h = 2166136261u;
-    for (const char* p = e.path; *p; ++p) h = (h ^ static_cast<unsigned char>(*p)) * 16777619u;
-    h = (h ^ 0u) * 16777619u;
-    for (const char* p = e.leaf; *p; ++p) h = (h ^ static_cast<unsigned char>(*p)) * 16777619u;
-    return h;
-}
-
-void bucket_insert(int k)
-{
-    ImageEntry& e = g_entries[k];
-    uint32_t b = e.hash & (g_bucketcount - 1);
-    e.chain = g_buckets[b];
-    g_buckets[b] = k;
+    std::string k = a;
+    k += '\0';
+    k += b;
+    return k;
 }
 
 // Only the first pass grows the index: the output holds nothing yet, so it
@@ -65,49 +92,96 @@ void make_room(int k)
         if (capacity > (1 << 28)) out_of_memory();
         capacity *= 2;
     }
-    void* grown = g_entries ? mem_reclaim(g_entries, static_cast<size_t>(capacity) * sizeof(ImageEntry))
-                            : mem_claimzero(static_cast<size_t>(capacity), sizeof(ImageEntry));
+    void* grown = g_tags ? mem_reclaim(g_tags, static_cast<size_t>(capacity) * sizeof(ImageTag))
+                         : mem_claimzero(static_cast<size_t>(capacity), sizeof(ImageTag));
     if (!grown) out_of_memory();
-    g_entries = static_cast<ImageEntry*>(grown);
+    g_tags = static_cast<ImageTag*>(grown);
     g_capacity = capacity;
-
-    uint32_t buckets = static_cast<uint32_t>(capacity) * 2;
-    if (g_buckets) mem_release(g_buckets);
-    g_buckets = static_cast<int32_t*>(mem_claimzero(buckets, sizeof(int32_t)));
-    if (!g_buckets) out_of_memory();
-    g_bucketcount = buckets;
-    for (int i = 1; i <= g_count; ++i) bucket_insert(i);
 }
 
-void read_type(ImageEntry& e)
+void read_type(Picture& p)
 {
-    FILE* f = std::fopen(e.path, "rb");
+    FILE* f = std::fopen(p.path.c_str(), "rb");
     if (!f) return;
-    e.readable = 1;
+    p.readable = 1;
     unsigned char head[4] = {0, 0, 0, 0};
     size_t got = std::fread(head, 1, sizeof head, f);
     (void)got;  // a short file keeps zeros in the missing places
     std::fclose(f);
-    e.type = image_filetype(head);
+    p.type = image_filetype(head);
+}
+
+// The picture a src value and leaf name, as entry k, stand for: found
+// again, or resolved, looked for and classified now.
+Resolution picture_of(const std::string& src, const std::string& leaf, int k)
+{
+    std::string srckey = key_of(src, leaf);
+    auto known = g_bysrc.find(srckey);
+    if (known != g_bysrc.end()) {
+        if (known->second.toolong) image_reportlongpath(src.c_str());
+        return known->second;
+    }
+    std::string path = src;
+    bool opens = false, toolong = false;
+    if (!settings.disableimages) opens = image_resolve(path, &toolong) != 0;
+    std::string pathkey = key_of(path, leaf);
+    auto same = g_bypath.find(pathkey);
+    int id;
+    if (same != g_bypath.end()) {
+        id = same->second;
+    } else {
+        id = static_cast<int>(g_pictures.size());
+        Picture p;
+        p.path = path;
+        p.leaf = leaf;
+        p.first = k;
+        if (opens) read_type(p);
+        g_pictures.push_back(p);
+        g_bypath.emplace(pathkey, id);
+    }
+    Resolution r{id, toolong};
+    g_bysrc.emplace(srckey, r);
+    return r;
 }
 
 }  // namespace
 
 int image_count() { return g_count; }
 
-ImageEntry* image_entry(int i)
+const ImageEntry* image_entry(int i)
 {
-    return (i >= 1 && i <= g_count) ? &g_entries[i] : nullptr;
+    if (i < 1 || i > g_count) return nullptr;
+    const ImageTag& t = g_tags[i];
+    const Picture& p = g_pictures[t.picture];
+    ImageEntry& e = g_view;
+    std::memset(&e, 0, sizeof e);
+    std::memcpy(e.path, p.path.c_str(), p.path.size() + 1);
+    std::memcpy(e.leaf, p.leaf.c_str(), p.leaf.size() + 1);
+    e.readable = p.readable && !t.unreadable;
+    e.type = p.type;
+    if (t.size) {
+        e.sizeknown = 1;
+        e.width = static_cast<int32_t>(t.size & 0xFFFF);
+        e.height = static_cast<int32_t>((t.size >> 16) & 0xFFFF);
+    }
+    e.offset = static_cast<long>(t.offset);
+    e.duplicate = p.first < i ? p.first : 0;
+    return &e;
+}
+
+void image_setunreadable(int i)
+{
+    if (i >= 1 && i <= g_count) g_tags[i].unreadable = 1;
 }
 
 void image_release()
 {
-    if (g_entries) mem_release(g_entries);
-    if (g_buckets) mem_release(g_buckets);
-    g_entries = nullptr;
-    g_buckets = nullptr;
+    if (g_tags) mem_release(g_tags);
+    g_tags = nullptr;
     g_count = g_capacity = 0;
-    g_bucketcount = 0;
+    g_pictures.clear();
+    g_bypath.clear();
+    g_bysrc.clear();
     g_ascending = true;
 }
 
@@ -119,32 +193,18 @@ int image_addentry(const char* src, const char* leaf, unsigned size, long offset
         std::atexit(image_release);
         g_handler = true;
     }
-    ImageEntry& e = g_entries[k];
-    std::memset(&e, 0, sizeof e);
-    std::snprintf(e.path, sizeof e.path, "%s", src ? src : "");
-    std::snprintf(e.leaf, sizeof e.leaf, "%s", leaf ? leaf : "");
-    if (size) {
-        e.sizeknown = 1;
-        e.width = static_cast<int32_t>(size & 0xFFFF);
-        e.height = static_cast<int32_t>((size >> 16) & 0xFFFF);
-    }
-    e.offset = offset;
-    if (k > 1 && offset <= g_entries[k - 1].offset) g_ascending = false;
-    g_count = k;  // image_resolve reaches the entry by its number
+    std::string s = src ? src : "";
+    std::string l = leaf ? leaf : "";
+    if (s.size() > kPathLimit) s.resize(kPathLimit);
+    if (l.size() > kLeafLimit) l.resize(kLeafLimit);
 
-    if (!settings.disableimages && image_resolve(k)) read_type(e);
-
-    e.hash = entry_hash(e);
-    for (int j = g_buckets[e.hash & (g_bucketcount - 1)]; j; j = g_entries[j].chain) {
-        const ImageEntry& o = g_entries[j];
-        if (o.hash == e.hash && !std::strcmp(o.path, e.path) && !std::strcmp(o.leaf, e.leaf)) {
-            // The chain runs from the newest entry back; a match's own
-            // duplicate, if any, is the first entry of all.
-            e.duplicate = o.duplicate ? o.duplicate : j;
-            break;
-        }
-    }
-    bucket_insert(k);
+    ImageTag& t = g_tags[k];
+    t.offset = offset;
+    t.size = size;
+    t.unreadable = 0;
+    t.picture = static_cast<uint32_t>(picture_of(s, l, k).picture);
+    if (k > 1 && offset <= g_tags[k - 1].offset) g_ascending = false;
+    g_count = k;
     return k;
 }
 
@@ -163,19 +223,19 @@ int image_find(long offset)
 {
     if (!g_ascending) {
         for (int i = g_count; i >= 1; --i)
-            if (g_entries[i].offset == offset) return i;
+            if (g_tags[i].offset == offset) return i;
         return 0;
     }
     int lo = 1, hi = g_count;  // the last entry at or below offset
     int at = 0;
     while (lo <= hi) {
         int mid = lo + (hi - lo) / 2;
-        if (g_entries[mid].offset <= offset) {
+        if (g_tags[mid].offset <= offset) {
             at = mid;
             lo = mid + 1;
         } else {
             hi = mid - 1;
         }
     }
-    return (at && g_entries[at].offset == offset) ? at : 0;
+    return (at && g_tags[at].offset == offset) ? at : 0;
 }

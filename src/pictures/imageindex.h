@@ -7,6 +7,8 @@
 
 enum ImageType { IMAGE_UNKNOWN = 0, IMAGE_GIF = 1, IMAGE_JPEG = 2, IMAGE_OTHER = 3 };
 
+// What is known of one image tag: the tag's own size and position, and the
+// file its src value names.
 struct ImageEntry {
     char path[512];      // the src value, then the resolved file path
     char leaf[32];       // the src value's leaf name, for comments and markers
@@ -16,15 +18,16 @@ struct ImageEntry {
     int32_t width, height;
     long offset;         // input position just after the tag
     int32_t duplicate;   // earlier entry with the same path and leaf, or 0
-    // Ours: the duplicate search goes through a hash of path and leaf.
-    uint32_t hash;
-    int32_t chain;       // previous entry in the same hash bucket
 };
 
 // Number of entries; entries are numbered from 1.
 int image_count();
-// Entry i (1 to image_count()), null outside.
-ImageEntry* image_entry(int i);
+// Entry i (1 to image_count()), null outside. The index keeps each tag in a
+// few bytes and each picture file once, so the entry is put together on
+// request: it stays valid until the next call.
+const ImageEntry* image_entry(int i);
+// Entry i's file could not be opened after all: it is no longer readable.
+void image_setunreadable(int i);
 
 // Adds an entry from already-read attributes (the src value, its leaf,
 // width | height << 16 or 0, the input position) and resolves and
@@ -37,9 +40,13 @@ int image_find(long offset);
 // Releases the index (registered to run at exit; also used by tests).
 void image_release();
 
-// Resolves entry i's src value against the input file's folder into its
-// path; 1 when the file then opens for reading, else 0.
-int image_resolve(int i);
+// Resolves a src value against the input file's folder into the file's
+// path; 1 when the file then opens for reading, else 0. A result too long
+// for an entry is reported and not used: the value is left as it is and
+// *toolong set.
+int image_resolve(std::string& path, bool* toolong);
+// The report of a src value whose resolved path is too long.
+void image_reportlongpath(const char* src);
 
 // The path of picture `src` named in a page whose path is `inputpath`,
 // with `cwd` the current working folder ("" when unknown) and `sep` the

@@ -122,19 +122,23 @@ std::string image_srcspelling(const char* params, const char* lowered)
     return text.substr(at, value.size());
 }
 
-int image_resolve(int i)
+void image_reportlongpath(const char* src)
 {
-    ImageEntry* e = image_entry(i);
-    if (!e) return 0;
-    std::string full = image_resolvepath(run_inputpath(), e->path, platform_currentfolder(), platform_joinsep());
-    if (full.size() > kPathLimit) {
-        // A cut path could name some other file: the picture is not used.
-        show_message("The path of image \"%s\" is longer than %d characters; the image is not embedded.",
-                     e->path, static_cast<int>(kPathLimit));
+    // A cut path could name some other file: the picture is not used.
+    show_message("The path of image \"%s\" is longer than %d characters; the image is not embedded.", src,
+                 static_cast<int>(kPathLimit));
+}
+
+int image_resolve(std::string& path, bool* toolong)
+{
+    std::string full = image_resolvepath(run_inputpath(), path, platform_currentfolder(), platform_joinsep());
+    *toolong = full.size() > kPathLimit;
+    if (*toolong) {
+        image_reportlongpath(path.c_str());
         return 0;
     }
-    std::memcpy(e->path, full.c_str(), full.size() + 1);
-    FILE* f = std::fopen(e->path, "rb");
+    path = full;
+    FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return 0;
     std::fclose(f);
     return 1;

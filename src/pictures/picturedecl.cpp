@@ -43,13 +43,13 @@ unsigned picture_pixelsize(const ImageEntry& e)
 
 void picture_writedecl(int i, int d)
 {
-    ImageEntry* e = image_entry(i);
+    const ImageEntry* e = image_entry(i);
     if (!e) return;
     ddlout_flush();
     FILE* f = std::fopen(e->path, "rb");
     if (!f) {
         show_message("Can't open image file \"%s\"!", e->path);
-        e->readable = 0;
+        image_setunreadable(i);
         return;
     }
     long size = file_size(f);
