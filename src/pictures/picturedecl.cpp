@@ -1,6 +1,8 @@
 // The preamble's picture declarations: for each usable picture a frame
 // PICT_nnn sized to the page and its data PICTURE_nnn.
 #include <cstdio>
+#include <string>
+#include <unordered_map>
 
 #include "ddl/ddlout.h"
 #include "pictures/imageindex.h"
@@ -27,6 +29,27 @@ long file_size(FILE* f)
     return n < 0 ? 0 : n;
 }
 
+// While the preamble is written, a file that many tags name is opened and
+// measured once: its size, or -1 when it cannot be opened, by path.
+bool g_remember = false;
+std::unordered_map<std::string, long> g_sizes;
+
+// The size of the file, or -1 when it cannot be opened.
+long measure(const char* path)
+{
+    if (g_remember) {
+        auto known = g_sizes.find(path);
+        if (known != g_sizes.end()) return known->second;
+    }
+    long size = -1;
+    if (FILE* f = std::fopen(path, "rb")) {
+        size = file_size(f);
+        std::fclose(f);
+    }
+    if (g_remember) g_sizes.emplace(path, size);
+    return size;
+}
+
 }  // namespace
 
 unsigned picture_pixelsize(const ImageEntry& e)
@@ -46,14 +69,12 @@ void picture_writedecl(int i, int d)
     const ImageEntry* e = image_entry(i);
     if (!e) return;
     ddlout_flush();
-    FILE* f = std::fopen(e->path, "rb");
-    if (!f) {
+    long size = measure(e->path);
+    if (size < 0) {
         show_message("Can't open image file \"%s\"!", e->path);
         image_setunreadable(i);
         return;
     }
-    long size = file_size(f);
-    std::fclose(f);
 
     ddlout_directf("\n\n// ( \"%s\" )\n", e->leaf);
     ddlout_directf("PICT_%03d={pictframe\n", i);
@@ -77,6 +98,8 @@ void picture_writedecl(int i, int d)
 void image_writedecls()
 {
     if (settings.disableimages) return;
+    g_remember = true;
+    g_sizes.clear();
     for (int i = 1; i <= image_count(); ++i) {
         const ImageEntry& e = *image_entry(i);
         if (!embeddable(e)) continue;
@@ -86,4 +109,6 @@ void image_writedecls()
         if (!first || !embeddable(*first)) d = 0;
         picture_writedecl(i, d);
     }
+    g_remember = false;
+    g_sizes.clear();
 }
