@@ -173,6 +173,25 @@ void ddlout_addchar(int ch)
     if (g_wslen > kFlushAbove) ddlout_flush();
 }
 
+void ddlout_addtext(const char* text, size_t n)
+{
+    if (g_suppressed || n == 0) return;
+    g_linestart = 0;  // the first is no space, so it clears the state for the rest
+    while (n > 0) {
+        if (g_wslen >= kWorkspaceSize - 1) ddlout_flush();
+        // As many as ddlout_addchar would add before its next flush.
+        size_t k = g_wslen <= kFlushAbove ? static_cast<size_t>(kFlushAbove + 1 - g_wslen) : 1;
+        if (k > n) k = n;
+        std::memcpy(g_ws + g_wslen, text, k);
+        g_wslen += static_cast<int>(k);
+        g_ws[g_wslen] = '\0';
+        g_column += static_cast<int>(k);
+        text += k;
+        n -= k;
+        if (g_wslen > kFlushAbove) ddlout_flush();
+    }
+}
+
 void ddlout_addstring(const char* format, ...)
 {
     if (g_suppressed) return;

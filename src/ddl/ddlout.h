@@ -13,6 +13,8 @@ void ddlout_close();
 
 // Text through the line workspace.
 void ddlout_addchar(int ch);
+// The same as ddlout_addchar for each of n characters, the first not a space.
+void ddlout_addtext(const char* text, size_t n);
 void ddlout_addstring(const char* format, ...) QUILLET_PRINTF(1, 2);
 void ddlout_flush();
 void ddlout_command(const char* text);

@@ -112,6 +112,41 @@ void dispatch(int t)
 
 bool is_white(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// Characters the body loop gives straight to the workspace, in and out of
+// preformatted text alike.
+struct PlainTable {
+    bool plain[256];
+    PlainTable()
+    {
+        for (int c = 0; c < 256; ++c) plain[c] = !is_white(c) && c != '&' && c != '-' && c != '<';
+    }
+};
+const PlainTable kPlain;
+
+// After a plain character: the plain characters and spaces that follow it
+// in the input buffer, as far as the loop below would give each of them to
+// the workspace unchanged, go there in one call. Outside preformatted text
+// that is single spaces only (a second one would be dropped). Returns the
+// last character added.
+int add_plainrun(int c, bool pre)
+{
+    ddlout_addchar(c);
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    size_t n = 0;
+    int last = c;
+    while (n < avail) {
+        unsigned char ch = p[n];
+        if (!kPlain.plain[ch] && !(ch == ' ' && (pre || last != ' '))) break;
+        last = ch;
+        ++n;
+    }
+    if (n == 0) return c;
+    ddlout_addtext(reinterpret_cast<const char*>(p), n);
+    infile_skip(n);
+    return last;
+}
+
 void body_loop()
 {
     int prev = ' ';  // white space at the start of the body gives no space
@@ -151,7 +186,7 @@ void body_loop()
             dispatch(read_tag());
             break;
         default:
-            ddlout_addchar(c);
+            c = add_plainrun(c, pre);
             break;
         }
         if (!pre) prev = c;

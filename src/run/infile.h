@@ -2,6 +2,7 @@
 // that the readers can look ahead without a seek.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 bool infile_open(const char* path);
@@ -22,6 +23,15 @@ inline int infile_getc()
     if (infile_detail::cur < infile_detail::end) return *infile_detail::cur++;
     return infile_detail::slow_getc();
 }
+// The bytes that can be read next without a refill, for readers that take
+// runs of bytes at once: none while a byte is pushed back. infile_skip(n)
+// then takes n of them (n at most the number given).
+inline size_t infile_available(const unsigned char** p)
+{
+    *p = infile_detail::cur;
+    return static_cast<size_t>(infile_detail::end - infile_detail::cur);
+}
+inline void infile_skip(size_t n) { infile_detail::cur += n; }
 // Pushes a byte back (up to four may be pending); EOF is ignored.
 void infile_ungetc(int c);
 // The next byte without taking it.
