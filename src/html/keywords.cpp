@@ -51,14 +51,17 @@ struct KeywordIndex {
     const KeywordEntry* table = nullptr;
     bool usable = false;
     unsigned short slot[kSlots] = {};  // row number + 1; 0 is an empty slot
+    unsigned char length[kSlots] = {};  // the length of that row's name
 };
 
 KeywordIndex g_indexes[4];
 
+size_t hash_step(size_t h, unsigned char c) { return h * 31 + c; }
+
 size_t name_hash(const char* name, size_t n)
 {
-    size_t h = n;
-    for (size_t i = 0; i < n; ++i) h = h * 31 + static_cast<unsigned char>(name[i]);
+    size_t h = 0;
+    for (size_t i = 0; i < n; ++i) h = hash_step(h, static_cast<unsigned char>(name[i]));
     return h & (kSlots - 1);
 }
 
@@ -90,7 +93,10 @@ void build(KeywordIndex& ix, const KeywordEntry* table)
             }
             h = (h + 1) & (kSlots - 1);
         }
-        if (!present) ix.slot[h] = static_cast<unsigned short>(r + 1);
+        if (!present) {
+            ix.slot[h] = static_cast<unsigned short>(r + 1);
+            ix.length[h] = static_cast<unsigned char>(n);
+        }
     }
 }
 
@@ -111,19 +117,21 @@ const KeywordIndex* index_of(const KeywordEntry* table)
 
 int keyword_lookup(const KeywordEntry* table, const char* name)
 {
-    char copy[64];
+    // The name lower-cased; one longer than any row can hold matches none.
+    char copy[kNameBytes];
     size_t n = 0;
-    for (; name[n] && n < sizeof copy - 1; ++n) {
+    size_t h = 0;
+    for (; name[n]; ++n) {
+        if (n == kNameBytes - 1) return 0;
         char c = name[n];
         copy[n] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        h = hash_step(h, static_cast<unsigned char>(copy[n]));
     }
-    if (name[n]) return 0;  // longer than any row: no match
     copy[n] = '\0';
-    if (n >= kNameBytes) return 0;  // no row holds a name this long
     if (const KeywordIndex* ix = index_of(table)) {
-        for (size_t h = name_hash(copy, n); ix->slot[h]; h = (h + 1) & (kSlots - 1)) {
+        for (h &= kSlots - 1; ix->slot[h]; h = (h + 1) & (kSlots - 1)) {
             const KeywordEntry& row = table[ix->slot[h] - 1];
-            if (std::strcmp(row.name, copy) == 0) return row.token;
+            if (ix->length[h] == n && std::memcmp(row.name, copy, n) == 0) return row.token;
         }
         return 0;
     }

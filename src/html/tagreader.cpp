@@ -27,6 +27,35 @@ bool is_alnum(int c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+// Bytes that the name and parameter loops below store as they stand and
+// that end nothing: whole runs of them are copied from the input buffer.
+struct ByteClasses {
+    bool name[256];
+    bool param[256];
+    ByteClasses()
+    {
+        for (int c = 0; c < 256; ++c) {
+            name[c] = c != '>' && c != ' ' && c != '\n' && c != '\r';
+            param[c] = c >= 32 && c != '>';
+        }
+    }
+};
+const ByteClasses kBytes;
+
+// Copies the run of bytes of the class at the input position into dst, at
+// most `room` of them; returns how many.
+size_t copy_run(const bool* cls, char* dst, size_t room)
+{
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    if (avail > room) avail = room;
+    size_t n = 0;
+    while (n < avail && cls[p[n]]) ++n;
+    std::memcpy(dst, p, n);
+    infile_skip(n);
+    return n;
+}
+
 // After "<!": skips a comment or declaration; false when it was neither.
 bool skip_comment()
 {
@@ -133,6 +162,8 @@ int read_tag()
         }
         g_tag.name[n++] = static_cast<char>(c);
         if (n >= kNameLimit) break;
+        n += static_cast<int>(copy_run(kBytes.name, g_tag.name + n, static_cast<size_t>(kNameLimit - n)));
+        if (n >= kNameLimit) break;
     }
     g_tag.name[n] = '\0';
     if (n == 0 && !g_tag.complete && infile_peek() == EOF) {
@@ -144,7 +175,7 @@ int read_tag()
     }
 
     if (g_tag.name[0] == '/') {
-        std::memmove(g_tag.name, g_tag.name + 1, std::strlen(g_tag.name));
+        std::memmove(g_tag.name, g_tag.name + 1, static_cast<size_t>(n));  // the terminator too
         g_tag.closing = 1;
     }
     int token = keyword_lookup(kHtmlKeywords, g_tag.name);
@@ -155,6 +186,9 @@ int read_tag()
 
     if (!g_tag.complete) {
         for (;;) {
+            if (g_tag.paramlen < kParamLimit)
+                g_tag.paramlen += static_cast<int>(copy_run(kBytes.param, g_tag.params + g_tag.paramlen,
+                                                            static_cast<size_t>(kParamLimit - g_tag.paramlen)));
             int c = infile_getc();
             if (c == '\n') ++g_line;
             if (c == '\t' || c == '\n' || c == '\r') {
