@@ -73,18 +73,40 @@ void put_bytes(const char* data, size_t n)
     g_outlen += n;
 }
 
+// The workspace bytes that the quoting rules below change.
+struct QuotedBytes {
+    bool special[256] = {};
+    QuotedBytes()
+    {
+        special[0x13] = special[static_cast<unsigned char>('"')] = true;
+        special[static_cast<unsigned char>('\'')] = special[static_cast<unsigned char>('\\')] = true;
+    }
+};
+const QuotedBytes kQuoted;
+
 // One quoted string line of the workspace. A byte becomes at most two, so
-// the whole line is written into reserved room without further checks.
+// the whole line is written into reserved room without further checks;
+// runs of bytes written as they stand are copied whole.
 void write_quoted()
 {
     char* o = reserve(2 * static_cast<size_t>(g_wslen) + 3);
     char* const start = o;
     const bool smart = settings.usesmartquotes != 0;
+    const unsigned char* ws = reinterpret_cast<const unsigned char*>(g_ws);
     int last = g_lastwritten;
     *o++ = '"';
-    for (int i = 0; i < g_wslen; ++i) {
-        unsigned char c = static_cast<unsigned char>(g_ws[i]);
-        switch (c) {
+    int i = 0;
+    while (i < g_wslen) {
+        int j = i;
+        while (j < g_wslen && !kQuoted.special[ws[j]]) ++j;
+        if (j > i) {
+            std::memcpy(o, ws + i, static_cast<size_t>(j - i));
+            o += j - i;
+            last = ws[j - 1];
+            i = j;
+            if (i == g_wslen) break;
+        }
+        switch (ws[i++]) {
         case 0x13:  // soft space: one space, never two
             if (last != ' ') *o++ = ' ';
             last = ' ';
@@ -102,14 +124,10 @@ void write_quoted()
             *o++ = smart ? static_cast<char>(is_white(last) ? 0x90 : 0x91) : '\'';
             last = '\'';
             break;
-        case '\\':
+        default:  // the backslash
             *o++ = '\\';
             *o++ = '\\';
             last = '\\';
-            break;
-        default:
-            *o++ = static_cast<char>(c);
-            last = c;
             break;
         }
     }

@@ -238,11 +238,7 @@ void convert_html()
     g_line = 1;
 
     bool found = false;
-    for (;;) {
-        int c = infile_getc();
-        if (c == EOF) break;
-        if (c == '\n') ++g_line;
-        if (c != '<') continue;
+    while (tagreader_skiptotag()) {
         int t = read_tag();
         if (t == TOK_BODY) {
             found = true;

@@ -85,12 +85,8 @@ void quillet_values()
 
 void skip_script()
 {
-    for (;;) {
-        int c = infile_getc();
-        if (c == EOF) return;
-        if (c == '\n') ++g_line;
-        if (c == '<' && read_tag() == TOK_SCRIPT + TOK_CLOSING) return;
-    }
+    while (tagreader_skiptotag())
+        if (read_tag() == TOK_SCRIPT + TOK_CLOSING) return;
 }
 
 }  // namespace
@@ -98,11 +94,7 @@ void skip_script()
 void firstpass_run()
 {
     bool body_seen = false;
-    for (;;) {
-        int c = infile_getc();
-        if (c == EOF) break;
-        if (c == '\n') ++g_line;
-        if (c != '<') continue;
+    while (tagreader_skiptotag()) {
         switch (read_tag()) {
         case TOK_BODY:
             body_seen = true;

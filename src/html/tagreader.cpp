@@ -1,5 +1,6 @@
 #include "html/tagreader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -128,6 +129,26 @@ void show_unknown()
 }
 
 }  // namespace
+
+bool tagreader_skiptotag()
+{
+    for (;;) {
+        const unsigned char* p;
+        size_t avail = infile_available(&p);
+        if (avail == 0) {  // a refill or a pushed-back byte
+            int c = infile_getc();
+            if (c == EOF) return false;
+            if (c == '\n') ++g_line;
+            if (c == '<') return true;
+            continue;
+        }
+        const void* lt = std::memchr(p, '<', avail);
+        size_t n = lt ? static_cast<size_t>(static_cast<const unsigned char*>(lt) - p) : avail;
+        g_line += static_cast<int>(std::count(p, p + n, '\n'));
+        infile_skip(lt ? n + 1 : n);
+        if (lt) return true;
+    }
+}
 
 void tagreader_setprebody(int on) { g_prebody = on; }
 int tagreader_prebody() { return g_prebody; }

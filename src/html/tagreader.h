@@ -18,6 +18,10 @@ extern int g_line;
 // Called just after a "<" was read; returns the TagToken.
 int read_tag();
 
+// Reads up to and including the next "<", counting line feeds; false when
+// the input ends first. For the loops that look only at tags.
+bool tagreader_skiptotag();
+
 // Whether the driver is still before the body (no comment lines, unknown
 // tags or translation then). Set by the driver.
 void tagreader_setprebody(int on);
