@@ -31,13 +31,22 @@ struct Sink {
 };
 
 // Digits of v in the base, last digit at the end of `out`; returns the count.
+// The bases are constants in the loops, so no division instruction is used.
 int digits(unsigned long long v, unsigned base, bool upper, char* out_end)
 {
-    const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     int n = 0;
+    if (base == 10) {
+        do {
+            *--out_end = static_cast<char>('0' + v % 10);
+            v /= 10;
+            ++n;
+        } while (v);
+        return n;
+    }
+    const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     do {
-        *--out_end = set[v % base];
-        v /= base;
+        *--out_end = set[v & 15];
+        v >>= 4;
         ++n;
     } while (v);
     return n;
