@@ -131,7 +131,10 @@ int keyword_lookup(const KeywordEntry* table, const char* name)
     if (const KeywordIndex* ix = index_of(table)) {
         for (h &= kSlots - 1; ix->slot[h]; h = (h + 1) & (kSlots - 1)) {
             const KeywordEntry& row = table[ix->slot[h] - 1];
-            if (ix->length[h] == n && std::memcmp(row.name, copy, n) == 0) return row.token;
+            if (ix->length[h] != n) continue;
+            size_t i = 0;  // names are short: compared here rather than by a call
+            while (i < n && row.name[i] == copy[i]) ++i;
+            if (i == n) return row.token;
         }
         return 0;
     }

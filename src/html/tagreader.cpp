@@ -51,8 +51,7 @@ size_t copy_run(const bool* cls, char* dst, size_t room)
     size_t avail = infile_available(&p);
     if (avail > room) avail = room;
     size_t n = 0;
-    while (n < avail && cls[p[n]]) ++n;
-    std::memcpy(dst, p, n);
+    for (; n < avail && cls[p[n]]; ++n) dst[n] = static_cast<char>(p[n]);
     infile_skip(n);
     return n;
 }
