@@ -114,11 +114,13 @@ void image_release()
 int image_addentry(const char* src, const char* leaf, unsigned size, long offset)
 {
     int k = g_count + 1;
-    make_room(k);
+    // Registered before the first claim, so that a failed growth still
+    // releases what was claimed.
     if (!g_handler) {
         std::atexit(image_release);
         g_handler = true;
     }
+    make_room(k);
     ImageEntry& e = g_entries[k];
     std::memset(&e, 0, sizeof e);
     std::snprintf(e.path, sizeof e.path, "%s", src ? src : "");
