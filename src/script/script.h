@@ -62,7 +62,7 @@ const char* dramaton_loweredparams();
 int dramaton_findlowered(const char* keyword);
 // Copies a value into a field of `size` bytes, cutting it to size - 1.
 void dramaton_copyfield(char* field, size_t size, const char* value);
-// Adds a text to the workspace as plain text, character by character.
+// Adds a text to the workspace as plain text (never as a format).
 void dramaton_text(const char* text);
 
 // ---- Continuation (continue.cpp) -----------------------------------------

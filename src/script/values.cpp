@@ -108,5 +108,12 @@ void dramaton_copyfield(char* field, size_t size, const char* value)
 
 void dramaton_text(const char* text)
 {
+    // Added as the writer adds any string (the at-line-start rule is for
+    // running text); only a value too long for one line goes a character
+    // at a time.
+    if (std::strlen(text) < 100) {
+        ddlout_addstring("%s", text);
+        return;
+    }
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) ddlout_addchar(*p);
 }
