@@ -16,7 +16,9 @@ std::string character_list_head()
 std::string row(const std::string& name, const std::string& alias, const std::string& gender,
                 const std::string& count)
 {
-    std::string s = "{tab}\n\"" + name + "\"\n{tab}\n";
+    std::string s = "{tab}\n";
+    if (!name.empty()) s += "\"" + name + "\"\n";
+    s += "{tab}\n";
     if (!alias.empty()) s += "\"" + alias + "\"\n";
     return s + "{tab}\n\"" + gender + "\"\n{tab}{tab}\n\"" + count + "\"\n{newline}\n";
 }
@@ -180,4 +182,21 @@ TEST(ScriptCast, LargeCastGrowsTheRegister)
     }
     EXPECT_NE(r.output.find(row("extra", "", "(added)", "1"), at), std::string::npos);
     EXPECT_EQ(r.output.find("(added)"), r.output.rfind("(added)"));
+}
+
+TEST(ScriptCast, SpeakerLookupEdges)
+{
+    ScriptDir d;
+    RunResult r = d.script(std::string(kShortHeader) +
+                           "<defactor \"Bob\" quiet><scene s>"
+                           // No name: an alias left empty names nobody.
+                           "<dia (aside)>x</dia>"
+                           // A list while a speech is open: the speaker is followed through the sort.
+                           "<dia Zed>ab<actorlist>cd</dia><actorlist>");
+    ASSERT_EQ(r.code, 0);
+    size_t last = r.output.rfind(character_list_head());
+    ASSERT_NE(last, std::string::npos);
+    EXPECT_EQ(r.output.substr(last), character_list_head() + row("zed", "", "(added)", "4") +
+                                         row("", "", "(added)", "1") + row("Bob", "", "Male", "-") + kListEnd +
+                                         "FINISH\n");
 }
