@@ -29,7 +29,7 @@ char g_lines[7][kShortLimit + 1];  // [0] strikeout, [1..6] headings
 FILE* open_definits()
 {
     std::string path = run_supportpath("definits");
-    FILE* f = std::fopen(path.c_str(), "r");
+    FILE* f = std::fopen(path.c_str(), "rb");  // binary: stream positions must be byte offsets
     if (!f) fatal_message(30, "Cannot open definitions file, aborting.");
     return f;
 }
@@ -106,7 +106,7 @@ void ddlout_copysection(long position)
     FILE* f;
     if (position == kDrmstylePosition) {
         std::string path = run_supportpath("drmstyle");
-        f = std::fopen(path.c_str(), "r");
+        f = std::fopen(path.c_str(), "rb");  // binary: stream positions must be byte offsets
         if (!f) fatal_message(30, "Cannot open dramaton styles file, aborting.");
     } else {
         f = open_definits();

@@ -1,11 +1,257 @@
-// Attribute sub-parsers. Not yet written: every attribute reads as absent.
+// Attribute sub-parsers. Each finds its attribute name anywhere in the
+// lower-cased parameter text of the tag just read (a plain substring
+// search) and reads the value by a rule of its own.
 #include "html/attributes.h"
 
-int subparse_align(int) { return 0; }
-int subparse_face() { return 0; }
-int subparse_size() { return 0; }
-int subparse_colour() { return 0; }
-int subparse_number(const char*) { return 0; }
-const char* subparse_string(const char*) { return ""; }
-const char* subparse_src(int) { return "<filename unknown>"; }
-unsigned subparse_dimensions() { return 0; }
+#include <cstdio>
+#include <cstring>
+
+#include "html/style.h"
+#include "html/tagreader.h"
+#include "platform/platform.h"
+#include "resources/colour.h"
+#include "resources/config.h"
+#include "resources/fontmap.h"
+#include "run/memtrace.h"
+#include "run/messages.h"
+
+namespace {
+
+const int kStringLimit = 100;  // values this long or longer read as empty
+const int kFaceLimit = 31;
+const int kSrcLimit = 255;
+const int kLeafLimit = 31;
+const char* const kUnknownFile = "<filename unknown>";
+const char* const kClaimFailed = "<mem_alloc_failed>";
+
+char g_string[kStringLimit];
+char g_src[kSrcLimit + 1];
+
+// The lower-cased copy of the parameters, and where the value starts.
+struct Copy {
+    char* text = nullptr;
+    const char* value = nullptr;  // null when the name was not found
+    size_t len = 0;
+
+    Copy(const Copy&) = delete;
+    Copy& operator=(const Copy&) = delete;
+    Copy() = default;
+    ~Copy()
+    {
+        if (text) mem_release(text);
+    }
+    const char* end() const { return text + len; }
+};
+
+// Claims the copy and finds the name. False when the claim failed (after
+// the recovery message; without recovery the run ends here).
+bool open_copy(Copy& c, const char* name)
+{
+    size_t len = g_tag.paramlen > 0 ? static_cast<size_t>(g_tag.paramlen) : 0;
+    if (len > sizeof g_tag.params - 1) len = sizeof g_tag.params - 1;
+    c.text = static_cast<char*>(mem_claimzero(len + 1, 1));
+    if (!c.text) {
+        if (!settings.trytorecover) fatal_message(50, "Unable to claim memory for subparse");
+        show_message("TryToRecover: %s", "Unable to claim memory for subparse");
+        return false;
+    }
+    for (size_t i = 0; i < len; ++i) {
+        char ch = g_tag.params[i];
+        c.text[i] = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch + 32) : ch;
+    }
+    c.text[len] = '\0';
+    c.len = std::strlen(c.text);  // a NUL in the parameters ends the text
+    const char* at = std::strstr(c.text, name);
+    if (!at) return true;
+    const char* p = at + std::strlen(name);
+    while (*p == '"' || *p == ' ' || *p == '=' || *p == '\'') ++p;
+    c.value = p;
+    return true;
+}
+
+// From the second value character on, the first character in `stops`, or
+// null when the text ends first.
+const char* scan_to(const Copy& c, const char* stops)
+{
+    if (*c.value == '\0') return nullptr;
+    for (const char* p = c.value + 1; *p; ++p)
+        if (std::strchr(stops, *p)) return p;
+    return nullptr;
+}
+
+// Back from the cut to just after the nearest character in `stops` (or the
+// start of the text).
+const char* back_to(const Copy& c, const char* cut, const char* stops, bool at_separator = false)
+{
+    const char* p = cut;
+    while (p > c.text) {
+        char ch = p[-1];
+        if (std::strchr(stops, ch) || (at_separator && platform_issep(ch))) break;
+        --p;
+    }
+    return p;
+}
+
+// A decimal integer at p: blanks skipped, an optional sign, digits. Long
+// digit runs are held, never overflowed.
+long read_integer(const char* p)
+{
+    while (*p == ' ' || *p == '\t') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    long v = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (v < 100000000L) v = v * 10 + (*p - '0');
+        ++p;
+    }
+    return negative ? -v : v;
+}
+
+// The number value of an attribute; *found says whether the name was there.
+int number_of(const char* name, bool* found)
+{
+    Copy c;
+    *found = false;
+    if (!open_copy(c, name) || !c.value) return 0;
+    *found = true;
+    return static_cast<int>(read_integer(c.value));
+}
+
+bool has_name(const Copy& c, const char* name) { return std::strstr(c.text, name) != nullptr; }
+
+}  // namespace
+
+int subparse_align(int key)
+{
+    if (settings.ignorealignment || g_tag.paramlen <= 0) return 0;
+    Copy c;
+    if (!open_copy(c, "align") || !c.value) return 0;
+    switch (*c.value) {
+    case 'l': style_pushalign(ALIGN_NORMAL, key); return 1;
+    case 'c': style_pushalign(ALIGN_CENTRED, key); return 1;
+    case 'r': style_pushalign(ALIGN_RIGHT, key); return 1;
+    default: return 0;  // justify and anything else
+    }
+}
+
+int subparse_face()
+{
+    if (settings.ignorefonts) return 0;
+    Copy c;
+    if (!open_copy(c, "face") || !c.value) return 0;
+    const char* cut = scan_to(c, "\"'>");
+    if (!cut) return 0;
+    // An unquoted face followed by further attributes keeps what follows the last '='.
+    const char* start = back_to(c, cut, "\"'=");
+    size_t len = static_cast<size_t>(cut - start);
+    if (len > static_cast<size_t>(kFaceLimit)) len = kFaceLimit;
+    char faces[kFaceLimit + 1];
+    std::memcpy(faces, start, len);
+    faces[len] = '\0';
+    // A list of faces: the first one the font map knows is used.
+    char* name = faces;
+    for (;;) {
+        char* comma = std::strchr(name, ',');
+        if (comma) *comma = '\0';
+        int font = fontmap_find(name);
+        if (font) {
+            style_pushfont(font);
+            return 1;
+        }
+        if (!comma) return 0;
+        name = comma + 1;
+    }
+}
+
+int subparse_size()
+{
+    Copy c;
+    if (!open_copy(c, "size") || !c.value) return 0;
+    const char* p = c.value;
+    char mode = 0;
+    if (*p == '+' || *p == '-') mode = *p++;
+    long n = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (n < 1000) n = n * 10 + (*p - '0');
+        ++p;
+    }
+    if (mode == '+') n += 3;
+    else if (mode == '-') n = 3 - n;
+    if (n < 1) n = 1;
+    if (n > 7) n = 7;
+    style_pushsize(static_cast<int>(n));
+    return 1;
+}
+
+int subparse_colour()
+{
+    if (settings.disabledoccols || settings.processblind) return 0;
+    bool color, colour;
+    {
+        Copy c;
+        if (!open_copy(c, "color")) return 0;
+        color = has_name(c, "color");
+        colour = has_name(c, "colour");
+    }
+    if (!color && !colour) return 0;
+    int n = 0;
+    if (color) n = colour_fromattribute("color");
+    if (colour) n = colour_fromattribute("colour");
+    if (n == 0) {
+        show_message("Unusual error! Could not match font colour in the following HTML command at line %d "
+                     "(this colour should have been defined in the first pass)...",
+                     g_line);
+        show_message("<%s %s", g_tag.name, g_tag.params);
+        return 0;
+    }
+    style_pushcolour(n);
+    return 1;
+}
+
+int subparse_number(const char* name)
+{
+    bool found;
+    return number_of(name, &found);
+}
+
+const char* subparse_string(const char* name)
+{
+    g_string[0] = '\0';
+    Copy c;
+    if (!open_copy(c, name) || !c.value) return g_string;
+    const char* cut = scan_to(c, "\"'");
+    if (!cut) return g_string;
+    const char* start = back_to(c, cut, "\"'");
+    size_t len = static_cast<size_t>(cut - start);
+    if (len >= static_cast<size_t>(kStringLimit)) return g_string;
+    std::memcpy(g_string, start, len);
+    g_string[len] = '\0';
+    return g_string;
+}
+
+const char* subparse_src(int leafonly)
+{
+    Copy c;
+    if (!open_copy(c, "src")) return kClaimFailed;
+    if (!c.value) return kUnknownFile;
+    const char* cut = scan_to(c, "\"'> ");
+    if (!cut) return kUnknownFile;
+    const char* start = back_to(c, cut, "\"'= ", leafonly != 0);
+    size_t len = static_cast<size_t>(cut - start);
+    size_t limit = leafonly ? kLeafLimit : kSrcLimit;
+    if (len > limit) len = limit;
+    if (len == 0) return kUnknownFile;
+    std::memcpy(g_src, start, len);
+    g_src[len] = '\0';
+    return g_src;
+}
+
+unsigned subparse_dimensions()
+{
+    bool has_width = false, has_height = false;
+    int width = number_of("width", &has_width);
+    if (!has_width) return 0;
+    int height = number_of("height", &has_height);
+    if (!has_height) return 0;
+    return static_cast<unsigned>(width) + static_cast<unsigned>(height) * 65536u;
+}

@@ -1,4 +1,176 @@
-#include "html/handlers.h"
+// Block structure: paragraphs and line breaks, alignment tags and align
+// attributes, block quotations, the four kinds of list with their items,
+// and horizontal rules.
+#include <cstdio>
 
-// Not yet handled: the tags are read and classified and change nothing.
-void blocks_tag(int, bool) {}
+#include "ddl/ddlout.h"
+#include "html/attributes.h"
+#include "html/handlers.h"
+#include "html/keywords.h"
+#include "html/style.h"
+#include "resources/config.h"
+
+namespace {
+
+// An ordered list starts counting its items at 1.
+const int kListOrdered = 1;
+
+const long long kIndentStep = 28346;  // 10 mm in millipoints
+
+void paragraph(bool closing)
+{
+    if (closing) {
+        if (!settings.ignorealignment) style_popalign(TOK_P);
+        return;
+    }
+    ddlout_flush();
+    ddlout_break(1);
+    if (settings.resetstylesonp) style_resetonpara();
+    if (!settings.ignorealignment) subparse_align(TOK_P);
+}
+
+void align_tag(int kind, int key, bool closing)
+{
+    if (settings.ignorealignment) return;
+    if (closing) style_popalign(key);
+    else style_pushalign(kind, key);
+}
+
+// Block quotations share the indent level with lists; the level can grow
+// without bound, so the indent is worked out in 64 bits.
+void write_indent()
+{
+    if (g_style.indent_level < 1) {
+        g_style.indent_level = 0;
+        ddlout_command("{leftindent}");
+        return;
+    }
+    char cmd[48];
+    std::snprintf(cmd, sizeof cmd, "{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
+    ddlout_command(cmd);
+}
+
+void blockquote(bool closing)
+{
+    if (!closing) {
+        ++g_style.blockquote_count;
+        ++g_style.indent_level;
+        ddlout_flush();
+        char cmd[56];
+        std::snprintf(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
+        ddlout_command(cmd);
+        return;
+    }
+    if (g_style.blockquote_count == 0 || g_style.indent_level == 0) return;
+    ddlout_flush();
+    --g_style.blockquote_count;
+    --g_style.indent_level;
+    write_indent();
+}
+
+void definition_list_close()
+{
+    if (g_style.dt_bold) {
+        g_style.dt_bold = 0;
+        effect_boldoff();
+    }
+    style_poplist();
+}
+
+void term()
+{
+    style_listitem();
+    if (g_style.dt_bold != 1) {
+        effect_boldon();
+        g_style.dt_bold = 1;
+    }
+}
+
+void definition()
+{
+    if (g_style.dt_bold) {
+        g_style.dt_bold = 0;
+        effect_boldoff();
+    }
+    style_listitem();
+}
+
+// DDL has no rule, so a small bracketed marker stands in for it; the words
+// are italic and the brackets upright whatever the italic state around it.
+void horizontal_rule()
+{
+    ddlout_flush();
+    ddlout_break(1);
+    style_pushsize(2);
+    subparse_align(TOK_HR);
+    if (g_style.italic_count) {
+        ddlout_command("{italic 0}");
+        ddlout_addstring(" [ ");
+        ddlout_command("{italic 1}");
+        ddlout_addstring("horizontal rule");
+        ddlout_command("{italic 0}");
+        ddlout_addstring(" ] ");
+        ddlout_command("{italic 1}");
+    } else {
+        ddlout_addstring(" [ ");
+        ddlout_command("{italic 1}");
+        ddlout_addstring("horizontal rule");
+        ddlout_command("{italic 0}");
+        ddlout_addstring(" ] ");
+    }
+    ddlout_flush();
+    style_popsize();
+    style_popalign(TOK_HR);
+}
+
+}  // namespace
+
+void blocks_tag(int token, bool closing)
+{
+    switch (token) {
+    case TOK_P: paragraph(closing); break;
+    case TOK_BR:
+        ddlout_flush();
+        ddlout_break(0);
+        break;
+    case TOK_CENTER: align_tag(ALIGN_CENTRED, TOK_CENTER, closing); break;
+    case TOK_LEFT: align_tag(ALIGN_NORMAL, TOK_LEFT, closing); break;
+    case TOK_RIGHT: align_tag(ALIGN_RIGHT, TOK_RIGHT, closing); break;
+    case TOK_DIV:
+        if (settings.ignorealignment) break;
+        if (closing) style_popalign(TOK_DIV);
+        else subparse_align(TOK_DIV);
+        break;
+    case TOK_BLOCKQUOTE: blockquote(closing); break;
+    case TOK_UL:
+        if (closing) style_poplist();
+        else style_pushlist(kListUnordered);
+        break;
+    case TOK_OL:
+        if (closing) style_poplist();
+        else style_pushlist(kListOrdered);
+        break;
+    case TOK_DIR:
+        if (closing) style_poplist();
+        else style_pushlist(kListDirectory);
+        break;
+    case TOK_DL:
+        if (closing) definition_list_close();
+        else style_pushlist(kListDefinition);
+        break;
+    case TOK_LI:
+        if (!closing) style_listitem();
+        break;
+    case TOK_DT:
+        if (!closing) term();
+        break;
+    case TOK_DD:
+        if (!closing) definition();
+        break;
+    case TOK_HR:
+        if (!closing) horizontal_rule();
+        break;
+    default:
+        break;
+    }
+}

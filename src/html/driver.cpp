@@ -169,7 +169,9 @@ void convert_html()
     if (!infile_open(run_inputpath()))
         fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());
     g_line = 1;
-    if (!ddlout_open(run_outputpath()))
+    // Opening the input as the output would truncate it before a byte is
+    // read: refuse it as an output that cannot be opened.
+    if (platform_samefile(run_inputpath(), run_outputpath()) || !ddlout_open(run_outputpath()))
         fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
 
     g_style.base_alignment = settings.justified ? 3 : 0;

@@ -1,5 +1,123 @@
-#include "html/handlers.h"
+// The first pass: the preamble must declare every colour and picture before
+// the text uses it, so the whole input is read once beforehand for the page
+// colours, the font colours, the pictures and the base size and leading.
+// Nothing is written; a failed claim just skips the tag.
+#include <cstring>
 
-// The first pass collects the document's colours and pictures before the
-// preamble is written; it has nothing to collect yet.
-void firstpass_run() {}
+#include "html/attributes.h"
+#include "html/handlers.h"
+#include "html/keywords.h"
+#include "html/special.h"
+#include "html/style.h"
+#include "html/tagreader.h"
+#include "pictures/pictures.h"
+#include "resources/colour.h"
+#include "resources/config.h"
+#include "run/infile.h"
+#include "run/memtrace.h"
+#include "script/dramaton.h"
+
+namespace {
+
+// The tag parameters folded to lower case, or null when no memory.
+char* lowered_params()
+{
+    int len = g_tag.paramlen > 0 ? g_tag.paramlen : 0;
+    char* copy = static_cast<char*>(mem_claim(static_cast<size_t>(len) + 1));
+    if (!copy) return nullptr;
+    for (int i = 0; i < len; ++i) {
+        char c = g_tag.params[i];
+        copy[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+    }
+    copy[len] = '\0';
+    return copy;
+}
+
+// Hides an attribute name from later searches for "link", in the tag
+// parameters themselves and in the copy.
+void mask(char* copy, const char* found)
+{
+    size_t at = static_cast<size_t>(found - copy);
+    std::memcpy(copy + at, "xxxx", 4);
+    std::memcpy(g_tag.params + at, "xxxx", 4);
+}
+
+void body_colours()
+{
+    char* copy = lowered_params();
+    if (!copy) return;
+    // A background colour that cannot be had keeps the page white: with no
+    // colour at all the text colour would be taken for the background.
+    if (std::strstr(copy, "bgcolor")) {
+        if (int n = colour_fromattribute("bgcolor")) g_style.background_colour = n;
+    }
+    if (std::strstr(copy, "bgcolour")) {
+        if (int n = colour_fromattribute("bgcolour")) g_style.background_colour = n;
+    }
+    if (std::strstr(copy, "text")) g_style.text_colour = colour_fromattribute("text");
+    if (const char* v = std::strstr(copy, "vlink")) {
+        g_style.vlink_colour = colour_fromattribute("vlink");
+        mask(copy, v);
+    }
+    if (const char* a = std::strstr(copy, "alink")) mask(copy, a);
+    if (std::strstr(copy, "link")) g_style.link_colour = colour_fromattribute("link");
+    mem_release(copy);
+}
+
+// Reading a font colour enters it in the colour table; that is all.
+void font_colours()
+{
+    char* copy = lowered_params();
+    if (!copy) return;
+    if (std::strstr(copy, "color")) colour_fromattribute("color");
+    if (std::strstr(copy, "colour")) colour_fromattribute("colour");
+    mem_release(copy);
+}
+
+void quillet_values()
+{
+    char* copy = lowered_params();
+    if (!copy) return;
+    if (std::strstr(copy, "fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
+    if (std::strstr(copy, "leading")) g_style.leading = special_leading(subparse_number("leading"));
+    mem_release(copy);
+}
+
+void skip_script()
+{
+    for (;;) {
+        int c = infile_getc();
+        if (c == EOF) return;
+        if (c == '\n') ++g_line;
+        if (c == '<' && read_tag() == TOK_SCRIPT + TOK_CLOSING) return;
+    }
+}
+
+}  // namespace
+
+void firstpass_run()
+{
+    bool body_seen = false;
+    for (;;) {
+        int c = infile_getc();
+        if (c == EOF) break;
+        if (c == '\n') ++g_line;
+        if (c != '<') continue;
+        switch (read_tag()) {
+        case TOK_BODY:
+            body_seen = true;
+            if (!settings.disabledoccols) body_colours();
+            break;
+        case TOK_FONT:
+            if (!settings.disabledoccols) font_colours();
+            break;
+        case TOK_IMG: image_index(); break;
+        case TOK_SCRIPT: skip_script(); break;
+        case TOK_QUILLET:
+            if (!body_seen) quillet_values();
+            break;
+        case TOK_DRAMATON: dramaton_convert();
+        default: break;
+        }
+    }
+}

@@ -1,4 +1,97 @@
-#include "html/handlers.h"
+// Anchors: an <a> with an href is shown in a link colour and, optionally,
+// with a thin underline in the same colour. Web links and links to other
+// schemes can be told apart by colour.
+#include "html/links.h"
 
-// Not yet handled: anchors are read and classified and change nothing.
-void links_tag(bool) {}
+#include <cstdio>
+#include <cstring>
+
+#include "ddl/ddlout.h"
+#include "html/handlers.h"
+#include "html/style.h"
+#include "html/tagreader.h"
+#include "resources/colour.h"
+#include "resources/config.h"
+#include "run/memtrace.h"
+#include "run/messages.h"
+
+namespace {
+
+const char* const kNonWebSchemes[] = {
+    "telnet:", "news:", "nntp:", "file:", "finger:", "mailto:",
+    "newspost:", "newsreply:", "wais:", "cso:", "gopher:",
+};
+
+const char* const kClaimFailed = "Unable to claim memory to process URI for colourisation";
+
+void link_open()
+{
+    ++g_style.link_count;
+    ddlout_flush();
+    int colour = link_choosecolour();
+    if (colour == kLinkNone) return;  // the closing tag still lowers the count
+    ddlout_foregroundcolour(colour);
+    if (settings.underline) {
+        char cmd[160];
+        std::snprintf(cmd, sizeof cmd,
+                      "{underline 1 {type 1} {thickness 1310} {colourvalue COL_%03d 0x10000 0} "
+                      "{wordunderline 0} {doubleunderline 0}}",
+                      colour);
+        ddlout_command(cmd);
+    }
+    ddlout_flush();
+}
+
+void link_close()
+{
+    if (--g_style.link_count >= 1) return;  // still inside an outer anchor
+    g_style.link_count = 0;
+    ddlout_flush();
+    if (settings.underline) ddlout_command("{underline 0}");
+    if (settings.highlightinblue) ddlout_foreground(0);
+}
+
+}  // namespace
+
+int link_choosecolour()
+{
+    if (!settings.highlightinblue) return colour_findrgb(0, 0, 0);
+    int colour = g_style.link_colour ? g_style.link_colour : colour_findrgb(0, 0, 255);
+
+    int len = g_tag.paramlen;
+    if (len < 0) len = 0;
+    char* text = static_cast<char*>(mem_claim(static_cast<size_t>(len) + 1));
+    if (!text) {
+        if (!settings.trytorecover) fatal_message(50, "%s", kClaimFailed);
+        show_message("TryToRecover: %s", kClaimFailed);
+        return colour;
+    }
+    for (int i = 0; i < len; ++i) {
+        char c = g_tag.params[i];
+        text[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+    }
+    text[len] = '\0';
+
+    if (!std::strstr(text, "href")) {
+        mem_release(text);
+        return kLinkNone;
+    }
+    bool nonweb = false;
+    for (const char* scheme : kNonWebSchemes) {
+        if (std::strstr(text, scheme)) {
+            nonweb = true;
+            break;
+        }
+    }
+    mem_release(text);
+    if (!nonweb || !settings.nonurlsingreen) return colour;
+    if (g_style.vlink_colour) return g_style.vlink_colour;
+    int darkgreen = colour_findrgb(0, 127, 0);
+    return darkgreen ? darkgreen : colour_findrgb(0, 255, 0);
+}
+
+void links_tag(bool closing)
+{
+    if (closing) link_close();
+    else link_open();
+}

@@ -68,3 +68,18 @@ void style_createstacks()
         g_style.*s.slot = p;
     }
 }
+
+void style_resetstacks()
+{
+    for (const StackInfo& s : kStacks) {
+        int32_t* p = g_style.*s.slot;
+        if (!p) continue;
+        std::memset(p, 0, sizeof(int32_t) * (StyleStackDepth + 1));
+        if (s.marker) std::memcpy(&p[0], s.marker, 4);
+    }
+    g_style.font_depth = g_style.effect_depth = g_style.colour_depth = 0;
+    g_style.size_depth = g_style.list_depth = 0;
+    if (g_style.align_stack) g_style.align_stack[0] = g_style.base_alignment;
+    if (g_style.alignkey_stack) g_style.alignkey_stack[0] = 0;
+    g_style.align_depth = 1;
+}

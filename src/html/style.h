@@ -55,6 +55,15 @@ void style_initstate();
 // had) and registers their release at exit.
 void style_createstacks();
 
+// Empties every stack back to its state just after creation: the markers
+// in slot 0 and the base alignment entry alone.
+void style_resetstacks();
+
+// Indentation stack entries other than an ordered list's next number.
+const int kListUnordered = 1024;
+const int kListDefinition = 2048;
+const int kListDirectory = 4096;
+
 // Alignment kinds given to style_pushalign.
 enum AlignKind { ALIGN_NORMAL = 0, ALIGN_CENTRED = 1, ALIGN_RIGHT = 2 };
 
@@ -73,5 +82,13 @@ void style_popalign(int key);
 void style_reassert();
 void style_resetonpara();
 
-// Text size in millipoints of an HTML size around the base size.
+// Text size in millipoints of an HTML size around the base size (held
+// within the int range whatever the base size).
 int style_sizeof(int n);
+
+// The shared bold and italic effects (<b>, <dt>, the translate scripts):
+// each "on" writes its command, each "off" writes only at the outermost close.
+void effect_boldon();
+void effect_boldoff();
+void effect_italicon();
+void effect_italicoff();

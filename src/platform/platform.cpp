@@ -6,8 +6,11 @@
 #ifdef _WIN32
 #include <direct.h>
 #include <windows.h>
+#include <stdlib.h>
+#include <string.h>
 #else
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -81,4 +84,19 @@ std::string platform_currentfolder()
     std::string s(buf);
     if (s.empty() || !platform_issep(s.back())) s += platform_joinsep();
     return s;
+}
+
+bool platform_samefile(const char* a, const char* b)
+{
+#ifdef _WIN32
+    char fa[_MAX_PATH], fb[_MAX_PATH];
+    if (!_fullpath(fa, a, sizeof fa) || !_fullpath(fb, b, sizeof fb)) return false;
+    for (char* p = fa; *p; ++p) if (*p == '/') *p = '\\';
+    for (char* p = fb; *p; ++p) if (*p == '/') *p = '\\';
+    return _stricmp(fa, fb) == 0;
+#else
+    struct stat sa, sb;
+    if (stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+#endif
 }

@@ -27,3 +27,7 @@ int platform_deletefile(const char* path);
 
 // Current working folder, ending in the join separator (empty on failure).
 std::string platform_currentfolder();
+
+// Whether two paths name the same existing file (through links or other
+// spellings too).
+bool platform_samefile(const char* a, const char* b);

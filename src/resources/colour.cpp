@@ -1,117 +1,366 @@
 #include "resources/colour.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "ddl/ddlout.h"
+#include "html/style.h"
+#include "html/tagreader.h"
+#include "resources/config.h"
+#include "resources/lineread.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
+#include "run/runstate.h"
 
 namespace {
 
 struct ColourRecord {
     char name[32];
-    int red, green, blue;
-    int used;
+    int32_t red, green, blue;
+    int32_t used;
 };
 
-const int kStandardCount = 9;
+// Position 0 of each table is its header; its fields are reused for the
+// counts: red = count, green = firstadded, blue = capacity.
+int32_t& hdr_count(ColourRecord* t) { return t[0].red; }
+int32_t& hdr_firstadded(ColourRecord* t) { return t[0].green; }
+int32_t& hdr_capacity(ColourRecord* t) { return t[0].blue; }
 
-ColourRecord* g_standard = nullptr;  // 11 records, position 0 a header
+const int kStandardCount = 9;
+const int kStandardRecords = 11;
+const int kAddedSlots = 150;
+const int kFileLineLimit = 79;
+const int kValueLimit = 100;  // attribute values this long or longer read as empty
+// A colours file longer than this is read only this far (the table must
+// stay a sensible size).
+const int kMaxFileLines = 1 << 16;
+
+ColourRecord* g_standard = nullptr;
+ColourRecord* g_user = nullptr;
+
+char g_display[96];
 
 void release_tables()
 {
     if (g_standard) mem_release(g_standard);
+    if (g_user) mem_release(g_user);
     g_standard = nullptr;
+    g_user = nullptr;
 }
 
-int standard_position(int number)
+bool is_hex(int c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+int hex_value(int c)
 {
-    if (number >= 1 && number <= 3) return number;
-    if (number >= 10 && number <= 15) return number - 6;
-    return 0;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return c - 'A' + 10;
 }
 
-char g_display[80];
-
-}  // namespace
-
-void colour_load()
+// A two-digit hexadecimal pair, read as far as its valid digits go.
+int read_pair(const char* p)
 {
-    std::atexit(release_tables);
-    g_standard = static_cast<ColourRecord*>(mem_claimzero(11, sizeof(ColourRecord)));
-    if (!g_standard) return;
-    struct { const char* name; int r, g, b; } const kStd[kStandardCount] = {
-        {"Black", 0, 0, 0}, {"White", 255, 255, 255}, {"Transparent", 1024, 1024, 1024},
-        {"VduRed", 255, 0, 0}, {"VduYellow", 255, 255, 0}, {"VduGreen", 0, 255, 0},
-        {"VduBlue", 0, 0, 255}, {"VduMagenta", 255, 0, 255}, {"VduCyan", 0, 255, 255},
+    int v = 0;
+    for (int i = 0; i < 2 && is_hex(static_cast<unsigned char>(p[i])); ++i) v = v * 16 + hex_value(p[i]);
+    return v;
+}
+
+// The three pairs of "rrggbb" at p; a short text stops the pairs where it ends.
+void read_rgb(const char* p, int* r, int* g, int* b)
+{
+    int comp[3];
+    size_t len = std::strlen(p);
+    for (int i = 0; i < 3; ++i) comp[i] = (len > static_cast<size_t>(2 * i)) ? read_pair(p + 2 * i) : 0;
+    *r = comp[0];
+    *g = comp[1];
+    *b = comp[2];
+}
+
+bool is_alnum(int c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+int fold(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+void copy_name(char dst[32], const char* src)
+{
+    std::snprintf(dst, 32, "%.31s", src);
+}
+
+int user_count() { return g_user ? hdr_count(g_user) : 0; }
+
+// The record of a colour number, or null (none, reserved, or unknown).
+ColourRecord* record_of(int number)
+{
+    if (number >= 1 && number <= 3) return g_standard ? &g_standard[number] : nullptr;
+    if (number >= 10 && number <= 15) return g_standard ? &g_standard[number - 6] : nullptr;
+    if (number >= 16 && g_user) {
+        int p = number - 15;
+        if (p < user_count()) return &g_user[p];
+    }
+    return nullptr;
+}
+
+[[noreturn]] void colours_missing(const std::string& path, int code)
+{
+    fatal_message(code, "Couldn't open colours file \"%s\", cannot continue.", path.c_str());
+}
+
+void fill_standard()
+{
+    struct Std {
+        const char* name;
+        int r, g, b;
     };
-    g_standard[0].red = kStandardCount;
+    static const Std kStd[kStandardCount] = {
+        {"Black", 0, 0, 0},         {"White", 255, 255, 255}, {"Transparent", 1024, 1024, 1024},
+        {"VduRed", 255, 0, 0},      {"VduYellow", 255, 255, 0}, {"VduGreen", 0, 255, 0},
+        {"VduBlue", 0, 0, 255},     {"VduMagenta", 255, 0, 255}, {"VduCyan", 0, 255, 255},
+    };
+    hdr_count(g_standard) = kStandardCount;
     for (int s = 1; s <= kStandardCount; ++s) {
         ColourRecord& r = g_standard[s];
-        std::strncpy(r.name, kStd[s - 1].name, sizeof r.name - 1);
+        copy_name(r.name, kStd[s - 1].name);
         r.red = kStd[s - 1].r;
         r.green = kStd[s - 1].g;
         r.blue = kStd[s - 1].b;
     }
 }
 
-int colour_fromattribute(const char*) { return 0; }
+// Appends text to the display name, a space before each capital when asked;
+// '"' and '\' are escaped so that the declaration stays one quoted string.
+void display_append(size_t& n, const char* text, bool space_capitals)
+{
+    for (const char* p = text; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (n + 3 >= sizeof g_display) break;
+        if (space_capitals && c >= 'A' && c <= 'Z') g_display[n++] = ' ';
+        if (c == '"' || c == '\\') g_display[n++] = '\\';
+        g_display[n++] = static_cast<char>(c);
+    }
+    g_display[n] = '\0';
+}
+
+void write_decl(int number, int position, const ColourRecord& r)
+{
+    ddlout_directf("COL_%03d={colour \"%s\" {rgb 0x%05X 0x%05X 0x%05x}{overprintlimit 0xe666}}\n", number,
+                   colour_displayname(position), colour_scale(r.red), colour_scale(r.green),
+                   colour_scale(r.blue));
+}
+
+}  // namespace
+
+void colour_load()
+{
+    static bool registered = false;
+    if (!registered) {
+        std::atexit(release_tables);
+        registered = true;
+    }
+    release_tables();  // a second load starts afresh
+    g_standard = static_cast<ColourRecord*>(mem_claimzero(kStandardRecords, sizeof(ColourRecord)));
+    if (!g_standard)
+        fatal_message(41, "Unable to allocate memory for %d %s, %s.", kStandardRecords, "standard colours",
+                      "cannot continue (please free up memory)");
+    fill_standard();
+    if (settings.disabledoccols) return;
+
+    std::string path = run_supportpath("colours");
+    char line[kFileLineLimit + 1];
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) colours_missing(path, 41);
+    int lines = 1;
+    while (lines < kMaxFileLines && support_readline(f, line, kFileLineLimit) >= 0) ++lines;
+    std::fclose(f);
+
+    g_user = static_cast<ColourRecord*>(mem_claimzero(lines + kAddedSlots, sizeof(ColourRecord)));
+    if (!g_user) {
+        show_message("Unable to allocate memory for %d %s, %s.", lines, "document colours",
+                     "disabling support for document colours");
+        settings.disabledoccols = 1;
+        return;
+    }
+    f = std::fopen(path.c_str(), "rb");
+    if (!f) colours_missing(path, 42);
+    // Never more lines than were counted, should the file have grown.
+    for (int p = 1; p < lines; ++p) {
+        int n = support_readline_cut(f, line, kFileLineLimit);
+        if (n < 0) break;
+        ColourRecord& r = g_user[p];
+        read_rgb(line, &r.red, &r.green, &r.blue);
+        copy_name(r.name, n > 6 ? line + 6 : "");
+    }
+    std::fclose(f);
+    hdr_count(g_user) = lines;
+    hdr_firstadded(g_user) = lines;
+    hdr_capacity(g_user) = lines + kAddedSlots;
+}
 
 int colour_findrgb(int red, int green, int blue)
 {
-    if (!g_standard) return 0;
-    int found = 0;
-    for (int s = 1; s <= kStandardCount; ++s) {
-        const ColourRecord& r = g_standard[s];
-        if (r.red == red && r.green == green && r.blue == blue) found = s;
+    if (g_standard) {
+        int found = 0;
+        for (int s = 1; s <= kStandardCount; ++s) {
+            const ColourRecord& r = g_standard[s];
+            if (r.red == red && r.green == green && r.blue == blue) found = s;
+        }
+        if (found) return found <= 3 ? found : found + 6;
     }
-    if (found) return found <= 3 ? found : found + 6;
+    int found = 0;
+    for (int p = 1; p < user_count(); ++p) {
+        const ColourRecord& r = g_user[p];
+        if (r.red == red && r.green == green && r.blue == blue) found = p;
+    }
+    // Only the last match is looked at, and only a used one counts.
+    if (found && g_user[found].used) return found + 15;
     return 0;
 }
 
-int colour_findhex(const char*) { return 0; }
-int colour_findname(const char*) { return 0; }
-int colour_add(const char*) { return 0; }
+int colour_findhex(const char* text)
+{
+    if (!text || text[0] != '#') return 0;
+    int r, g, b;
+    read_rgb(text + 1, &r, &g, &b);
+    return colour_findrgb(r, g, b);
+}
+
+int colour_findname(const char* name)
+{
+    if (!name || std::strlen(name) > 31) return 0;
+    char want[32];
+    size_t n = 0;
+    for (; name[n]; ++n) want[n] = static_cast<char>(fold(static_cast<unsigned char>(name[n])));
+    want[n] = '\0';
+    for (int p = 1; p < user_count(); ++p) {
+        const char* have = g_user[p].name;
+        size_t i = 0;
+        while (have[i] && fold(static_cast<unsigned char>(have[i])) == static_cast<unsigned char>(want[i])) ++i;
+        if (have[i] == '\0' && want[i] == '\0') return p + 15;
+    }
+    return 0;
+}
+
+int colour_fromattribute(const char* attribute)
+{
+    int len = g_tag.paramlen;
+    if (len < 0) len = 0;
+    if (len > static_cast<int>(sizeof g_tag.params) - 1) len = sizeof g_tag.params - 1;
+    char* copy = static_cast<char*>(mem_claimzero(len + 1, 1));
+    if (!copy) {
+        if (settings.trytorecover) {
+            show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
+                         "disabling document colours");
+            settings.disabledoccols = 1;
+            return 0;
+        }
+        fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
+    }
+    for (int i = 0; i < len; ++i) copy[i] = static_cast<char>(fold(static_cast<unsigned char>(g_tag.params[i])));
+    copy[len] = '\0';
+
+    const char* at = std::strstr(copy, attribute);
+    if (!at) {
+        mem_release(copy);
+        return 0;
+    }
+    const char* p = at + std::strlen(attribute);
+    while (*p && !is_alnum(static_cast<unsigned char>(*p))) ++p;
+    const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
+    while (*p && is_alnum(static_cast<unsigned char>(*p))) ++p;
+    std::string value(start, p);
+    if (value.size() >= static_cast<size_t>(kValueLimit)) value.clear();
+    mem_release(copy);
+
+    if (value.empty() || value[0] != '#') {
+        int n = colour_findname(value.c_str());
+        if (n) {
+            colour_flagused(n);
+            return n;
+        }
+        if (value.size() != 6) return colour_add(value.c_str());
+        for (char c : value)
+            if (!is_hex(static_cast<unsigned char>(c))) return 1;  // six letters, but no colour: black
+        value.insert(value.begin(), '#');
+    }
+    int n = colour_findhex(value.c_str());
+    if (n == 0) return colour_add(value.c_str());
+    colour_flagused(n);
+    return n;
+}
+
+int colour_add(const char* text)
+{
+    if (!g_user) return 0;  // no document colours in this run
+    int count = hdr_count(g_user);
+    if (count >= hdr_capacity(g_user)) {
+        show_message("Run out of user-defined colour slots... (\"%s\", %d / %d)", text, count,
+                     hdr_capacity(g_user));
+        return 0;
+    }
+    ColourRecord& r = g_user[count];
+    copy_name(r.name, text);
+    if (text[0] == '#') {
+        read_rgb(text + 1, &r.red, &r.green, &r.blue);
+    } else {
+        int t = g_style.text_colour;  // colour_component gives 0 when none is set
+        r.red = colour_component(t, 1);
+        r.green = colour_component(t, 2);
+        r.blue = colour_component(t, 3);
+    }
+    r.used = 1;
+    hdr_count(g_user) = count + 1;
+    return count + 15;
+}
 
 void colour_flagused(int number)
 {
-    if (number >= 4 && number <= 9) {
+    if (number < 4) return;  // always declared
+    if (number <= 9) {
         show_message("Attempt to flag a user-reserved colour (%d) as 'used'", number);
         return;
     }
-    int s = standard_position(number);
-    if (s >= 4 && g_standard) g_standard[s].used = 1;
+    if (ColourRecord* r = record_of(number)) r->used = 1;
 }
 
 int colour_isused(int number)
 {
     if (number < 10) return 1;
-    int s = standard_position(number);
-    return (s && g_standard) ? g_standard[s].used : 0;
+    const ColourRecord* r = record_of(number);
+    return r ? r->used : 0;
 }
 
 int colour_component(int number, int which)
 {
-    if (number == 0 || which < 1 || which > 3 || !g_standard) return 0;
-    int s = standard_position(number);
-    if (!s) return 0;
-    const ColourRecord& r = g_standard[s];
-    return which == 1 ? r.red : which == 2 ? r.green : r.blue;
+    if (which < 1 || which > 3) return 0;
+    const ColourRecord* r = record_of(number);  // none for 0 and the reserved 4 to 9
+    if (!r) return 0;
+    return which == 1 ? r->red : which == 2 ? r->green : r->blue;
 }
 
-int colour_scale(int component)
-{
-    return component == 255 ? 0x10000 : component * 256;
-}
+int colour_scale(int component) { return component == 255 ? 0x10000 : component * 256; }
 
 const char* colour_displayname(int position)
 {
+    size_t n = 0;
     g_display[0] = '\0';
-    if (position >= 1 && position <= kStandardCount && g_standard) {
-        const char* n = g_standard[position].name;
-        std::snprintf(g_display, sizeof g_display, "VDU %s", std::strlen(n) > 3 ? n + 3 : "");
+    if (position >= 1 && position <= kStandardCount) {
+        if (!g_standard) return g_display;
+        const char* name = g_standard[position].name;
+        display_append(n, "VDU ", false);
+        display_append(n, std::strlen(name) > 3 ? name + 3 : "", false);
+        return g_display;
     }
+    int p = position - kStandardCount;
+    if (p < 1 || p >= user_count()) return g_display;
+    const char* name = g_user[p].name;
+    if (p < hdr_firstadded(g_user)) display_append(n, "(browser)", false);
+    else if (name[0] == '#') display_append(n, "(user) ", false);
+    else display_append(n, "(user-dflt) ", false);
+    display_append(n, name, true);
     return g_display;
 }
 
@@ -120,14 +369,10 @@ void colour_writedecls()
     ddlout_direct("COL_001={colour \"Black\" {cmyk 0x0 0x0 0x0 0x10000}{lock 1}}\n"
                   "COL_002={colour \"White\" {rgb 0x10000 0x10000 0x10000}{lock 1}}\n"
                   "COL_003={colour \"Transparent\" {rgb 0x10000 0x10000 0x10000}{transparent 1}}\n");
-    if (g_standard) {
-        for (int s = 4; s <= kStandardCount; ++s) {
-            const ColourRecord& r = g_standard[s];
-            ddlout_directf("COL_%03d={colour \"%s\" {rgb 0x%05X 0x%05X 0x%05x}{overprintlimit 0xe666}}\n",
-                           s + 6, colour_displayname(s), colour_scale(r.red), colour_scale(r.green),
-                           colour_scale(r.blue));
-        }
-    }
+    if (g_standard)
+        for (int s = 4; s <= kStandardCount; ++s) write_decl(s + 6, s, g_standard[s]);
     ddlout_direct("\n");
+    for (int p = 1; p < user_count(); ++p)
+        if (g_user[p].used) write_decl(p + 15, kStandardCount + p, g_user[p]);
     ddlout_direct("\n\n");
 }

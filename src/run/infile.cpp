@@ -1,5 +1,10 @@
 #include "run/infile.h"
 
+namespace infile_detail {
+const unsigned char* cur = nullptr;
+const unsigned char* end = nullptr;
+}  // namespace infile_detail
+
 namespace {
 
 const int kBufferSize = 1 << 16;
@@ -7,30 +12,55 @@ const int kPushBack = 4;
 
 FILE* g_in = nullptr;
 unsigned char g_buf[kBufferSize];
-int g_pos = 0;
-int g_len = 0;
+int g_len = 0;        // bytes in g_buf
 long g_bufstart = 0;  // file position of g_buf[0]
 int g_pushed[kPushBack];
 int g_npushed = 0;
+
+using infile_detail::cur;
+using infile_detail::end;
+
+// While bytes are pushed back, the fast path is closed (cur == end) so that
+// every read comes here; the buffer position is kept in g_resume.
+const unsigned char* g_resume = nullptr;
+
+void reset_buffer(long pos)
+{
+    g_bufstart = pos;
+    g_len = 0;
+    cur = end = g_buf;
+    g_resume = nullptr;
+    g_npushed = 0;
+}
 
 bool refill()
 {
     if (!g_in) return false;
     g_bufstart += g_len;
     g_len = static_cast<int>(std::fread(g_buf, 1, kBufferSize, g_in));
-    g_pos = 0;
+    cur = g_buf;
+    end = g_buf + g_len;
     return g_len > 0;
 }
 
-void reset_buffer(long pos)
-{
-    g_bufstart = pos;
-    g_len = 0;
-    g_pos = 0;
-    g_npushed = 0;
-}
+// The position in the buffer, whether or not the fast path is open.
+const unsigned char* position() { return g_npushed ? g_resume : cur; }
 
 }  // namespace
+
+int infile_detail::slow_getc()
+{
+    if (g_npushed > 0) {
+        int c = g_pushed[--g_npushed];
+        if (g_npushed == 0) {
+            cur = g_resume;
+            end = g_buf + g_len;
+        }
+        return c;
+    }
+    if (!refill()) return EOF;
+    return *cur++;
+}
 
 bool infile_open(const char* path)
 {
@@ -49,16 +79,13 @@ void infile_close()
     reset_buffer(0);
 }
 
-int infile_getc()
-{
-    if (g_npushed > 0) return g_pushed[--g_npushed];
-    if (g_pos >= g_len && !refill()) return EOF;
-    return g_buf[g_pos++];
-}
-
 void infile_ungetc(int c)
 {
     if (c == EOF || g_npushed >= kPushBack) return;
+    if (g_npushed == 0) {
+        g_resume = cur;
+        cur = end = g_buf;  // close the fast path
+    }
     g_pushed[g_npushed++] = c & 0xFF;
 }
 
@@ -83,7 +110,7 @@ void infile_rewind() { infile_seek(0); }
 
 long infile_tell()
 {
-    return g_bufstart + g_pos - g_npushed;
+    return g_bufstart + static_cast<long>(position() - g_buf) - g_npushed;
 }
 
 void infile_seek(long pos)

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "run/failinject.h"
 #include "run/messages.h"
 #include "run/runstate.h"
 
@@ -91,6 +92,7 @@ void memtrace_init()
 
 void* mem_claimzero(size_t count, size_t size)
 {
+    if (QUILLET_INJECT("QUILLET_FAIL_CLAIM")) return nullptr;
     void* p = std::calloc(count ? count : 1, size ? size : 1);
     if (p) record(p, count * size, 1);
     return p;
@@ -98,6 +100,7 @@ void* mem_claimzero(size_t count, size_t size)
 
 void* mem_claim(size_t size)
 {
+    if (QUILLET_INJECT("QUILLET_FAIL_CLAIM")) return nullptr;
     void* p = std::malloc(size ? size : 1);
     if (p) record(p, size, 2);
     return p;
@@ -105,6 +108,7 @@ void* mem_claim(size_t size)
 
 void* mem_reclaim(void* block, size_t size)
 {
+    if (QUILLET_INJECT("QUILLET_FAIL_CLAIM")) return nullptr;
     // The old record is found first, so that an unknown block is refused
     // before realloc can touch it.
     int old = (block && g_table) ? find_entry(reinterpret_cast<uintptr_t>(block)) : -1;

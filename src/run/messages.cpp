@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/platform.h"
+#include "run/failinject.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ void show_va(const char* format, va_list ap)
 {
     // Taken from the heap for the one call; a message that cannot get its
     // buffer is lost rather than stopping the run.
+    if (QUILLET_INJECT("QUILLET_FAIL_MESSAGE")) return;
     char* buf = new (std::nothrow) char[kMessageBufferSize];
     if (!buf) return;
     std::vsnprintf(buf, kMessageBufferSize, format, ap);  // longer texts are cut

@@ -153,7 +153,7 @@ void run_main(int argc, char** argv)
     colour_load();
     fontmap_load();
     entity_load();
-    translate_load();
+    translate_compile(translate_load());
     ddlout_suppress(1);
 
     if (g_runmode == RUNMODE_TOHTML)

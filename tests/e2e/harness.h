@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct RunResult {
@@ -25,6 +26,10 @@ public:
     const std::string& dir() const { return dir_; }
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
 
+    // An environment variable for the runs that follow.
+    void set_env(const std::string& name, const std::string& value) { env_.emplace_back(name, value); }
+    void clear_env() { env_.clear(); }
+
     void write(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;
@@ -38,6 +43,7 @@ public:
 
 private:
     std::string dir_;
+    std::vector<std::pair<std::string, std::string>> env_;
 };
 
 // The shipped support file's bytes.

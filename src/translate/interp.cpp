@@ -1,0 +1,265 @@
+// The translate script interpreter: runs the rule for a tag on the compiled
+// entries, testing the tag's parameters, the flags and the style state.
+#include <cstring>
+
+#include "html/driver.h"
+#include "html/keywords.h"
+#include "html/style.h"
+#include "html/tagreader.h"
+#include "resources/config.h"
+#include "run/memtrace.h"
+#include "run/messages.h"
+#include "run/runstate.h"
+#include "translate/script.h"
+#include "translate/translate.h"
+
+namespace {
+
+const int kEntries = kProgramBytes / 2;
+const int kDeepestLevel = 8;
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+const char* string_at(const TranslateScript& s, int n)
+{
+    if (!s.strings || n < 1 || n > s.stringcount) return "";
+    return s.strings[n - 1];
+}
+
+int* flag_at(TranslateScript& s, int n)
+{
+    return (n >= 1 && n <= kFlagCount) ? &s.flags[n - 1] : nullptr;
+}
+
+int top_alignment()
+{
+    int depth = g_style.align_depth;
+    if (!g_style.align_stack || depth < 1) return g_style.base_alignment;
+    if (depth > StyleStackDepth + 1) depth = StyleStackDepth + 1;
+    return g_style.align_stack[depth - 1];
+}
+
+// The tag an option letter switches on or off, as the body loop would see it.
+int option_token(int letter)
+{
+    switch (letter) {
+    case 'b': return TOK_B;
+    case 'c': return TOK_CENTER;
+    case 'h': return TOK_A;
+    case 'i': return TOK_I;
+    case 'l': return TOK_LEFT;
+    case 'o': return TOK_UL;  // every list kind shares the closing action
+    case 'p': return TOK_PRE;
+    case 'r': return TOK_RIGHT;
+    case 't': return TOK_TT;
+    case 'u': return TOK_U;
+    default: return 0;
+    }
+}
+
+void switch_option(int letter, bool on)
+{
+    if (letter == 'd') {
+        settings.debug = on ? 1 : 0;
+        return;
+    }
+    if (on && (letter == 'h' || letter == 'o')) return;  // refused by the compiler
+    int token = option_token(letter);
+    if (token) driver_dispatch(on ? token : token + TOK_CLOSING);
+}
+
+// Compares the lower-cased tag parameters with a string: containment or
+// equality. -1 when the copy cannot be claimed.
+int test_params(const char* text, bool whole)
+{
+    int n = g_tag.paramlen;
+    if (n < 0) n = 0;
+    if (n > static_cast<int>(sizeof g_tag.params) - 1) n = sizeof g_tag.params - 1;
+    char* copy = static_cast<char*>(mem_claim(sizeof g_tag.params));
+    if (!copy) return -1;
+    for (int i = 0; i < n; ++i) copy[i] = lower(g_tag.params[i]);
+    copy[n] = '\0';
+    int result = whole ? std::strcmp(copy, text) == 0 : std::strstr(copy, text) != nullptr;
+    mem_release(copy);
+    return result;
+}
+
+void empty_params()
+{
+    g_tag.params[0] = '\0';
+    g_tag.paramlen = 0;
+}
+
+void print_flag(const TranslateScript& s, int n)
+{
+    if (n == kFlagAny || n < 1 || n > kFlagCount) {
+        show_message("The %c flag is %s.", 'x', "TRUE");
+        return;
+    }
+    int value = s.flags[n - 1];
+    char letter = static_cast<char>('A' + n - 1);
+    if (value >= 127)
+        show_message("The %c flag is set to %d.", letter, value - 127);
+    else
+        show_message("The %c flag is %s.", letter, value == 1 ? "TRUE" : "FALSE");
+}
+
+void print_string(const TranslateScript& s, int n)
+{
+    if (n < 1 || n > kStringSlots) {
+        show_message("printstr value out of range, should be 1 ... %d.", kStringSlots);
+        return;
+    }
+    if (n > s.stringcount)
+        show_message("String %d is currently undefined.", n);
+    else
+        show_message("String %d is \"%s\"", n, string_at(s, n));
+}
+
+}  // namespace
+
+bool translate_optiontest(int letter)
+{
+    switch (letter) {
+    case 'b': return g_style.bold_count != 0;
+    case 'c': return top_alignment() == ALIGN_CENTRED;
+    case 'd': return settings.debug != 0;
+    case 'h': return g_style.link_count != 0;
+    case 'i': return g_style.italic_count != 0;
+    case 'l': return top_alignment() == g_style.base_alignment;
+    case 'o': return g_style.list_depth != 0;
+    case 'p': return g_style.pre_count != 0 || g_style.plaintext_count != 0;
+    case 'r': return top_alignment() == ALIGN_RIGHT;
+    case 't': return g_style.tt_count != 0;
+    case 'u': return g_style.underline_count != 0;
+    default: return false;
+    }
+}
+
+int translate_run(int pc)
+{
+    TranslateScript& s = translate_script();
+    int condition = 1;
+    int enabled[kDeepestLevel + 1] = {1};
+    int level = 0;
+    int result = -1;
+
+    // Every step moves on by one entry, so a run ends within the program.
+    for (; pc < kEntries; ++pc) {
+        int op = s.program[2 * pc];
+        int arg = s.program[2 * pc + 1];
+        if (op == 0) break;
+
+        if (!enabled[level]) {
+            if (op == 128) {
+                if (++level > kDeepestLevel) {
+                    show_message("Too many '{'s in translate script, can only nest eight levels deep, "
+                                 "ignoring... (note: this may cause \"unexpected '}'\" errors)");
+                    level = kDeepestLevel;
+                }
+                enabled[level] = 0;
+            } else if (op == 129) {
+                if (--level < 0) {
+                    show_message("Unexpected '%s' in translate script, ignoring...", "}");
+                    level = 0;
+                }
+            }
+            continue;
+        }
+
+        switch (op) {
+        case 1: show_message("Unexpected '%s' in translate script, ignoring...", "when"); break;
+        case 2: show_message("Unexpected '%s' in translate script, ignoring...", "unknown"); break;
+        case 3:
+        case 4: {
+            int r = test_params(string_at(s, arg), op == 4);
+            if (r < 0) return -1;
+            condition = r;
+            break;
+        }
+        case 5: {
+            int* f = flag_at(s, arg);
+            condition = arg == kFlagAny || (f && *f == 1);
+            break;
+        }
+        case 6: {
+            int* f = flag_at(s, arg);
+            condition = !f || *f != 1;
+            break;
+        }
+        case 7: condition = translate_optiontest(arg + 96); break;
+        case 8: condition = !translate_optiontest(arg + 96); break;
+        case 9: switch_option(arg + 96, true); break;
+        case 10: switch_option(arg + 96, false); break;
+        case 11:
+            result = arg;
+            empty_params();
+            break;
+        case 13:
+            result = 0;
+            empty_params();
+            break;
+        case 14:
+        case 15:
+            if (int* f = flag_at(s, arg)) *f = op == 14;
+            break;
+        case 16: return result;
+        case 20: show_message("%s", string_at(s, arg)); break;
+        case 21:
+            show_message("Translate script: abort requested");
+            return result;
+        case 22: print_flag(s, arg); break;
+        case 23: print_string(s, arg); break;
+        case 24:
+            if (int* f = flag_at(s, arg)) *f = s.stringcount + 127;
+            break;
+        case 25:
+            for (int n = 1; n <= s.stringcount; ++n) show_message("String %d is \"%s\"", n, string_at(s, n));
+            break;
+        case 128:
+            if (++level > kDeepestLevel) {
+                show_message("Too many '{'s in translate script, can only nest eight levels deep, aborting...");
+                return result;
+            }
+            enabled[level] = condition != 0;
+            break;
+        case 129:
+            if (--level < 0) {
+                show_message("Unexpected '%s' in translate script, aborting...", "}");
+                return result;
+            }
+            break;
+        default: break;
+        }
+    }
+    show_message("Unexpected end of translate script - use \"done\" command...");
+    return result;
+}
+
+int translate_token(int token)
+{
+    const TranslateScript& s = translate_script();
+    for (int e = 0; 2 * e + 1 < s.length; ++e) {
+        if (s.program[2 * e] == 1 && s.program[2 * e + 1] == token) {
+            int result = translate_run(e + 1);
+            return result == -1 ? token : result;
+        }
+    }
+    return token;
+}
+
+int translate_name(const char* name)
+{
+    const TranslateScript& s = translate_script();
+    char lowered[sizeof g_tag.name];
+    size_t n = 0;
+    for (; name[n] && n < sizeof lowered - 1; ++n) lowered[n] = lower(name[n]);
+    lowered[n] = '\0';
+    for (int e = 0; 2 * e + 1 < s.length; ++e) {
+        if (s.program[2 * e] == 2 && std::strcmp(string_at(s, s.program[2 * e + 1]), lowered) == 0) {
+            int result = translate_run(e + 1);
+            return result == -1 ? 0 : result;
+        }
+    }
+    return 0;
+}

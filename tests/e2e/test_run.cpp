@@ -1,0 +1,200 @@
+// The command line, the support files' absence, the input checks.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+const char* const kSyntax =
+    "QuilletW: Syntax: Quillet <input file> <output file>\n        (read documentation for more options)\n";
+
+const std::string kPage = "<html><body>Hello</body></html>\n";
+
+TEST(CommandLine, NoArgumentsShowsOnlyTheNoArgumentsBox)
+{
+    ScratchDir d(std::vector<std::string>{});  // no support file at all: none is read
+    RunResult r = d.run({});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err,
+              "QuilletW: No command line were parameters specified.\n\n"
+              "Syntax: QuilletW <input file [HTM(L)]> <output file [DDL]>\n\n"
+              "For version details, open a command window and enter:\n"
+              "\tQuilletW -version\n");
+}
+
+TEST(CommandLine, VersionOptions)
+{
+    ScratchDir d(std::vector<std::string>{});
+    for (const char* opt : {"-version", "/?", "-h"}) {
+        RunResult r = d.run({opt, "in.htm", "out.ddl"}, "out.ddl");
+        EXPECT_EQ(r.code, 0) << opt;
+        EXPECT_EQ(r.err.rfind("QuilletW: QuilletW 0.48WIN (25th August 2005)\n", 0), 0u) << opt;
+        EXPECT_NE(r.err.find("This version compiled at 16:47:20 (CET) on Aug 25 2005."), std::string::npos);
+        EXPECT_FALSE(r.has_output);
+    }
+}
+
+TEST(CommandLine, OptionsAreCaseSensitiveAndTestedBeforeTheCount)
+{
+    ScratchDir d(std::vector<std::string>{});
+    RunResult r = d.run({"-Version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err,
+              "QuilletW: The parameter \"-Version\" is not recognised, please read the QuilletW documentation.\n");
+    r = d.run({"-x", "a", "b"});
+    EXPECT_EQ(r.err, "QuilletW: The parameter \"-x\" is not recognised, please read the QuilletW documentation.\n");
+    r = d.run({"-configure"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "QuilletW: -configure not currently supported...\n\n\n");
+}
+
+TEST(CommandLine, WrongNumberOfFilesGivesTheSyntax)
+{
+    ScratchDir d(std::vector<std::string>{});
+    RunResult r = d.run({"in.htm"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, kSyntax);
+    r = d.run({"a", "b", "c"});
+    EXPECT_EQ(r.err, kSyntax);
+    r = d.run({"-tohtml", "a"});
+    EXPECT_EQ(r.err, kSyntax);
+    r = d.run({"-converthtml"});
+    EXPECT_EQ(r.err, kSyntax);
+}
+
+TEST(CommandLine, ToHtmlLoadsEverythingThenStops)
+{
+    ScratchDir d;
+    d.remove("config");
+    d.write("in.htm", kPage);
+    RunResult r = d.run({"-tohtml", "in.htm", "out.ddl"}, "out.ddl");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err,
+              "QuilletW: Warning: unable to open configuration file - using defaults.\n\n"
+              "QuilletW: EXPORT not supported at this time...\n\n\n");
+    EXPECT_FALSE(r.has_output);
+}
+
+TEST(CommandLine, ConvertHtmlWritesTheFixedOutput)
+{
+    ScratchDir d;
+    d.write("in.htm", kPage);
+    std::remove("/tmp/Quillet.ddl");
+    RunResult r = d.run({"-converthtml", "in.htm", "ignored"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    FILE* f = std::fopen("/tmp/Quillet.ddl", "rb");
+    ASSERT_NE(f, nullptr);
+    char head[9] = {0};
+    EXPECT_EQ(std::fread(head, 1, 8, f), 8u);
+    std::fclose(f);
+    EXPECT_STREQ(head, "//->DDL\n");
+    std::remove("/tmp/Quillet.ddl");
+}
+
+TEST(SupportFiles, MissingFilesAndTheirExits)
+{
+    {
+        ScratchDir d;
+        d.remove("definits");
+        RunResult r = d.convert(kPage);
+        EXPECT_EQ(r.code, 30);
+        EXPECT_EQ(r.err, "QuilletW: Cannot open definitions file, aborting.\n");
+        EXPECT_FALSE(r.has_output);
+    }
+    for (const char* f : {"entities", "unierr", "revent"}) {
+        ScratchDir d;
+        d.remove(f);
+        RunResult r = d.convert(kPage);
+        EXPECT_EQ(r.code, 41) << f;
+        EXPECT_EQ(r.err, "QuilletW: Couldn't open entities file \"" + d.path(f) + "\", cannot continue.\n");
+    }
+    {
+        ScratchDir d;
+        d.remove("config");
+        RunResult r = d.convert(kPage);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.err, "QuilletW: Warning: unable to open configuration file - using defaults.\n\n");
+        EXPECT_TRUE(r.has_output);
+    }
+}
+
+TEST(InputChecks, FilesThatCannotBeOpened)
+{
+    ScratchDir d;
+    RunResult r = d.run({"missing.htm", "out.ddl"}, "out.ddl");
+    EXPECT_EQ(r.code, 10);
+    EXPECT_EQ(r.err, "QuilletW: Couldn't open input file \"missing.htm\".\n");
+    EXPECT_FALSE(r.has_output);
+    d.write("in.htm", kPage);
+    r = d.run({"in.htm", "no/such/folder/out.ddl"});
+    EXPECT_EQ(r.code, 11);
+    EXPECT_EQ(r.err, "QuilletW: Couldn't open output file \"no/such/folder/out.ddl\".\n");
+}
+
+TEST(InputChecks, RefusedInputsDeleteTheOutput)
+{
+    ScratchDir d;
+    d.write("out.ddl", "old contents");
+    RunResult r = d.convert("");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "QuilletW: This file is empty! Aborting process.\n");
+    EXPECT_FALSE(r.has_output);
+
+    r = d.convert("<body>123456789");  // 15 bytes
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "QuilletW: This file is only 15 bytes long, it is too short to be a valid HTML file. "
+                     "Aborting process.\n");
+    EXPECT_FALSE(r.has_output);
+
+    r = d.convert("<body>1234567890");  // 16 bytes: accepted
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.has_output);
+
+    r = d.convert("\xB8<body>");  // encoded scripts are refused before the length test
+    EXPECT_EQ(r.code, 11);
+    EXPECT_EQ(r.err, "QuilletW: This file appears to be an ENCODED Dramaton file. Sorry, but as QuilletW is a "
+                     "filter and not a Dramaton viewer, it does not support encoded data. Please ask for an "
+                     "unencoded version of the script if you wish to format it using QuilletW...\n");
+    EXPECT_FALSE(r.has_output);
+
+    r = d.convert("<html><!-- <body> --><p>No body here at all</p></html>\n");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "QuilletW: Reached end of file without finding '<body>', this file does not seem to be "
+                     "an HTML document. Abandoning process...\n");
+    EXPECT_FALSE(r.has_output);
+}
+
+TEST(Tracker, NormalRunsReleaseEveryClaim)
+{
+    ScratchDir d;
+    RunResult r = d.convert("<html><head><title>t</title></head><BODY BGCOLOR=white>"
+                            "Text &amp; more <b>bold</b> &unknown; <table></body></html>\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err.find("memtrace"), std::string::npos) << r.err;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InputChecks, TheInputIsNeverTheOutput)
+{
+    ScratchDir d;
+    const std::string page = "<html><body>Keep me</body></html>\n";
+    d.write("in.htm", page);
+    ASSERT_EQ(symlink("in.htm", d.path("link.ddl").c_str()), 0);
+    for (const char* out : {"in.htm", "./in.htm", "link.ddl"}) {
+        RunResult r = d.run({"in.htm", out});
+        EXPECT_EQ(r.code, 11) << out;
+        EXPECT_EQ(r.err, std::string("QuilletW: Couldn't open output file \"") + out + "\".\n");
+        EXPECT_EQ(d.read("in.htm"), page);
+    }
+}
+
+}  // namespace

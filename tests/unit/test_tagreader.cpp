@@ -1,0 +1,126 @@
+// The tag reader on its own: names, parameters, closing and complete
+// flags, comments, the line counter.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "ddl/ddlout.h"
+#include "html/tagreader.h"
+#include "resources/config.h"
+#include "run/infile.h"
+
+namespace {
+
+class TagReader : public ::testing::Test {
+protected:
+    std::string path_ = "/tmp/quillet-tag-" + std::to_string(::getpid());
+    void SetUp() override
+    {
+        config_defaults();
+        tagreader_setprebody(1);  // no comment lines, no translation
+        ddlout_reset();
+    }
+    void TearDown() override
+    {
+        infile_close();
+        std::remove(path_.c_str());
+    }
+    // Opens the text and reads the tag after its leading "<".
+    int tag(const std::string& text)
+    {
+        FILE* f = std::fopen(path_.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        infile_open(path_.c_str());
+        g_line = 1;
+        EXPECT_EQ(infile_getc(), '<');
+        return read_tag();
+    }
+    std::string rest()
+    {
+        std::string s;
+        int c;
+        while ((c = infile_getc()) != EOF) s += static_cast<char>(c);
+        return s;
+    }
+};
+
+TEST_F(TagReader, NamesAndTokens)
+{
+    EXPECT_EQ(tag("<B>x"), 4);
+    EXPECT_TRUE(g_tag.complete);
+    EXPECT_STREQ(g_tag.name, "B");
+    EXPECT_EQ(rest(), "x");
+    EXPECT_EQ(tag("</Strong>"), 132);
+    EXPECT_TRUE(g_tag.closing);
+    EXPECT_STREQ(g_tag.name, "Strong");
+    EXPECT_EQ(tag("<br/>"), 0);
+    EXPECT_STREQ(g_tag.name, "br/");
+    EXPECT_EQ(tag("</table>"), 128);
+    EXPECT_EQ(tag("<table>"), 0);
+    EXPECT_EQ(tag("</>"), 128);
+    EXPECT_STREQ(g_tag.name, "");
+    EXPECT_EQ(tag("<?xml version=1?>"), 0);
+}
+
+TEST_F(TagReader, ParametersKeepTheLeadingSpaceAndTheBracket)
+{
+    EXPECT_EQ(tag("<a href=x>after"), 1);
+    EXPECT_STREQ(g_tag.params, " href=x>");
+    EXPECT_EQ(g_tag.paramlen, 8);
+    EXPECT_FALSE(g_tag.complete);
+    EXPECT_EQ(rest(), "after");
+}
+
+TEST_F(TagReader, TagsSplitOverLinesCountTheLines)
+{
+    EXPECT_EQ(tag("<font\nsize=3>"), 25);
+    EXPECT_STREQ(g_tag.params, " size=3>");
+    EXPECT_EQ(g_line, 2);
+    EXPECT_EQ(tag("<p\talign=left\r\n>"), 0);  // a tab is part of the name
+    EXPECT_STREQ(g_tag.name, "p\talign=left");
+    EXPECT_EQ(g_line, 2);
+}
+
+TEST_F(TagReader, CommentsAndDeclarations)
+{
+    EXPECT_EQ(tag("<!-- a\nb -> y -->"), 255);
+    EXPECT_EQ(g_line, 2);
+    EXPECT_EQ(rest(), " y -->");
+    EXPECT_EQ(tag("<!doctype html>z"), 255);
+    EXPECT_EQ(rest(), "z");
+    EXPECT_EQ(tag("<! x>z"), 255);
+    EXPECT_EQ(rest(), "z");
+    // Not a comment: both characters are read again.
+    EXPECT_EQ(tag("<!xy>"), 255);
+    EXPECT_EQ(rest(), "xy>");
+    // An unterminated comment runs to the end of the input.
+    EXPECT_EQ(tag("<!-- never closed"), 255);
+    EXPECT_EQ(rest(), "");
+}
+
+TEST_F(TagReader, LongNamesAndParametersAreCut)
+{
+    std::string name(40, 'n');
+    EXPECT_EQ(tag("<" + name + ">"), 0);
+    EXPECT_EQ(std::string(g_tag.name), std::string(31, 'n'));
+    EXPECT_STREQ(g_tag.params, "nnnnnnnnn>");
+    std::string params(600, 'p');
+    EXPECT_EQ(tag("<i " + params + ">tail"), 36);
+    EXPECT_EQ(g_tag.paramlen, 511);
+    EXPECT_EQ(std::string(g_tag.params), " " + std::string(510, 'p'));
+    EXPECT_EQ(rest(), "tail");
+}
+
+TEST_F(TagReader, EndOfInputInsideParameters)
+{
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(tag("<b x"), 4);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(g_tag.params, " x ");
+    EXPECT_EQ(err, "QuilletW: Unexpected control code found in parameter of \"<b>\" (at line 1).\n");
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// The output workspace and writer: quoting, smart quotes, line filling,
+// breaks, tabs, the scratch-formatted text.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "ddl/ddlout.h"
+#include "html/style.h"
+#include "resources/colour.h"
+#include "resources/config.h"
+
+namespace {
+
+class Writer : public ::testing::Test {
+protected:
+    std::string path_ = "/tmp/quillet-writer-" + std::to_string(::getpid()) + ".ddl";
+    void SetUp() override
+    {
+        config_defaults();
+        ASSERT_TRUE(ddlout_open(path_.c_str()));
+        ddlout_reset();
+        ddlout_suppress(0);
+    }
+    void TearDown() override { std::remove(path_.c_str()); }
+    std::string output()
+    {
+        ddlout_flush();
+        ddlout_close();
+        std::ifstream in(path_, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    void add(const std::string& s)
+    {
+        for (unsigned char c : s) ddlout_addchar(c);
+    }
+};
+
+TEST_F(Writer, QuotesAreEscapedWithoutSmartQuotes)
+{
+    settings.usesmartquotes = 0;
+    add("say \"hi\" it's a\\b");
+    EXPECT_EQ(output(), "\"say \\\"hi\\\" it's a\\\\b\"\n");
+}
+
+TEST_F(Writer, SmartQuotesOpenAfterWhiteSpaceAndCloseAfterText)
+{
+    settings.usesmartquotes = 1;
+    ddlout_break(1);  // after a break the last written character is a space
+    add("\"a\" 'b' x\"y");
+    EXPECT_EQ(output(), "{newpara}\n\"\x94" "a\x95 \x90" "b\x91 x\x95y\"\n");
+}
+
+TEST_F(Writer, SoftSpaceNeverDoublesASpace)
+{
+    add("a\x13 b \x13" "c");
+    EXPECT_EQ(output(), "\"a  b c\"\n");
+}
+
+TEST_F(Writer, TwoHundredCharactersMakeThreeLines)
+{
+    std::string text(200, 'x');
+    add(text);
+    std::string want = "\"" + std::string(77, 'x') + "\"\n\"" + std::string(77, 'x') + "\"\n\"" +
+                       std::string(46, 'x') + "\"\n";
+    EXPECT_EQ(output(), want);
+}
+
+TEST_F(Writer, LoneSpaceOrNoBreakSpaceIsNotWritten)
+{
+    ddlout_addchar('a');
+    ddlout_flush();
+    ddlout_addchar(' ');
+    ddlout_flush();
+    ddlout_addchar(0xA0);
+    ddlout_flush();
+    EXPECT_EQ(output(), "\"a\"\n");
+}
+
+TEST_F(Writer, SpacesAfterABreakAreDroppedButNotTabs)
+{
+    ddlout_break(0);
+    add("   a");
+    ddlout_break(1);
+    ddlout_tab();
+    add("b");
+    EXPECT_EQ(output(), "{newline}\n\"a\"\n{newpara}\n\"        b\"\n");
+}
+
+TEST_F(Writer, TabPadsToTheNextMultipleOfEight)
+{
+    ddlout_break(0);
+    add("abcde");
+    ddlout_tab();
+    add("f");
+    EXPECT_EQ(output(), "{newline}\n\"abcde   f\"\n");
+}
+
+TEST_F(Writer, AddStringFlushesWhenTheLineWouldOverflow)
+{
+    add(std::string(50, 'a'));
+    ddlout_addstring("%s", std::string(60, 'b').c_str());
+    EXPECT_EQ(output(), "\"" + std::string(50, 'a') + "\"\n\"" + std::string(60, 'b') + "\"\n");
+}
+
+TEST_F(Writer, AddStringOfAHundredCharactersIsDropped)
+{
+    ::testing::internal::CaptureStderr();
+    ddlout_addstring("%s", std::string(100, 'z').c_str());
+    ddlout_addstring("ok");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(output(), "\"ok\"\n");
+    EXPECT_NE(err.find("QuilletW: Unexpected error: printf style string passed to ddlout_addstring() would "
+                       "overflow workspace - dropping it on the floor...\n"),
+              std::string::npos);
+    EXPECT_NE(err.find("QuilletW: String \"" + std::string(100, 'z') + "\", length 100.\n"), std::string::npos);
+}
+
+TEST_F(Writer, CharacterAfterALongStringNeverOverrunsTheWorkspace)
+{
+    ddlout_addstring("%s", std::string(99, 'q').c_str());
+    ddlout_addchar('r');
+    EXPECT_EQ(output(), "\"" + std::string(99, 'q') + "\"\n\"r\"\n");
+}
+
+TEST_F(Writer, SuppressedOutputDropsTextButNotCommands)
+{
+    ddlout_suppress(1);
+    add("hidden");
+    ddlout_command("{bold 1}");
+    ddlout_suppress(0);
+    add("shown");
+    EXPECT_EQ(output(), "{bold 1}\n\"shown\"\n");
+}
+
+TEST_F(Writer, ForegroundUsesTheColourOrItsContrast)
+{
+    colour_load();
+    g_style.background_colour = 2;
+    ddlout_foreground(0);
+    ddlout_foreground(1);
+    ddlout_foregroundcolour(10);
+    // White text on the white background: black (declared) is used instead.
+    ddlout_foregroundcolour(2);
+    g_style.background_colour = 1;
+    ddlout_foregroundcolour(1);  // black on black: white
+    g_style.background_colour = 10;
+    ddlout_foregroundcolour(10);  // red on red: cyan, declared only when used
+    g_style.background_colour = 2;
+    EXPECT_EQ(output(),
+              "{foreground}\n"
+              "{foreground COL_001 0x10000 0}\n"
+              "{foreground COL_010 0x10000 0}\n"
+              "{foreground COL_001 0x10000 0}\n"
+              "{foreground COL_002 0x10000 0}\n"
+              "{foreground {colour {rgb 0x00000 0x10000 0x10000}} 0x10000 0}\n");
+}
+
+}  // namespace
