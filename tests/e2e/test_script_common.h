@@ -21,7 +21,7 @@ inline const char* script_drmstyle() { return "STYLE_01={style \"Title\"}\nSTYLE
 // (smart quotes and non-breaking hyphens off unless asked for).
 struct ScriptDir : ScratchDir {
     explicit ScriptDir(const std::string& config = "g usesmartquotes=false\nt nonbreakhyphens=false\n")
-        : ScratchDir({"entities", "unierr", "revent", "colours"})
+        : ScratchDir({"entities", "unierr", "revent", "colours", "fontmap", "fontexpt"})
     {
         write("definits", script_definits());
         write("drmstyle", script_drmstyle());
