@@ -55,6 +55,12 @@ TEST(ScriptDriver, HandOverBeforeAndInsideTheBody)
     ASSERT_EQ(head.code, 0) << head.err;
     EXPECT_EQ(head.output, expected);
 
+    // Without the first pass the body search meets the tag.
+    ScriptDir blind("g usesmartquotes=false\nt nonbreakhyphens=false\ng processblind=true\n");
+    RunResult search = blind.convert("<html><head>\n<dramaton>" + script);
+    ASSERT_EQ(search.code, 0) << search.err;
+    EXPECT_EQ(search.output, expected);
+
     // What the HTML side wrote before the tag is discarded.
     RunResult body = d.convert("<html><body>Some page text and more<dramaton>" + script);
     ASSERT_EQ(body.code, 0) << body.err;

@@ -158,3 +158,26 @@ TEST(ScriptBadInput, OddBytesAndNoise)
     ASSERT_GE(r.output.size(), 7u);
     EXPECT_EQ(r.output.substr(r.output.size() - 7), "FINISH\n");
 }
+
+TEST(ScriptBadInput, CommandsInEveryOrder)
+{
+    // Opens and closes of every kind, shuffled: speeches outside scenes,
+    // closes without opens, directives inside one another.
+    const std::string pieces[] = {
+        "<dia A>", "</dia>", "<dia " + std::string(600, 'x') + ">", "<scene s int day duration 1 2>", "</scene>",
+        "<adbreak>", "<chapter c>", "</chapter>", "<defactor d>", "</defactor>", "<defactress e alias f>",
+        "</defactress>", "<dir>", "</dir>", "<loc>", "</loc>", "<prop>", "</prop>", "<sfx>", "</sfx>", "<act>",
+        "</act>", "\\d", "\\l", "\\p", "\\s", "\\a", "\\\\", "<b>", "</b>", "<i>", "</i>", "<u>", "</u>", "<ind>",
+        "</ind>", "<br>", "<p>", "<newpage>", "<actorlist>", "<scenelist>", "\n##X (y)\n", "\n##\n", "some text ",
+        "<omit>x</omit>", "<scene o omitted>y</scene>", "<title late>", "<begin>", "<zz>", "</>",
+    };
+    std::mt19937 gen(777);
+    std::string script = std::string(kShortHeader);
+    for (int i = 0; i < 5000; ++i) script += pieces[gen() % (sizeof pieces / sizeof pieces[0])];
+    ScriptDir d;
+    RunResult r = d.script(script);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(sanitizer_clean(r));
+    ASSERT_GE(r.output.size(), 7u);
+    EXPECT_EQ(r.output.substr(r.output.size() - 7), "FINISH\n");
+}
