@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "resources/config.h"
 #include "run/memtrace.h"
 #include "script/dramaton.h"
 #include "script/script.h"
@@ -105,21 +104,6 @@ TEST(ScriptReader, Comments)
     feed("!\nx>");
     dramaton_readcommand();
     EXPECT_EQ(g_line, 2);
-}
-
-TEST(ScriptReader, ProcessedCommandLines)
-{
-    settings.includeprocessed = 1;
-    start_output();
-    const char* inputs[] = {"title My Play>", "begin>", ">", "/b>", "zz>", "/zz y>", "/scene x>"};
-    for (const char* in : inputs) {
-        feed(in);
-        dramaton_readcommand();
-    }
-    settings.includeprocessed = 0;
-    EXPECT_EQ(end_output(), "// <title My Play>> (token 34)\n// <begin> (token 7)\n// <> (token 0)\n"
-                            "// </b> (token 134)\n// <zz> (unrecognised)\n// </zz y>> (unrecognised)\n"
-                            "// </scene x>> (token 156)\n");
 }
 
 TEST(ScriptReader, IgnoreListFromTheCurrentFolder)
