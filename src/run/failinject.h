@@ -9,6 +9,9 @@
 // "QUILLET_FAIL_MESSAGE") is the one to fail.
 bool failinject_now(const char* which);
 #define QUILLET_INJECT(which) failinject_now(which)
+// With QUILLET_INJECT_REPORT naming a file, writes there how many claims
+// and message buffers the run asked for (called at the very end).
+void failinject_report();
 #else
 #define QUILLET_INJECT(which) false
 #endif

@@ -180,6 +180,9 @@ void memtrace_finish()
     run_releasebuffers();
     memtrace_report(stderr);
     std::fflush(stderr);
+#ifdef QUILLET_FAILINJECT
+    failinject_report();
+#endif
     std::free(g_table);
     g_table = nullptr;
 }

@@ -1,0 +1,56 @@
+// The image index: one entry per <img> tag met in the first pass, and the
+// resolution of each tag's src value to a file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum ImageType { IMAGE_UNKNOWN = 0, IMAGE_GIF = 1, IMAGE_JPEG = 2, IMAGE_OTHER = 3 };
+
+struct ImageEntry {
+    char path[512];      // the src value, then the resolved file path
+    char leaf[32];       // the src value's leaf name, for comments and markers
+    int32_t readable;    // the resolved file opened
+    int32_t sizeknown;   // width and height came from the tag
+    int32_t type;        // ImageType
+    int32_t width, height;
+    long offset;         // input position just after the tag
+    int32_t duplicate;   // earlier entry with the same path and leaf, or 0
+    // Ours: the duplicate search goes through a hash of path and leaf.
+    uint32_t hash;
+    int32_t chain;       // previous entry in the same hash bucket
+};
+
+// Number of entries; entries are numbered from 1.
+int image_count();
+// Entry i (1 to image_count()), null outside.
+ImageEntry* image_entry(int i);
+
+// Adds an entry from already-read attributes (the src value, its leaf,
+// width | height << 16 or 0, the input position) and resolves and
+// classifies its file unless pictures are disabled. Returns its number.
+int image_addentry(const char* src, const char* leaf, unsigned size, long offset);
+
+// The last entry recorded at input position `offset`, or 0.
+int image_find(long offset);
+
+// Releases the index (registered to run at exit; also used by tests).
+void image_release();
+
+// Resolves entry i's src value against the input file's folder into its
+// path; 1 when the file then opens for reading, else 0.
+int image_resolve(int i);
+
+// The path of picture `src` named in a page whose path is `inputpath`,
+// with `cwd` the current working folder ("" when unknown) and `sep` the
+// separator for joining. Both '/' and '\' separate folders everywhere;
+// a folder is absolute with a drive letter or a leading '/'.
+std::string image_resolvepath(const std::string& inputpath, const std::string& src,
+                              const std::string& cwd, char sep);
+
+// The type given by a file's first four bytes (missing bytes as 0).
+int image_filetype(const unsigned char head[4]);
+
+// The lower-cased src value spelled as the tag's own text spells it, so
+// that names with capitals are found where file names are case-sensitive.
+std::string image_srcspelling(const char* params, const char* lowered);

@@ -1,0 +1,89 @@
+// The preamble's picture declarations: for each usable picture a frame
+// PICT_nnn sized to the page and its data PICTURE_nnn.
+#include <cstdio>
+
+#include "ddl/ddlout.h"
+#include "pictures/imageindex.h"
+#include "pictures/picturedata.h"
+#include "pictures/pictures.h"
+#include "resources/config.h"
+#include "resources/page.h"
+#include "run/messages.h"
+
+namespace {
+
+const unsigned kGifSize = 255u | 255u << 16;
+const unsigned kUnreadableSize = 256u | 256u << 16;
+
+bool embeddable(const ImageEntry& e)
+{
+    return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG);
+}
+
+long file_size(FILE* f)
+{
+    if (std::fseek(f, 0, SEEK_END) != 0) return 0;
+    long n = std::ftell(f);
+    return n < 0 ? 0 : n;
+}
+
+}  // namespace
+
+unsigned picture_pixelsize(const ImageEntry& e)
+{
+    if (e.sizeknown)
+        return (static_cast<unsigned>(e.width) & 0xFFFF) | (static_cast<unsigned>(e.height) & 0xFFFF) << 16;
+    if (e.type == IMAGE_GIF) return kGifSize;  // the GIF header is not read
+    FILE* f = std::fopen(e.path, "rb");
+    if (!f) return kUnreadableSize;
+    unsigned size = jpeg_size(f);
+    std::fclose(f);
+    return size;
+}
+
+void picture_writedecl(int i, int d)
+{
+    ImageEntry* e = image_entry(i);
+    if (!e) return;
+    ddlout_flush();
+    FILE* f = std::fopen(e->path, "rb");
+    if (!f) {
+        show_message("Can't open image file \"%s\"!", e->path);
+        e->readable = 0;
+        return;
+    }
+    long size = file_size(f);
+    std::fclose(f);
+
+    ddlout_directf("\n\n// ( \"%s\" )\n", e->leaf);
+    ddlout_directf("PICT_%03d={pictframe\n", i);
+    ddlout_direct("{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
+                  "{textflow 3 1 2834}\n{fcurve {box {x 0}\n{y 0}\n");
+    unsigned fitted = page_fitpicture(picture_pixelsize(*e));
+    ddlout_directf("{w %u}\n{h %u}\n}}\n", (fitted & 0xFFFF) * 800, (fitted >> 16) * 800);
+    ddlout_direct("{angle 0x0}\n{skew 0x0}\n{picturedata\n{lockmode 0}\n{aspectlock 1}\n");
+    ddlout_direct("{autoscale 1}\n");
+    ddlout_direct("{hide 0}\n{bottomleft 0}\n{x 0}\n{y 0}\n{scale 0x10000}\n{aspect 0x10000}\n"
+                  "{angle 0x0}\n{skew 0x0}\n{tile 0 0 0}}\n}\n\n");
+    if (d) {
+        ddlout_directf("PICTURE_%03d=PICTURE_%03d\n", i, d);
+        return;
+    }
+    ddlout_directf("PICTURE_%03d={picture\n{data \"%s\"\n%ld\n", i, e->type == IMAGE_GIF ? "gif" : "jpeg", size);
+    picture_writedata(e->path, size);
+    ddlout_direct("\"\n}\n}\n");
+}
+
+void image_writedecls()
+{
+    if (settings.disableimages) return;
+    for (int i = 1; i <= image_count(); ++i) {
+        const ImageEntry& e = *image_entry(i);
+        if (!embeddable(e)) continue;
+        int d = e.duplicate;
+        // Only a picture that was written can be referred to.
+        const ImageEntry* first = image_entry(d);
+        if (!first || !embeddable(*first)) d = 0;
+        picture_writedecl(i, d);
+    }
+}
