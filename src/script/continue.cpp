@@ -67,11 +67,13 @@ void check_refused(OpenResult r, const char* name)
     if (r == IS_OUTPUT) fail(name, 6);
 }
 
-void accept(const char* path)
+// The opened file becomes the input; false when its name cannot be kept.
+bool accept(const char* path)
 {
-    if (!run_setinputpath(path)) claim_failure();
+    if (!run_setinputpath(path)) return false;
     g_read.push_back(path);
     g_line = 1;
+    return true;
 }
 
 }  // namespace
@@ -107,7 +109,7 @@ void dramaton_continue()
 
     OpenResult r = open_script(name);
     if (r == OPENED) {
-        accept(name);
+        if (!accept(name)) claim_failure();
         return;
     }
     check_refused(r, name);
@@ -130,8 +132,9 @@ void dramaton_continue()
         check_refused(r, tried);
         fail(tried, 4);
     }
-    accept(built);
+    bool kept = accept(built);
     mem_release(built);
+    if (!kept) claim_failure();
 }
 
 void dramaton_releasecontinue()
