@@ -66,7 +66,7 @@ TEST(Replay, PagesAndScripts)
 TEST(Replay, SupportFiles)
 {
     const std::string page = slurp(kSource + "/fuzz/seeds/rich.htm");
-    const std::string script = slurp(kSource + "/fuzz/seeds/script.htm");
+    const std::string script = slurp(kSource + "/examples/play.htm");
     for (const char* f : {"config", "definits", "drmstyle", "colours", "fontmap", "fontexpt", "entities",
                           "translat", "drmign"}) {
         for (const std::string& n : files(kSource + "/tests/regress/" + f)) {
