@@ -21,6 +21,9 @@ struct ExitCase {
     int code;
     std::string message;  // the run's only message
     Output output;
+    // The run ends while a caller still holds a claim, which the tracker's
+    // report then lists after the message.
+    bool held = false;
 };
 
 std::string box(const std::string& text) { return "QuilletW: " + text + "\n"; }
@@ -34,7 +37,11 @@ void check(const ExitCase& c, const RunResult& r)
 {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(r.code, c.code);
-    EXPECT_EQ(r.err, c.message.empty() ? "" : box(c.message));
+    if (c.held) {
+        EXPECT_EQ(r.err.rfind(box(c.message) + "memtrace claims not released:\n", 0), 0u) << r.err;
+    } else {
+        EXPECT_EQ(r.err, c.message.empty() ? "" : box(c.message));
+    }
     if (c.output == Output::Absent) {
         EXPECT_FALSE(r.has_output) << "a refused conversion left its output";
     } else if (c.output == Output::Kept) {
@@ -167,7 +174,8 @@ TEST(ExitCodes, EveryMemoryFailureThroughTheInjection)
              d.write("config", "atrytorecover=false\n");
              page(d, "<html><body><font color=\"#123456\">x</font></body></html>\n");
          },
-         args, 50, "Unable to claim memory for subparse in colour lookup", Output::Any},
+         // The first pass fails here, holding its copy of the tag.
+         args, 50, "Unable to claim memory for subparse in colour lookup", Output::Any, true},
         {"image index", [](ScratchDir& d) { page(d, "<html><body><img src=a.gif></body></html>\n"); }, args, 61,
          "Unable to allocate memory for image reference.", Output::Absent},
         {"font map",
@@ -209,7 +217,9 @@ TEST(ExitCodes, EveryMemoryFailureThroughTheInjection)
         // The registers fail at their start and when they grow: every such run.
         std::vector<RunResult> runs = runs_showing(d, c.args, c.message, c.code == 1);
         ASSERT_FALSE(runs.empty()) << c.name << ": no failing claim shows " << c.message;
-        if (c.code == 1) EXPECT_EQ(runs.size(), 2u) << c.name;
+        if (c.code == 1) {
+            EXPECT_EQ(runs.size(), 2u) << c.name;
+        }
         for (const RunResult& r : runs) check(c, r);
     }
 }
