@@ -1,5 +1,5 @@
 // Every exit code of the program reached from the command line, each with
-// its message and with the output file kept or deleted as the design says.
+// its message, and with the output file kept or deleted as each failure requires.
 // The memory failures are reached through the test-only fault injection.
 #include <gtest/gtest.h>
 
