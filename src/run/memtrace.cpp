@@ -85,7 +85,9 @@ void remove_address(uintptr_t address)
 
 void memtrace_init()
 {
-    g_table = static_cast<ClaimEntry*>(std::calloc(kClaimEntries, sizeof(ClaimEntry)));
+    g_table = QUILLET_INJECT("QUILLET_FAIL_TRACKER")
+                  ? nullptr
+                  : static_cast<ClaimEntry*>(std::calloc(kClaimEntries, sizeof(ClaimEntry)));
     if (!g_table) fatal_message(0, "Couldn't perform memtrace_init, out of memory.");
     std::atexit(memtrace_finish);
 }
