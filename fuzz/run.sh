@@ -20,7 +20,7 @@ work=$camp/work
 cp "$top"/build-afl/quillet "$work/"
 cp "$top"/support/* "$work/"
 cp "$top"/fuzz/seeds/rich.htm "$work/page.htm"
-cp "$top"/fuzz/seeds/script.htm "$work/script.htm"
+cp "$top"/examples/play.htm "$work/script.htm"
 cp "$top"/fuzz/seeds/pictures.htm "$work/pictures.htm"
 cp "$top"/fuzz/seeds/pic.gif "$top"/fuzz/seeds/pic.jpg "$work/"
 cp "$top"/fuzz/seeds/translat "$work/translat.rules"
@@ -33,7 +33,7 @@ case "$surface" in
   page) seeds=("$top"/examples/*.htm "$top"/fuzz/seeds/*.htm) ;;
   translat-page) cp "$work/translat.rules" "$work/translat"; seeds=("$top"/examples/*.htm "$top"/fuzz/seeds/*.htm) ;;
   translat) file=translat; dict=translat; target=(./quillet page.htm out.ddl); seeds=("$top"/fuzz/seeds/translat) ;;
-  script) dict=dramaton; seeds=("$top"/fuzz/seeds/script*.htm "$top"/examples/play.htm) ;;
+  script) dict=dramaton; seeds=("$top"/examples/play.htm "$top"/tests/regress/script/*.htm) ;;
   drmign) file=drmign; dict=dramaton; target=(./quillet script.htm out.ddl); seeds=("$top"/fuzz/seeds/drmign) ;;
   config|definits|colours|fontmap|fontexpt|entities)
     file=$surface; target=(./quillet page.htm out.ddl); seeds=("$top/support/$surface") ;;

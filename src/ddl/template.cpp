@@ -5,6 +5,7 @@
 
 #include "ddl/ddlout.h"
 #include "html/style.h"
+#include "platform/platform.h"
 #include "resources/lineread.h"
 #include "resources/page.h"
 #include "run/messages.h"
@@ -26,11 +27,22 @@ const char* const kLineMarkers[7] = {
 long g_positions[SEC_COUNT];
 char g_lines[7][kShortLimit + 1];  // [0] strikeout, [1..6] headings
 
+// A file the output needs cannot be opened. Once the output has been begun
+// it holds only part of a preamble, so it goes before the run ends.
+[[noreturn]] void cannot_open(const char* message)
+{
+    if (ddlout_isopen()) {
+        ddlout_close();
+        platform_deletefile(run_outputpath());
+    }
+    fatal_message(30, "%s", message);
+}
+
 FILE* open_definits()
 {
     std::string path = run_supportpath("definits");
     FILE* f = std::fopen(path.c_str(), "rb");  // binary: stream positions must be byte offsets
-    if (!f) fatal_message(30, "Cannot open definitions file, aborting.");
+    if (!f) cannot_open("Cannot open definitions file, aborting.");
     return f;
 }
 
@@ -107,7 +119,7 @@ void ddlout_copysection(long position)
     if (position == kDrmstylePosition) {
         std::string path = run_supportpath("drmstyle");
         f = std::fopen(path.c_str(), "rb");  // binary: stream positions must be byte offsets
-        if (!f) fatal_message(30, "Cannot open dramaton styles file, aborting.");
+        if (!f) cannot_open("Cannot open dramaton styles file, aborting.");
     } else {
         f = open_definits();
         std::fseek(f, position, SEEK_SET);

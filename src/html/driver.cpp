@@ -221,7 +221,7 @@ void convert_html()
                      "QuilletW", "QuilletW");
         abandon(11);
     }
-    long length = infile_length();
+    long long length = infile_length();
     if (length < 16) {
         if (length == 0)
             show_message("This file is empty! Aborting process.");

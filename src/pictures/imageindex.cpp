@@ -188,11 +188,13 @@ void image_release()
 int image_addentry(const char* src, const char* leaf, unsigned size, long offset)
 {
     int k = g_count + 1;
-    make_room(k);
+    // Registered before the first claim, so that a failed growth still
+    // releases what was claimed.
     if (!g_handler) {
         std::atexit(image_release);
         g_handler = true;
     }
+    make_room(k);
     std::string s = src ? src : "";
     std::string l = leaf ? leaf : "";
     if (s.size() > kPathLimit) s.resize(kPathLimit);

@@ -96,11 +96,16 @@ int infile_peek()
     return c;
 }
 
-long infile_length()
+long long infile_length()
 {
     if (!g_in) return 0;
-    std::fseek(g_in, 0, SEEK_END);
-    long n = std::ftell(g_in);
+#ifdef _WIN32
+    _fseeki64(g_in, 0, SEEK_END);
+    long long n = _ftelli64(g_in);
+#else
+    fseeko(g_in, 0, SEEK_END);
+    long long n = ftello(g_in);
+#endif
     std::fseek(g_in, 0, SEEK_SET);
     reset_buffer(0);
     return n < 0 ? 0 : n;

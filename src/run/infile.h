@@ -37,8 +37,9 @@ void infile_ungetc(int c);
 // The next byte without taking it.
 int infile_peek();
 
-// Length in bytes (measured by seeking to the end and back to the start).
-long infile_length();
+// Length in bytes (measured by seeking to the end and back to the start),
+// in 64 bits so that inputs past 2 GiB are measured right everywhere.
+long long infile_length();
 void infile_rewind();
 long infile_tell();
 void infile_seek(long pos);

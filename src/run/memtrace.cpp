@@ -87,7 +87,9 @@ void remove_address(uintptr_t address)
 
 void memtrace_init()
 {
-    g_table = static_cast<ClaimEntry*>(std::calloc(kClaimEntries, sizeof(ClaimEntry)));
+    g_table = QUILLET_INJECT("QUILLET_FAIL_TRACKER")
+                  ? nullptr
+                  : static_cast<ClaimEntry*>(std::calloc(kClaimEntries, sizeof(ClaimEntry)));
     if (!g_table) fatal_message(0, "Couldn't perform memtrace_init, out of memory.");
     std::atexit(memtrace_finish);
 }
@@ -182,6 +184,9 @@ void memtrace_finish()
     run_releasebuffers();
     memtrace_report(stderr);
     std::fflush(stderr);
+#ifdef QUILLET_FAILINJECT
+    failinject_report();
+#endif
     std::free(g_table);
     g_table = nullptr;
 }

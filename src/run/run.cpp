@@ -52,6 +52,17 @@ void syntax_and_exit()
 }  // namespace
 
 const char* run_inputpath() { return g_inputpath ? g_inputpath : ""; }
+bool run_setinputpath(const char* path)
+{
+    size_t n = std::strlen(path) + 1;
+    char* p = static_cast<char*>(mem_claim(n));
+    if (!p) return false;
+    std::memcpy(p, path, n);
+    if (g_inputpath) mem_release(g_inputpath);
+    g_inputpath = p;
+    return true;
+}
+
 const char* run_outputpath() { return g_outputpath ? g_outputpath : ""; }
 int run_mode() { return g_runmode; }
 const std::string& run_programdir() { return g_programdir; }

@@ -7,6 +7,9 @@
 enum RunMode { RUNMODE_CONVERT = 0, RUNMODE_CONVERTHTML = 1, RUNMODE_TOHTML = 2 };
 
 const char* run_inputpath();
+// Makes a claimed copy of path the input path, releasing the old one;
+// false when the copy cannot be claimed (the old path stays).
+bool run_setinputpath(const char* path);
 const char* run_outputpath();
 int run_mode();
 const std::string& run_programdir();

@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -113,3 +115,73 @@ std::string body_of(const std::string& ddl)
     if (p == std::string::npos) return std::string();
     return ddl.substr(p + std::string("{foreground COL_001 0x10000 0}\n").size());
 }
+
+namespace {
+
+struct Kind {
+    const char* prefix;
+    size_t digits;
+};
+// PICTURE_ is declared, but only its frame PICT_ is referred to in text.
+const Kind kKinds[] = {{"COL_", 3}, {"FONT_", 3}, {"PICT_", 3}, {"PICTURE_", 3}, {"STYLE_", 2}};
+
+}  // namespace
+
+// The problems found in a DDL file, empty when it is well formed: braces
+// balance outside quoted strings, every quoted string ends on its line, and
+// every colour, font, picture frame and style referred to is declared.
+std::string ddl_problems(const std::string& ddl)
+{
+    std::ostringstream problems;
+    std::set<std::string> declared, used;
+    int depth = 0;
+    std::istringstream in(ddl);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (line.compare(0, 2, "//") == 0) continue;  // comment lines are free text
+        // A declaration: NAME_nnn= at the start of the line.
+        for (const Kind& kind : kKinds) {
+            std::string k = kind.prefix;
+            size_t n = k.size() + kind.digits;
+            if (line.compare(0, k.size(), k) == 0 && line.size() > n && line[n] == '=')
+                declared.insert(line.substr(0, n));
+        }
+        bool quoted = false;
+        for (size_t i = 0; i < line.size(); ++i) {
+            char c = line[i];
+            if (quoted) {
+                if (c == '\\') ++i;
+                else if (c == '"') quoted = false;
+                continue;
+            }
+            if (c == '"') {
+                quoted = true;
+            } else if (c == '{') {
+                ++depth;
+            } else if (c == '}') {
+                if (--depth < 0) {
+                    problems << "line " << number << ": '}' without '{'\n";
+                    depth = 0;
+                }
+            } else if (i == 0 || !std::isalnum(static_cast<unsigned char>(line[i - 1]))) {
+                for (const Kind& kind : kKinds) {
+                    std::string k = kind.prefix;
+                    size_t n = k.size() + kind.digits;
+                    if (line.compare(i, k.size(), k) != 0 || i + n > line.size()) continue;
+                    bool digits = true;
+                    for (size_t j = i + k.size(); j < i + n; ++j)
+                        digits = digits && std::isdigit(static_cast<unsigned char>(line[j]));
+                    if (digits) used.insert(line.substr(i, n));
+                }
+            }
+        }
+        if (quoted) problems << "line " << number << ": string not closed\n";
+    }
+    if (depth != 0) problems << "unbalanced braces at the end: " << depth << " open\n";
+    for (const std::string& u : used)
+        if (!declared.count(u)) problems << u << " used but not declared\n";
+    return problems.str();
+}
+

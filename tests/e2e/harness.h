@@ -49,6 +49,9 @@ private:
 // The shipped support file's bytes.
 std::string shipped(const std::string& name);
 
+// The problems found in a DDL file, empty when it is well formed.
+std::string ddl_problems(const std::string& ddl);
+
 // The document text of a DDL output: the part after the preamble, from
 // the first foreground command of the body on.
 std::string body_of(const std::string& ddl);

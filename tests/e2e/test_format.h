@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <set>
-#include <sstream>
 #include <string>
 
 #include "harness.h"
@@ -81,61 +78,6 @@ protected:
     std::string text(const std::string& html) { return document_text(run(html).output); }
 };
 
-// The problems found in a DDL file, empty when it is well formed: braces
-// balance outside quoted strings, every quoted string ends on its line, and
-// every colour, font and picture frame referred to is declared.
-inline std::string ddl_problems(const std::string& ddl)
-{
-    std::ostringstream problems;
-    std::set<std::string> declared, used;
-    int depth = 0;
-    std::istringstream in(ddl);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (line.compare(0, 2, "//") == 0) continue;  // comment lines are free text
-        // A declaration: NAME_nnn= at the start of the line.
-        for (const char* kind : {"COL_", "FONT_", "PICT_", "PICTURE_"}) {
-            std::string k = kind;
-            if (line.compare(0, k.size(), k) == 0 && line.size() > k.size() + 3 &&
-                line[k.size() + 3] == '=')
-                declared.insert(line.substr(0, k.size() + 3));
-        }
-        bool quoted = false;
-        for (size_t i = 0; i < line.size(); ++i) {
-            char c = line[i];
-            if (quoted) {
-                if (c == '\\') ++i;
-                else if (c == '"') quoted = false;
-                continue;
-            }
-            if (c == '"') {
-                quoted = true;
-            } else if (c == '{') {
-                ++depth;
-            } else if (c == '}') {
-                if (--depth < 0) {
-                    problems << "line " << number << ": '}' without '{'\n";
-                    depth = 0;
-                }
-            } else if (i == 0 || !std::isalnum(static_cast<unsigned char>(line[i - 1]))) {
-                for (const char* kind : {"COL_", "FONT_", "PICT_"}) {
-                    std::string k = kind;
-                    if (line.compare(i, k.size(), k) == 0 && i + k.size() + 3 <= line.size() &&
-                        std::isdigit(static_cast<unsigned char>(line[i + k.size()])) &&
-                        std::isdigit(static_cast<unsigned char>(line[i + k.size() + 1])) &&
-                        std::isdigit(static_cast<unsigned char>(line[i + k.size() + 2])))
-                        used.insert(line.substr(i, k.size() + 3));
-                }
-            }
-        }
-        if (quoted) problems << "line " << number << ": string not closed\n";
-    }
-    if (depth != 0) problems << "unbalanced braces at the end: " << depth << " open\n";
-    for (const std::string& u : used)
-        if (!declared.count(u)) problems << u << " used but not declared\n";
-    return problems.str();
-}
+using ::ddl_problems;
 
 }  // namespace format_test

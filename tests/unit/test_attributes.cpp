@@ -1,5 +1,5 @@
 // The attribute sub-parsers and their quirks.
-#include <gtest/gtest.h>
+#include "output_test.h"
 
 #include <unistd.h>
 
@@ -20,60 +20,20 @@
 
 namespace {
 
-class AttributeTest : public ::testing::Test {
+class AttributeTest : public OutputTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        StyleStackDepth = 16;
-        if (!g_style.font_stack) style_createstacks();
-    }
-
     void SetUp() override
     {
-        config_defaults();
+        OutputTest::SetUp();
         settings.disabledoccols = 1;
         colour_load();
         settings.disabledoccols = 0;
         fontmap_defaults();
-        style_initstate();
-        style_resetstacks();
-        char tmpl[] = "/tmp/quillet-attr-XXXXXX";
-        int fd = mkstemp(tmpl);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path_ = tmpl;
-        ddlout_reset();
-        ASSERT_TRUE(ddlout_open(path_.c_str()));
-        ddlout_suppress(0);
     }
 
-    void TearDown() override
-    {
-        ddlout_close();
-        std::remove(path_.c_str());
-    }
-
-    static void params(const std::string& p)
-    {
-        std::snprintf(g_tag.name, sizeof g_tag.name, "%s", "font");
-        std::snprintf(g_tag.params, sizeof g_tag.params, "%s", p.c_str());
-        g_tag.paramlen = static_cast<int>(std::strlen(g_tag.params));
-    }
-
-    std::string out()
-    {
-        ddlout_close();
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        ddlout_open(path_.c_str());
-        return ss.str();
-    }
-
+    static void params(const std::string& p) { set_tag("font", p); }
     static int top_size() { return g_style.size_stack[g_style.size_depth - 1]; }
     static int top_font() { return g_style.font_stack[g_style.font_depth - 1]; }
-
-    std::string path_;
 };
 
 TEST_F(AttributeTest, Size)

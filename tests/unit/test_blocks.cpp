@@ -1,6 +1,6 @@
 // Block quotations and the <basefont> size rules, through the handlers with
 // the writer capturing to a file.
-#include <gtest/gtest.h>
+#include "output_test.h"
 
 #include <cstdio>
 #include <cstring>
@@ -31,51 +31,29 @@ std::string scratch_file(const char* bytes)
     return tmpl;
 }
 
-class BlocksTest : public ::testing::Test {
+class BlocksTest : public OutputTest {
 protected:
     void SetUp() override
     {
-        static bool stacks = false;
-        if (!stacks) {
-            StyleStackDepth = 16;
-            style_createstacks();
-            stacks = true;
-        }
-        config_defaults();
-        style_initstate();
-        g_style.size_depth = 0;
-        out_ = scratch_file("");
-        ASSERT_TRUE(ddlout_open(out_.c_str()));
-        ddlout_reset();
-        ddlout_suppress(0);
+        OutputTest::SetUp();
         // The input goes on after the tag.
         in_ = scratch_file("more text");
         ASSERT_TRUE(infile_open(in_.c_str()));
     }
     void TearDown() override
     {
-        ddlout_close();
+        OutputTest::TearDown();
         infile_close();
-        std::remove(out_.c_str());
         std::remove(in_.c_str());
     }
     void tag(int token, bool closing, const char* params = "")
     {
-        std::snprintf(g_tag.params, sizeof g_tag.params, "%s", params);
-        g_tag.paramlen = static_cast<int>(std::strlen(g_tag.params));
+        set_params(params);
         if (token == TOK_BASEFONT) fonts_tag(token, closing);
         else blocks_tag(token, closing);
     }
-    std::string output()
-    {
-        ddlout_flush();
-        ddlout_close();
-        std::ifstream in(out_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::string out_, in_;
+    std::string output() { return out(); }
+    std::string in_;
 };
 
 TEST_F(BlocksTest, BlockquotesIndentAndStrayClosesDoNothing)

@@ -1,6 +1,6 @@
 // The <quillet> special commands and the values they share with the first
 // pass, driven through the handler with the writer capturing to a file.
-#include <gtest/gtest.h>
+#include "output_test.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,50 +21,15 @@
 
 namespace {
 
-class SpecialTest : public ::testing::Test {
+class SpecialTest : public OutputTest {
 protected:
-    void SetUp() override
-    {
-        static bool stacks = false;
-        if (!stacks) {
-            StyleStackDepth = 16;
-            style_createstacks();
-            stacks = true;
-        }
-        config_defaults();
-        style_initstate();
-        char tmpl[] = "/tmp/quillet-special-XXXXXX";
-        int fd = mkstemp(tmpl);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path_ = tmpl;
-        ASSERT_TRUE(ddlout_open(path_.c_str()));
-        ddlout_reset();
-        ddlout_suppress(0);
-    }
-    void TearDown() override
-    {
-        ddlout_close();
-        std::remove(path_.c_str());
-    }
     // Runs the <quillet> handler on the given parameter text.
     void quillet(const char* params)
     {
-        std::snprintf(g_tag.params, sizeof g_tag.params, "%s", params);
-        g_tag.paramlen = static_cast<int>(std::strlen(g_tag.params));
-        std::snprintf(g_tag.name, sizeof g_tag.name, "quillet");
+        set_tag("quillet", params);
         special_tag(TOK_QUILLET, false);
     }
-    std::string output()
-    {
-        ddlout_flush();
-        ddlout_close();
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::string path_;
+    std::string output() { return out(); }
 };
 
 TEST(SpecialValues, LeadingIsPerCentTimesSixFiveFiveThirtySix)

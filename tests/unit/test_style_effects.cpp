@@ -1,6 +1,6 @@
 // The effect handlers on their own: the underline colour, the ignored
 // nested monospaced tags and the shared bold and italic operations.
-#include <gtest/gtest.h>
+#include "output_test.h"
 
 #include <unistd.h>
 
@@ -19,49 +19,14 @@
 
 namespace {
 
-class EffectTest : public ::testing::Test {
+class EffectTest : public OutputTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        StyleStackDepth = 16;
-        if (!g_style.font_stack) style_createstacks();
-    }
-
     void SetUp() override
     {
-        config_defaults();
+        OutputTest::SetUp();
         settings.disabledoccols = 1;
         colour_load();
-        style_initstate();
-        style_resetstacks();
-        char tmpl[] = "/tmp/quillet-effect-XXXXXX";
-        int fd = mkstemp(tmpl);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path_ = tmpl;
-        ddlout_reset();
-        ASSERT_TRUE(ddlout_open(path_.c_str()));
-        ddlout_suppress(0);
     }
-
-    void TearDown() override
-    {
-        ddlout_close();
-        std::remove(path_.c_str());
-    }
-
-    std::string out()
-    {
-        ddlout_flush();
-        ddlout_close();
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        ddlout_open(path_.c_str());
-        return ss.str();
-    }
-
-    std::string path_;
 };
 
 TEST_F(EffectTest, UnderlineColour)

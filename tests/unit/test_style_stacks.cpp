@@ -1,6 +1,6 @@
 // The style stacks: what each push and pop writes, the reset on <p>, and
 // what happens when a stack overflows.
-#include <gtest/gtest.h>
+#include "output_test.h"
 
 #include <unistd.h>
 
@@ -17,50 +17,14 @@
 
 namespace {
 
-class StackTest : public ::testing::Test {
+class StackTest : public OutputTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        StyleStackDepth = 16;
-        if (!g_style.font_stack) style_createstacks();
-    }
-
     void SetUp() override
     {
-        config_defaults();
+        OutputTest::SetUp();
         settings.disabledoccols = 1;  // the standard colours are enough here
         colour_load();
-        style_initstate();
-        style_resetstacks();
-        char tmpl[] = "/tmp/quillet-stack-XXXXXX";
-        int fd = mkstemp(tmpl);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path_ = tmpl;
-        ddlout_reset();
-        ASSERT_TRUE(ddlout_open(path_.c_str()));
-        ddlout_suppress(0);
     }
-
-    void TearDown() override
-    {
-        ddlout_close();
-        std::remove(path_.c_str());
-    }
-
-    // Everything written since the last call.
-    std::string out()
-    {
-        ddlout_flush();
-        ddlout_close();
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        ddlout_open(path_.c_str());
-        return ss.str();
-    }
-
-    std::string path_;
 };
 
 TEST_F(StackTest, FontPushesAndPops)

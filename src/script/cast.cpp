@@ -1,0 +1,229 @@
+// The cast register, character definitions and speeches.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "ddl/ddlout.h"
+#include "html/tagreader.h"
+#include "run/memtrace.h"
+#include "run/messages.h"
+#include "script/script.h"
+
+namespace {
+
+const char* const kCastName = "defactor> or <defactress";
+
+CastEntry* g_cast = nullptr;
+int g_count = 0;
+int g_capacity = 0;
+int g_speaker = -1;
+
+bool refused(const char* name)
+{
+    if (dramaton_begun()) return false;
+    show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
+    return true;
+}
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool equal_lowered(const char* lowered, const char* other)
+{
+    for (;; ++lowered, ++other) {
+        if (*lowered != lower(*other)) return false;
+        if (!*lowered) return true;
+    }
+}
+
+// Appends an entry; the register grows when it becomes full.
+int append(const char* name, const char* alias, int female, int added)
+{
+    CastEntry& e = g_cast[g_count];
+    std::memset(&e, 0, sizeof e);
+    dramaton_copyfield(e.name, sizeof e.name, name);
+    dramaton_copyfield(e.alias, sizeof e.alias, alias);
+    e.female = female ? 1 : 0;
+    e.added = added ? 1 : 0;
+    int index = g_count++;
+    if (g_count >= g_capacity) {
+        void* block = g_cast;
+        if (!dramaton_grow(&block, &g_capacity, sizeof(CastEntry))) dramaton_growfailure("actor/actress");
+        g_cast = static_cast<CastEntry*>(block);
+    }
+    return index;
+}
+
+}  // namespace
+
+void dramaton_createcast()
+{
+    dramaton_releasecast();
+    g_cast = static_cast<CastEntry*>(mem_claimzero(5, sizeof(CastEntry)));
+    if (!g_cast) dramaton_growfailure("actor/actress");
+    g_capacity = 5;
+}
+
+void dramaton_releasecast()
+{
+    if (g_cast) mem_release(g_cast);
+    g_cast = nullptr;
+    g_count = 0;
+    g_capacity = 0;
+    g_speaker = -1;
+}
+
+int dramaton_castcount() { return g_count; }
+CastEntry* dramaton_castentry(int i) { return (i >= 0 && i < g_count) ? &g_cast[i] : nullptr; }
+int dramaton_currentspeaker() { return g_speaker; }
+
+void dramaton_countspeech()
+{
+    if (g_speaker >= 0 && g_speaker < g_count) ++g_cast[g_speaker].dialogue;
+}
+
+int dramaton_findspeaker(const char* name)
+{
+    char key[64];
+    size_t n = 0;
+    for (; name[n] && n < sizeof key - 1; ++n) key[n] = lower(name[n]);
+    while (n > 0 && key[n - 1] == ' ') --n;
+    key[n] = '\0';
+    for (int i = 0; i < g_count; ++i) {
+        if (equal_lowered(key, g_cast[i].name)) return i;
+        // An empty alias names nobody.
+        if (g_cast[i].alias[0] && equal_lowered(key, g_cast[i].alias)) return i;
+    }
+    return -1;
+}
+
+void dramaton_defcharacter(int kind)
+{
+    if (refused(kCastName)) return;
+    ddlout_flush();
+    dramaton_lowerparams();
+    ScriptValue name = dramaton_value(0);
+    ScriptValue alias = dramaton_keyvalue("alias", 0);
+    bool quiet = dramaton_findlowered("quiet") >= 0;
+    if (!quiet) {
+        dramaton_stylereset(0);
+        if (dramaton_headingbreak()) {
+            ddlout_command("{newline}{newline}");
+            ddlout_setlinestart(1);
+        }
+    }
+    bool first = g_count == 0;
+    int index = append(name.text, alias.text, kind == 2, 0);
+    if (first && !quiet) {
+        ddlout_command("{textsize 16000}");
+        dramaton_text("Cast");
+        ddlout_command("{textsize 12000}{newline}{newline}");
+        ddlout_setlinestart(1);
+    }
+    if (quiet) return;
+    const CastEntry& e = g_cast[index];
+    ddlout_command("{textsize 14000}");
+    if (!e.alias[0]) {
+        ddlout_addstring("%s:", e.name);
+    } else {
+        ddlout_addstring("%s (", e.name);
+        ddlout_command("{italic 1}");
+        dramaton_text(e.alias);
+        ddlout_command("{italic 0}");
+        dramaton_text("):");
+    }
+    ddlout_break(0);
+    ddlout_command("{textsize 12000}");
+    dramaton_styleon(STY_CASTDESC);
+}
+
+void dramaton_defcharacterclose()
+{
+    if (!dramaton_styletest(STY_CASTDESC))
+        show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", kCastName,
+                     g_line, kCastName);
+    dramaton_styleoff(STY_CASTDESC);
+    ddlout_break(0);
+}
+
+void dramaton_speechopen()
+{
+    if (refused("dia")) return;
+    if (!dramaton_styletest(STY_SCENE)) {
+        show_message("You can only use <%s> within <%s> sections (line %d), ignoring.", "dia", "scene", g_line);
+        return;
+    }
+    char speaker[64];
+    dramaton_copyfield(speaker, sizeof speaker, dramaton_value(0).text);
+    dramaton_stylereset(0);
+    ddlout_command("{remuserstyle STYLE_03}");
+    int last = dramaton_lasttoken();
+    if (last == 13 || last == DRM_CLOSING + 13) {
+        ddlout_direct("// last token was <dia> or </dia> - not adding extra spaces.\n");
+    } else {
+        ddlout_directf("// last token was NOT <dia> or </dia> [was %d] - adding extra spaces.\n", last);
+        ddlout_command("{newpara}{newpara}");
+        ddlout_setlinestart(1);
+    }
+    char name[64];
+    char* paren = std::strchr(speaker, '(');
+    dramaton_copyfield(name, sizeof name, speaker);
+    if (paren) {
+        name[paren - speaker] = '\0';
+        dramaton_styleon(STY_SPEAKER);
+        dramaton_text(name);
+        ddlout_command("{bold 0}");
+        dramaton_text(paren);
+        dramaton_styleoff(STY_SPEAKER);
+    } else {
+        dramaton_styleon(STY_SPEAKER);
+        dramaton_text(speaker);
+        dramaton_styleoff(STY_SPEAKER);
+    }
+    dramaton_styleon(STY_SPEECH);
+    ddlout_break(0);
+
+    int found = dramaton_findspeaker(name);
+    if (found < 0) {
+        char lowered[64];
+        size_t n = 0;
+        for (; name[n] && n < sizeof lowered - 1; ++n) lowered[n] = lower(name[n]);
+        while (n > 0 && lowered[n - 1] == ' ') --n;
+        lowered[n] = '\0';
+        found = append(lowered, "", 0, 1);
+    }
+    g_speaker = found;
+}
+
+void dramaton_speechclose()
+{
+    if (!dramaton_styletest(STY_SPEECH))
+        show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", "dia", g_line,
+                     "dia");
+    g_speaker = -1;
+    dramaton_styleoff(STY_SPEECH);
+    ddlout_command("{adduserstyle STYLE_03}");
+    ddlout_command("{newpara}{newpara}{newpara}");
+    ddlout_setlinestart(1);
+}
+
+void dramaton_sortentries(CastEntry* entries, int count)
+{
+    // One stable pass on (count, then name) orders as a pass by name
+    // followed by a stable pass by count would.
+    std::stable_sort(entries, entries + count, [](const CastEntry& a, const CastEntry& b) {
+        if (a.dialogue != b.dialogue) return a.dialogue > b.dialogue;
+        return std::strcmp(a.name, b.name) < 0;
+    });
+}
+
+void dramaton_sortcast()
+{
+    // The current speaker is followed through the sort, so that a speech
+    // still open goes on counting for the same character.
+    for (int i = 0; i < g_count; ++i) g_cast[i].speaking = (i == g_speaker) ? 1 : 0;
+    dramaton_sortentries(g_cast, g_count);
+    if (g_speaker >= 0)
+        for (int i = 0; i < g_count; ++i)
+            if (g_cast[i].speaking) g_speaker = i;
+    for (int i = 0; i < g_count; ++i) g_cast[i].speaking = 0;
+}

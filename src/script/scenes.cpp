@@ -1,0 +1,236 @@
+// Scenes, advertisement breaks, chapters, omitted material and page breaks.
+#include <cstdlib>
+#include <cstring>
+
+#include "ddl/ddlout.h"
+#include "html/tagreader.h"
+#include "run/memtrace.h"
+#include "run/messages.h"
+#include "script/script.h"
+
+namespace {
+
+SceneEntry* g_scenes = nullptr;
+int g_count = 0;
+int g_capacity = 0;
+
+bool refused(const char* name)
+{
+    if (dramaton_begun()) return false;
+    show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
+    return true;
+}
+
+// The register always has room for its next entry.
+SceneEntry& next_entry()
+{
+    SceneEntry& e = g_scenes[g_count];
+    std::memset(&e, 0, sizeof e);
+    return e;
+}
+
+void count_entry()
+{
+    ++g_count;
+    if (g_count >= g_capacity) {
+        void* block = g_scenes;
+        if (!dramaton_grow(&block, &g_capacity, sizeof(SceneEntry))) dramaton_growfailure("scenes");
+        g_scenes = static_cast<SceneEntry*>(block);
+    }
+}
+
+void close_warning(const char* name)
+{
+    show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", name, g_line,
+                 name);
+}
+
+}  // namespace
+
+void dramaton_createscenes()
+{
+    dramaton_releasescenes();
+    g_scenes = static_cast<SceneEntry*>(mem_claimzero(5, sizeof(SceneEntry)));
+    if (!g_scenes) dramaton_growfailure("scenes");
+    g_capacity = 5;
+}
+
+void dramaton_releasescenes()
+{
+    if (g_scenes) mem_release(g_scenes);
+    g_scenes = nullptr;
+    g_count = 0;
+    g_capacity = 0;
+}
+
+int dramaton_scenecount() { return g_count; }
+const SceneEntry* dramaton_sceneentry(int i) { return (i >= 0 && i < g_count) ? &g_scenes[i] : nullptr; }
+
+void dramaton_normaliseduration(long minutes, long seconds, int* outmin, int* outsec)
+{
+    if (seconds > 59) {
+        minutes += seconds / 60;
+        seconds %= 60;
+    }
+    *outmin = static_cast<int>(minutes);
+    *outsec = static_cast<int>(seconds);
+}
+
+void dramaton_sceneopen()
+{
+    if (refused("scene")) return;
+    SceneEntry& e = next_entry();
+    dramaton_copyfield(e.title, sizeof e.title, dramaton_value(0).text);
+    if (std::strstr(g_tag.params, "\"\"")) e.title[0] = '\0';
+
+    dramaton_lowerparams();
+    int ie = 0, dn = 0;
+    if (dramaton_findlowered("int") >= 0) ie = 1;
+    if (dramaton_findlowered("ext") >= 0) ie = 2;
+    if (dramaton_findlowered("day") >= 0) dn = 1;
+    if (dramaton_findlowered("night") >= 0) dn = 2;
+    int at = dramaton_findlowered("duration");
+    if (at >= 0) {
+        const char* next = nullptr;
+        long minutes = dramaton_number(g_tag.params + at + 8, &next);
+        long seconds = dramaton_number(next, nullptr);
+        dramaton_normaliseduration(minutes, seconds, &e.minutes, &e.seconds);
+    } else {
+        e.minutes = e.seconds = -1;
+    }
+    e.flags = ie + 4 * dn;
+
+    if (dramaton_findlowered("omitted") >= 0) {
+        e.flags |= SCN_OMITTED;
+        count_entry();
+        ddlout_flush();
+        ddlout_directf("\n// scene \"%s\" is being omitted...\n", dramaton_loweredparams());
+        dramaton_skipuntil(DRM_CLOSING + 28);
+        ddlout_direct("// ...now resuming as normal.\n\n");
+        return;
+    }
+
+    ddlout_flush();
+    dramaton_stylereset(1);
+    if (dramaton_headingbreak()) {
+        if (g_count > 0) {
+            ddlout_command("{newpara}{newpara}{newpara}{newpara}{newpara}");
+            ddlout_setlinestart(1);
+        } else {
+            ddlout_command("{newpage}");
+        }
+    }
+    char title[64];
+    dramaton_copyfield(title, sizeof title, e.title);  // e moves if the register grows
+    int minutes = e.minutes, seconds = e.seconds;
+    count_entry();
+    ddlout_command("{textsize 16000}");
+    ddlout_addstring("%d. ", g_count);
+    dramaton_text(title);
+    if (ie) {
+        dramaton_text(" (");
+        ddlout_command("{italic 1}");
+        dramaton_text(ie == 1 ? "int" : "ext");
+        if (dn) {
+            dramaton_text(", ");
+        } else {
+            ddlout_command("{italic 0}");
+            dramaton_text(")");
+        }
+    }
+    if (dn) {
+        if (!ie) {
+            dramaton_text(" (");
+            ddlout_command("{italic 1}");
+        }
+        dramaton_text(dn == 1 ? "day" : "night");
+        ddlout_command("{italic 0}");
+        dramaton_text(")");
+    }
+    if (minutes != -1 && seconds != -1) ddlout_addstring(" [%02d:%02d]", minutes, seconds);
+    ddlout_break(0);
+    ddlout_command("{textsize 13000}");
+    dramaton_styleon(STY_SCENE);
+}
+
+void dramaton_sceneclose()
+{
+    if (!dramaton_styletest(STY_SCENE)) close_warning("scene");
+    dramaton_styleoff(STY_SCENE);
+}
+
+void dramaton_adbreak()
+{
+    if (!dramaton_begun()) {
+        show_message("You cannot call <%s> before the <begin> command (line %d), aborting...", "adbreak", g_line);
+        std::exit(0);
+    }
+    SceneEntry& e = next_entry();
+    e.flags = SCN_AD;
+    ddlout_flush();
+    dramaton_stylereset(1);
+    if (dramaton_headingbreak()) {
+        if (g_count > 0) {
+            ddlout_command("{newpara}{newpara}{newpara}{newpara}");
+            ddlout_setlinestart(1);
+        } else {
+            ddlout_command("{newpage}");
+        }
+    }
+    count_entry();
+    dramaton_styleon(STY_SCENE);
+    ddlout_command("{textsize 16000}{italic 1}");
+    dramaton_text("-- suggested advertisement break --");
+    ddlout_break(0);
+    ddlout_command("{italic 0}{textsize 13000}");
+    dramaton_styleoff(STY_SCENE);
+}
+
+void dramaton_omit()
+{
+    ddlout_flush();
+    ddlout_direct("\n// Beginning omit...\n");
+    dramaton_skipuntil(DRM_CLOSING + 24);
+    ddlout_direct("// ...omit finished.\n\n");
+}
+
+void dramaton_chapteropen()
+{
+    if (refused("chapter")) return;
+    char title[64];
+    dramaton_copyfield(title, sizeof title, dramaton_value(0).text);
+    ddlout_flush();
+    dramaton_stylereset(0);
+    if (dramaton_headingbreak()) {
+        ddlout_break(1);
+        ddlout_break(1);
+    }
+    ddlout_command("{textsize 16000}");
+    dramaton_text(title);
+    ddlout_break(0);
+    ddlout_command("{textsize 13000}");
+    dramaton_styleon(STY_CHAPTER);
+}
+
+void dramaton_chapterclose()
+{
+    if (!dramaton_styletest(STY_CHAPTER)) close_warning("chapter");
+    dramaton_styleoff(STY_CHAPTER);
+}
+
+void dramaton_break(int kind)
+{
+    static const char* const names[4] = {"", "br", "p", "newpage"};
+    if (kind < 1 || kind > 3) return;
+    if (refused(names[kind])) return;
+    ddlout_flush();
+    if (kind == 1) {
+        ddlout_break(0);
+    } else if (kind == 2) {
+        ddlout_break(1);
+        ddlout_break(1);
+    } else {
+        ddlout_command("{newpage}");
+        ddlout_setlinestart(1);
+    }
+}

@@ -1,0 +1,243 @@
+// The style machinery of scripts: the three effects, the user styles that
+// drmstyle declares, the five directives and the indent.
+#include <cstdio>
+
+#include "ddl/ddlout.h"
+#include "html/tagreader.h"
+#include "run/messages.h"
+#include "script/script.h"
+
+namespace {
+
+int g_flags[3];        // bold, italic, underline
+unsigned g_effects;    // bits 0-2
+unsigned g_userstyles; // bit = id - 256
+int g_directive;       // 0 or the style id of the last directive opened
+int g_indent;
+
+const char* const kEffectNames[3] = {"b", "i", "u"};
+const char* const kEffectOn[3] = {"{bold 1}", "{italic 1}", "{underline 1}"};
+const char* const kEffectOff[3] = {"{bold 0}", "{italic 0}", "{underline 0}"};
+
+// The DDL style a user style id switches; null for ids without one.
+const char* userstyle(int id)
+{
+    switch (id) {
+    case STY_SCENE: case STY_CHAPTER: return "STYLE_03";
+    case STY_SPEECH: return "STYLE_05";
+    case STY_SPEAKER: return "STYLE_04";
+    case STY_CASTDESC: return "STYLE_02";
+    case STY_DIR: return "STYLE_06";
+    case STY_LOC: return "STYLE_07";
+    case STY_PROP: return "STYLE_08";
+    case STY_SFX: return "STYLE_09";
+    case STY_ACT: return "STYLE_10";
+    default: return nullptr;
+    }
+}
+
+unsigned userbit(int id) { return 1u << (id - 256); }
+
+bool is_directive(int id) { return id >= STY_DIR && id <= STY_ACT; }
+
+const char* directive_name(int id)
+{
+    switch (id) {
+    case STY_DIR: return "dir";
+    case STY_LOC: return "loc";
+    case STY_PROP: return "prop";
+    case STY_SFX: return "sfx";
+    case STY_ACT: return "act";
+    default: return nullptr;
+    }
+}
+
+bool refused(const char* name)
+{
+    if (dramaton_begun()) return false;
+    show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
+    return true;
+}
+
+void write_style(const char* verb, int id)
+{
+    char cmd[40];
+    std::snprintf(cmd, sizeof cmd, "{%suserstyle %s}", verb, userstyle(id));
+    ddlout_command(cmd);
+}
+
+void write_indent()
+{
+    char cmd[64];
+    std::snprintf(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", dramaton_indentof(g_indent));
+    ddlout_command(cmd);
+}
+
+}  // namespace
+
+void dramaton_styleon(int id)
+{
+    ddlout_flush();
+    if (id >= 0 && id < 3) {
+        ddlout_command(kEffectOn[id]);
+        g_flags[id] = 1;
+        g_effects |= 1u << id;
+    } else if (userstyle(id)) {
+        write_style("add", id);
+        // So that the user style's own settings take effect.
+        ddlout_command("{bold}");
+        ddlout_command("{italic}");
+        ddlout_command("{underline}");
+        ddlout_command("{font}");
+        ddlout_command("{textsize}");
+        g_userstyles |= userbit(id);
+    }
+}
+
+void dramaton_styleoff(int id)
+{
+    ddlout_flush();
+    if (id >= 0 && id < 3) {
+        ddlout_command(kEffectOff[id]);
+        g_flags[id] = 0;
+        g_effects &= ~(1u << id);
+    } else if (userstyle(id)) {
+        write_style("rem", id);
+        g_userstyles &= ~userbit(id);
+    }
+}
+
+int dramaton_styletest(int id)
+{
+    ddlout_flush();
+    if (id >= 0 && id < 3) return (g_effects >> id) & 1u;
+    if (id >= 256 && id <= STY_ACT) return (g_userstyles & userbit(id)) ? 1 : 0;
+    return 0;
+}
+
+void dramaton_stylereset(int mode)
+{
+    ddlout_flush();
+    for (int e = 0; e < 3; ++e)
+        if (g_effects & (1u << e)) ddlout_command(kEffectOff[e]);
+    g_effects = 0;
+    g_flags[0] = g_flags[1] = g_flags[2] = 0;
+    g_directive = 0;
+    if (mode != 1) return;
+    if (g_userstyles & (userbit(STY_SCENE) | userbit(STY_CHAPTER))) ddlout_command("{remuserstyle STYLE_03}");
+    static const int order[] = {STY_SPEECH, STY_CASTDESC, STY_DIR, STY_LOC, STY_PROP, STY_SFX, STY_ACT};
+    for (int id : order)
+        if (g_userstyles & userbit(id)) write_style("rem", id);
+    g_userstyles = 0;
+}
+
+int dramaton_italicon() { return g_flags[STY_ITALIC]; }
+int dramaton_directivetype() { return g_directive; }
+
+void dramaton_directiveopen(int type)
+{
+    if (!is_directive(type)) return;
+    if (refused(directive_name(type))) return;
+    ddlout_flush();
+    switch (dramaton_lasttoken() % 128) {
+    case 16: case 22: case 26: case 30: case 2:
+        // Two directives in a row are kept one space apart.
+        ddlout_setlinestart(0);
+        ddlout_addchar(0x13);
+        break;
+    default: break;
+    }
+    dramaton_stylereset(2);
+    dramaton_styleon(type);
+    g_directive = type;
+}
+
+void dramaton_directiveclose(int type)
+{
+    if (type == g_directive) {
+        dramaton_styleoff(type);
+        return;
+    }
+    char open[24];
+    if (directive_name(g_directive)) std::snprintf(open, sizeof open, "%s", directive_name(g_directive));
+    else std::snprintf(open, sizeof open, "unknown (%d)", g_directive);
+    show_message("You cannot call </%s> (line %d) as the last directive called was <%s>, please either correct "
+                 "this or use '\\\\' to unset the 'last' directive. Will now call </%s> for you.",
+                 directive_name(type) ? directive_name(type) : "", g_line, open, open);
+    if (g_directive) {
+        dramaton_styleoff(g_directive);
+    } else if (is_directive(type) && (g_userstyles & userbit(type))) {
+        // No directive since the last reset: the one named is closed (the
+        // bold effect, whose id is also 0, is left alone).
+        dramaton_styleoff(type);
+    }
+}
+
+void dramaton_effecton(int effect)
+{
+    if (effect < 0 || effect > 2) return;
+    if (refused(kEffectNames[effect])) return;
+    static const int order[] = {STY_ACT, STY_DIR, STY_LOC, STY_PROP, STY_SFX};
+    static const char letters[] = {'a', 'd', 'l', 'p', 's'};
+    for (int k = 0; k < 5; ++k) {
+        if (g_userstyles & userbit(order[k])) {
+            show_message("You cannot call <%s> within a <%s> (or \\%c) block (line %d), ignoring.",
+                         kEffectNames[effect], directive_name(order[k]), letters[k], g_line);
+            return;
+        }
+    }
+    if (g_flags[effect]) {
+        show_message("You cannot nest <%s> commands (line %d), this effect is already set.", kEffectNames[effect],
+                     g_line);
+        return;
+    }
+    dramaton_styleon(effect);
+}
+
+void dramaton_effectoff(int effect)
+{
+    if (effect < 0 || effect > 2) return;
+    if (g_flags[effect]) {
+        dramaton_styleoff(effect);
+        return;
+    }
+    show_message("You cannot call </%s>, at line %d, as there is no matching <%s>.", kEffectNames[effect], g_line,
+                 kEffectNames[effect]);
+}
+
+long long dramaton_indentof(int level)
+{
+    return static_cast<long long>((static_cast<double>(level) + 3.0) * 10.0 * 2834.639892578125);
+}
+
+void dramaton_indent()
+{
+    if (refused("ind")) return;
+    ddlout_flush();
+    if (g_indent < 0x7FFFFFFF) ++g_indent;
+    write_indent();
+}
+
+void dramaton_unindent()
+{
+    if (refused("ind")) return;
+    ddlout_flush();
+    --g_indent;
+    if (g_indent < 0) {
+        show_message("You cannot call </%s>, at line %d, as there is no matching <%s>.", "ind", g_line, "ind");
+        g_indent = 0;
+    } else if (g_indent == 0) {
+        ddlout_command("{leftindent}");
+    } else {
+        write_indent();
+    }
+}
+
+void dramaton_resetstyles()
+{
+    g_flags[0] = g_flags[1] = g_flags[2] = 0;
+    g_effects = 0;
+    g_userstyles = 0;
+    g_directive = 0;
+    g_indent = 0;
+}
