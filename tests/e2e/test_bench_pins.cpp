@@ -1,6 +1,7 @@
 // Regression pins for the benchmark's own inputs. tests/data/bench/ holds
-// small inputs made by bench/gen.py, a copy of the support files, and the
-// output the program gave for each before its performance work. The
+// small inputs made by bench/gen.py (a 50 KB page and a 50 KB script), a
+// copy of the support files, and the output the program gave for each
+// before its performance work. The
 // conversion must keep giving those bytes exactly, whatever is done to make
 // it faster.
 #include <gtest/gtest.h>
@@ -101,4 +102,17 @@ TEST(BenchPins, PageThroughTheTranslateScript)
 TEST(BenchPins, SmallPage)
 {
     check({"small.htm", "small.htm", nullptr, "small.ddl"});
+}
+
+// The long script: cast, scenes, both speech forms, directives, escapes,
+// chapters, breaks, an omitted scene and both lists.
+TEST(BenchPins, ScriptWithShippedSettings)
+{
+    check({"script50k.htm", "script50k.htm", nullptr, "script50k.ddl"});
+}
+
+// The same with every command written back as a comment line.
+TEST(BenchPins, ScriptWithTraceSettings)
+{
+    check({"script50k.htm", "script50k.htm", "config-trace", "script50k-trace.ddl"});
 }
