@@ -146,6 +146,22 @@ bool format_fast(Sink& s, const char* f, va_list ap)
 
 int ddl_vformat(char* buf, size_t size, const char* format, va_list ap)
 {
+    if (format[0] == '%' && format[1] == 's' && format[2] == '\0') {
+        // A text added as it stands, the commonest use of all.
+        va_list peek;
+        va_copy(peek, ap);
+        const char* text = va_arg(peek, const char*);
+        va_end(peek);
+        if (text) {
+            size_t n = std::strlen(text);
+            if (size) {
+                size_t k = n < size - 1 ? n : size - 1;
+                std::memcpy(buf, text, k);
+                buf[k] = '\0';
+            }
+            return static_cast<int>(n);
+        }
+    }
     va_list again;
     va_copy(again, ap);
     Sink s{buf, size ? size - 1 : 0};

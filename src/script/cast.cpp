@@ -76,9 +76,9 @@ int dramaton_castcount() { return g_count; }
 CastEntry* dramaton_castentry(int i) { return (i >= 0 && i < g_count) ? &g_cast[i] : nullptr; }
 int dramaton_currentspeaker() { return g_speaker; }
 
-void dramaton_countspeech()
+void dramaton_countspeech(unsigned n)
 {
-    if (g_speaker >= 0 && g_speaker < g_count) ++g_cast[g_speaker].dialogue;
+    if (g_speaker >= 0 && g_speaker < g_count) g_cast[g_speaker].dialogue += n;
 }
 
 int dramaton_findspeaker(const char* name)

@@ -58,6 +58,36 @@ void write_preamble()
 
 bool is_space(int c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
+// Characters the main loop writes and counts as they stand.
+struct TextTable {
+    bool text[256];
+    TextTable()
+    {
+        for (int c = 0; c < 256; ++c) text[c] = !is_space(c) && c != '#' && c != '-' && c != '<' && c != '\\';
+    }
+};
+const TextTable kText;
+
+// After such a character: those that follow it in the input buffer, and
+// single spaces between them, go to the workspace in one call and are
+// counted for the speaker, as the loop would do one by one. Returns the
+// last character taken.
+int add_textrun(int c)
+{
+    ddlout_addchar(c);
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    size_t n = 0;
+    int last = c;
+    while (n < avail && (kText.text[p[n]] || (p[n] == ' ' && last != ' '))) last = p[n++];
+    if (n) {
+        ddlout_addtext(reinterpret_cast<const char*>(p), n);
+        infile_skip(n);
+    }
+    dramaton_countspeech(static_cast<unsigned>(n) + 1);
+    return last;
+}
+
 // Runs a command read by the main loop; the last token is updated after
 // the command, so that its operation still sees the one before it.
 int run_command()
@@ -102,8 +132,7 @@ void main_loop()
             cls = CLASS_NONE;
         } else {
             if (g_lasttoken == DRM_CLOSING + 13) g_lasttoken = 0;
-            ddlout_addchar(c);
-            dramaton_countspeech();
+            c = add_textrun(c);
             cls = c;
         }
         prev = c;

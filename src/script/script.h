@@ -144,7 +144,7 @@ void dramaton_defcharacterclose();
 void dramaton_speechopen();
 void dramaton_speechclose();
 // Adds one counted character to the current speaker.
-void dramaton_countspeech();
+void dramaton_countspeech(unsigned n = 1);
 int dramaton_castcount();
 CastEntry* dramaton_castentry(int i);
 int dramaton_currentspeaker();

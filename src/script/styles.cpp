@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/tagreader.h"
 #include "run/messages.h"
 #include "script/script.h"
@@ -62,14 +63,14 @@ bool refused(const char* name)
 void write_style(const char* verb, int id)
 {
     char cmd[40];
-    std::snprintf(cmd, sizeof cmd, "{%suserstyle %s}", verb, userstyle(id));
+    ddl_format(cmd, sizeof cmd, "{%suserstyle %s}", verb, userstyle(id));
     ddlout_command(cmd);
 }
 
 void write_indent()
 {
     char cmd[64];
-    std::snprintf(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", dramaton_indentof(g_indent));
+    ddl_format(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", dramaton_indentof(g_indent));
     ddlout_command(cmd);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ddl/ddlout.h"
+#include "ddl/format.h"
 #include "html/tagreader.h"
 #include "script/script.h"
 
@@ -103,7 +104,7 @@ long dramaton_number(const char* text, const char** next)
 void dramaton_copyfield(char* field, size_t size, const char* value)
 {
     if (size == 0) return;
-    std::snprintf(field, size, "%s", value);
+    ddl_format(field, size, "%s", value);
 }
 
 void dramaton_text(const char* text)
