@@ -112,13 +112,15 @@ void dispatch(int t)
 
 bool is_white(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// Characters the body loop gives straight to the workspace, in and out of
-// preformatted text alike.
+// What each character is to the body loop: 1 plain (given straight to the
+// workspace, in and out of preformatted text alike), 2 the space, 0 any
+// other (handled by the loop itself).
 struct PlainTable {
-    bool plain[256];
+    unsigned char kind[256];
     PlainTable()
     {
-        for (int c = 0; c < 256; ++c) plain[c] = !is_white(c) && c != '&' && c != '-' && c != '<';
+        for (int c = 0; c < 256; ++c) kind[c] = (!is_white(c) && c != '&' && c != '-' && c != '<') ? 1 : 0;
+        kind[static_cast<unsigned char>(' ')] = 2;
     }
 };
 const PlainTable kPlain;
@@ -134,17 +136,20 @@ int add_plainrun(int c, bool pre)
     const unsigned char* p;
     size_t avail = infile_available(&p);
     size_t n = 0;
-    int last = c;
-    while (n < avail) {
-        unsigned char ch = p[n];
-        if (!kPlain.plain[ch] && !(ch == ' ' && (pre || last != ' '))) break;
-        last = ch;
-        ++n;
+    // Tested without branching on the character, which words and spaces
+    // would make unpredictable.
+    unsigned spacebefore = 0;
+    const unsigned spacestops = pre ? 0 : 1;
+    for (; n < avail; ++n) {
+        unsigned kind = kPlain.kind[p[n]];
+        unsigned space = kind >> 1;
+        if ((kind == 0) | (space & spacebefore)) break;
+        spacebefore = space & spacestops;
     }
     if (n == 0) return c;
     ddlout_addtext(reinterpret_cast<const char*>(p), n);
     infile_skip(n);
-    return last;
+    return p[n - 1];
 }
 
 void body_loop()
