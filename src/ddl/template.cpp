@@ -38,12 +38,14 @@ char g_lines[7][kShortLimit + 1];  // [0] strikeout, [1..6] headings
     fatal_message(30, "%s", message);
 }
 
-FILE* open_definits()
+// The template is read once, when it is indexed; its sections are copied
+// from these bytes (positions are byte offsets in them).
+SupportFile g_definits;
+bool g_loaded = false;
+
+void open_definits(SupportFile& f)
 {
-    std::string path = run_supportpath("definits");
-    FILE* f = std::fopen(path.c_str(), "rb");  // binary: stream positions must be byte offsets
-    if (!f) cannot_open("Cannot open definitions file, aborting.");
-    return f;
+    if (!f.open(run_supportpath("definits"))) cannot_open("Cannot open definitions file, aborting.");
 }
 
 // A marker's value, written straight to the output.
@@ -78,27 +80,28 @@ void definits_load()
 {
     std::memset(g_positions, 0, sizeof g_positions);
     std::memset(g_lines, 0, sizeof g_lines);
-    FILE* f = open_definits();
+    SupportFile& f = g_definits;
+    open_definits(f);
+    g_loaded = true;
     char line[kLineLimit + 1];
-    while (support_readline_cut(f, line, kLineLimit) >= 0) {
+    while (f.readline_cut(line, kLineLimit) >= 0) {
         if (!std::strcmp(line, "#END#")) break;
         bool matched = false;
         for (int s = 0; s < SEC_COUNT && !matched; ++s) {
             if (!std::strcmp(line, kBlockMarkers[s])) {
-                g_positions[s] = std::ftell(f);
+                g_positions[s] = f.tell();
                 matched = true;
             }
         }
         for (int s = 0; s < 7 && !matched; ++s) {
             if (!std::strcmp(line, kLineMarkers[s])) {
                 char next[kShortLimit + 1];
-                if (support_readline_cut(f, next, kShortLimit) >= 0)
+                if (f.readline_cut(next, kShortLimit) >= 0)
                     std::snprintf(g_lines[s], sizeof g_lines[s], "%s", next);
                 matched = true;
             }
         }
     }
-    std::fclose(f);
 }
 
 long template_position(int section)
@@ -115,18 +118,20 @@ const char* template_heading(int level)
 
 void ddlout_copysection(long position)
 {
-    FILE* f;
+    SupportFile drmstyle, fresh;
+    SupportFile* f = &g_definits;
     if (position == kDrmstylePosition) {
-        std::string path = run_supportpath("drmstyle");
-        f = std::fopen(path.c_str(), "rb");  // binary: stream positions must be byte offsets
-        if (!f) cannot_open("Cannot open dramaton styles file, aborting.");
-    } else {
-        f = open_definits();
-        std::fseek(f, position, SEEK_SET);
+        if (!drmstyle.open(run_supportpath("drmstyle"))) cannot_open("Cannot open dramaton styles file, aborting.");
+        f = &drmstyle;
+    } else if (!g_loaded) {
+        open_definits(fresh);  // not indexed yet: read it now
+        f = &fresh;
     }
+    // A negative position, which a seek would refuse, leaves it at its start.
+    if (f != &drmstyle) f->seek(position < 0 ? 0 : position);
     char line[kLineLimit + 1];
     int n;
-    while ((n = support_readline_cut(f, line, kLineLimit)) >= 0) {
+    while ((n = f->readline_cut(line, kLineLimit)) >= 0) {
         if (line[0] == '#' || (n > 0 && line[1] == '#')) break;
         if (std::memchr(line, '\xA4', n)) {
             ddlout_expandtemplate(line);
@@ -135,7 +140,6 @@ void ddlout_copysection(long position)
             ddlout_directchar('\n');
         }
     }
-    std::fclose(f);
 }
 
 void ddlout_expandtemplate(const char* line)

@@ -210,11 +210,10 @@ void colour_load()
 
     std::string path = run_supportpath("colours");
     char line[kFileLineLimit + 1];
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) colours_missing(path, 41);
+    SupportFile f;
+    if (!f.open(path)) colours_missing(path, 41);
     int lines = 1;
-    while (lines < kMaxFileLines && support_readline(f, line, kFileLineLimit) >= 0) ++lines;
-    std::fclose(f);
+    while (lines < kMaxFileLines && f.readline(line, kFileLineLimit) >= 0) ++lines;
 
     g_user = static_cast<ColourRecord*>(mem_claimzero(lines + kAddedSlots, sizeof(ColourRecord)));
     if (!g_user) {
@@ -223,17 +222,14 @@ void colour_load()
         settings.disabledoccols = 1;
         return;
     }
-    f = std::fopen(path.c_str(), "rb");
-    if (!f) colours_missing(path, 42);
-    // Never more lines than were counted, should the file have grown.
+    f.rewind();
     for (int p = 1; p < lines; ++p) {
-        int n = support_readline_cut(f, line, kFileLineLimit);
+        int n = f.readline_cut(line, kFileLineLimit);
         if (n < 0) break;
         ColourRecord& r = g_user[p];
         read_rgb(line, &r.red, &r.green, &r.blue);
         copy_name(r.name, n > 6 ? line + 6 : "");
     }
-    std::fclose(f);
     hdr_count(g_user) = lines;
     hdr_firstadded(g_user) = lines;
     hdr_capacity(g_user) = lines + kAddedSlots;

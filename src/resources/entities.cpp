@@ -66,24 +66,19 @@ void index_table(const EntityRecord* table, NameIndex& exact, NameIndex& folded)
 EntityRecord* load_table(const char* leaf, const char* what, const char* tail, int claimcode)
 {
     std::string path = run_supportpath(leaf);
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) fatal_message(41, "Couldn't open entities file \"%s\", cannot continue.", path.c_str());
+    SupportFile f;
+    if (!f.open(path)) fatal_message(41, "Couldn't open entities file \"%s\", cannot continue.", path.c_str());
     char line[kLineLimit + 1];
     int n = 1;
-    while (support_readline(f, line, kLineLimit) >= 0) ++n;
-    std::fclose(f);
+    while (f.readline(line, kLineLimit) >= 0) ++n;
 
     EntityRecord* table = static_cast<EntityRecord*>(mem_claimzero(n, sizeof(EntityRecord)));
     if (!table) fatal_message(claimcode, "Unable to allocate memory for %d %s, %s.", n, what, tail);
 
-    f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        mem_release(table);
-        fatal_message(42, "Couldn't open entities file \"%s\", cannot continue.", path.c_str());
-    }
+    f.rewind();
     int k = 1;
     int len;
-    while (k < n && (len = support_readline_cut(f, line, kLineLimit)) >= 0) {
+    while (k < n && (len = f.readline_cut(line, kLineLimit)) >= 0) {
         if (len > 0) {
             table[k].code = static_cast<unsigned char>(line[0]);
             // Names longer than the record holds are cut to 15 characters.
@@ -94,7 +89,6 @@ EntityRecord* load_table(const char* leaf, const char* what, const char* tail, i
         }
         ++k;
     }
-    std::fclose(f);
     table[0].code = n;
     return table;
 }

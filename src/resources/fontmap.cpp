@@ -102,11 +102,11 @@ int parse_number(const char* p)
 }
 
 // Lines with a "~" that are not comments, read as the loaders read them.
-int count_mappings(FILE* f)
+int count_mappings(SupportFile& f)
 {
     char line[kLineLimit + 1];
     int count = 0;
-    while (support_readline(f, line, kLineLimit) >= 0)
+    while (f.readline(line, kLineLimit) >= 0)
         if (is_mapping(line)) ++count;
     return count;
 }
@@ -116,18 +116,15 @@ int count_mappings(FILE* f)
     fatal_message(70, "Error in font map loader, pre-read came up short");
 }
 
-void load_map(FILE* f)
+void load_map(SupportFile& f)
 {
     int count = count_mappings(f);
-    std::rewind(f);
+    f.rewind();
     g_map = static_cast<FontMapEntry*>(mem_claimzero(count + 1, sizeof(FontMapEntry)));
-    if (!g_map) {
-        std::fclose(f);
-        no_memory(count + 1, "font map entries");
-    }
+    if (!g_map) no_memory(count + 1, "font map entries");
     char line[kLineLimit + 1];
     int p = 1;
-    while (support_readline(f, line, kLineLimit) >= 0) {
+    while (f.readline(line, kLineLimit) >= 0) {
         if (!is_mapping(line)) continue;
         char name[32];
         parse_name(line, name);
@@ -139,22 +136,18 @@ void load_map(FILE* f)
         ++p;
     }
     g_fontcount = p;
-    std::fclose(f);
     index_map();
 }
 
-void load_export(FILE* f)
+void load_export(SupportFile& f)
 {
     int count = count_mappings(f);
-    std::rewind(f);
+    f.rewind();
     g_export = static_cast<FontExportEntry*>(mem_claimzero(count + 1, sizeof(FontExportEntry)));
-    if (!g_export) {
-        std::fclose(f);
-        no_memory(count + 1, "export font map entries");
-    }
+    if (!g_export) no_memory(count + 1, "export font map entries");
     char line[kLineLimit + 1];
     int p = 1;
-    while (support_readline(f, line, kLineLimit) >= 0) {
+    while (f.readline(line, kLineLimit) >= 0) {
         if (!is_mapping(line)) continue;
         if (p > count) short_preread();
         FontExportEntry& e = g_export[p];
@@ -169,7 +162,6 @@ void load_export(FILE* f)
         ++p;
     }
     g_exportcount = p - 1;
-    std::fclose(f);
 }
 
 void copy_folded(char out[32], const char* in)
@@ -193,18 +185,15 @@ void fontmap_load()
     }
     release_maps();  // a second load starts afresh
 
-    std::string path = run_supportpath("fontmap");
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    SupportFile f;
+    if (!f.open(run_supportpath("fontmap"))) {
         missing("fontmap");
         fontmap_defaults();
         return;
     }
     load_map(f);
 
-    path = run_supportpath("fontexpt");
-    f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    if (!f.open(run_supportpath("fontexpt"))) {
         // The defaults replace the map just read, so the two always match.
         missing("fontexpt");
         release_map();
