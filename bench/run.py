@@ -94,8 +94,8 @@ def main():
         if not os.path.exists(small):
             subprocess.run([sys.executable, gen, "small", small], check=True)
         if inputs_dir != work:
-            # The pictures the page names sit beside it; the inputs are linked in.
-            for f in os.listdir(inputs_dir):
+            # The inputs, and the pictures the page names beside them, are linked in.
+            for f in [name for _, _, name in inputs] + ["small.htm", "pic0.gif", "pic1.jpg"]:
                 os.symlink(os.path.join(inputs_dir, f), os.path.join(work, f))
 
         print("%-14s %7s %9s %11s %9s %9s %7s %9s" % (
