@@ -60,6 +60,25 @@ void put(int c)
     g_outbuf[g_outlen++] = static_cast<char>(c);
 }
 
+// A NUL-terminated text: commands and comment lines are short, so they are
+// copied a byte at a time rather than measured and copied by two calls.
+void put_text(const char* text)
+{
+    for (;;) {
+        char* o = g_outbuf + g_outlen;
+        size_t room = kOutBufferSize - g_outlen;
+        size_t i = 0;
+        while (i < room && text[i]) {
+            o[i] = text[i];
+            ++i;
+        }
+        g_outlen += i;
+        if (!text[i]) return;
+        text += i;
+        drain();
+    }
+}
+
 void put_bytes(const char* data, size_t n)
 {
     if (kOutBufferSize - g_outlen < n) {
@@ -253,8 +272,9 @@ void ddlout_flush()
 void ddlout_command(const char* text)
 {
     ddlout_flush();
-    ddlout_direct(text);
-    ddlout_directchar('\n');
+    if (!g_out) return;
+    put_text(text);
+    put('\n');
 }
 
 void ddlout_break(int kind)
@@ -355,7 +375,7 @@ void ddlout_finish()
 
 void ddlout_direct(const char* text)
 {
-    if (g_out) put_bytes(text, std::strlen(text));
+    if (g_out) put_text(text);
 }
 
 void ddlout_directbytes(const char* data, size_t n)
