@@ -58,31 +58,43 @@ void write_preamble()
 
 bool is_space(int c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
-// Characters the main loop writes and counts as they stand.
+// What each character is to the main loop: 1 written and counted as it
+// stands, 2 the space, 0 any other.
 struct TextTable {
-    bool text[256];
+    unsigned char kind[256];
     TextTable()
     {
-        for (int c = 0; c < 256; ++c) text[c] = !is_space(c) && c != '#' && c != '-' && c != '<' && c != '\\';
+        for (int c = 0; c < 256; ++c)
+            kind[c] = (!is_space(c) && c != '#' && c != '-' && c != '<' && c != '\\') ? 1 : 0;
+        kind[static_cast<unsigned char>(' ')] = 2;
     }
 };
 const TextTable kText;
 
-// After such a character: those that follow it in the input buffer, and
-// single spaces between them, go to the workspace in one call and are
-// counted for the speaker, as the loop would do one by one. Returns the
-// last character taken.
+// After a character of the first kind: those that follow it in the input
+// buffer, and single spaces between them, go to the workspace in one call
+// and are counted for the speaker, as the loop would do one by one. Returns
+// the last character taken.
 int add_textrun(int c)
 {
     ddlout_addchar(c);
     const unsigned char* p;
     size_t avail = infile_available(&p);
     size_t n = 0;
+    // Tested without branching on the character, which words and spaces
+    // would make unpredictable.
+    unsigned spacebefore = 0;
+    for (; n < avail; ++n) {
+        unsigned kind = kText.kind[p[n]];
+        unsigned space = kind >> 1;
+        if ((kind == 0) | (space & spacebefore)) break;
+        spacebefore = space;
+    }
     int last = c;
-    while (n < avail && (kText.text[p[n]] || (p[n] == ' ' && last != ' '))) last = p[n++];
     if (n) {
         ddlout_addtext(reinterpret_cast<const char*>(p), n);
         infile_skip(n);
+        last = p[n - 1];
     }
     dramaton_countspeech(static_cast<unsigned>(n) + 1);
     return last;
