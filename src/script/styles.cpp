@@ -1,6 +1,7 @@
 // The style machinery of scripts: the three effects, the user styles that
 // drmstyle declares, the five directives and the indent.
 #include <cstdio>
+#include <initializer_list>
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
@@ -62,8 +63,15 @@ bool refused(const char* name)
 
 void write_style(const char* verb, int id)
 {
+    // Every speech switches several styles: the command is put together
+    // rather than formatted. (Every id given has a style; "(null)" is what
+    // formatting a missing one always wrote.)
+    const char* style = userstyle(id);
     char cmd[40];
-    ddl_format(cmd, sizeof cmd, "{%suserstyle %s}", verb, userstyle(id));
+    size_t n = 0;
+    for (const char* part : {"{", verb, "userstyle ", style ? style : "(null)", "}"})
+        for (; *part && n < sizeof cmd - 1; ++part) cmd[n++] = *part;
+    cmd[n] = '\0';
     ddlout_command(cmd);
 }
 
