@@ -77,11 +77,17 @@ int link_choosecolour()
         mem_release(text);
         return kLinkNone;
     }
+    // Every scheme ends in ':', so one occurs in the text exactly when one
+    // ends at one of its colons: only those places are compared.
     bool nonweb = false;
-    for (const char* scheme : kNonWebSchemes) {
-        if (std::strstr(text, scheme)) {
-            nonweb = true;
-            break;
+    for (const char* colon = std::strchr(text, ':'); colon && !nonweb; colon = std::strchr(colon + 1, ':')) {
+        size_t before = static_cast<size_t>(colon - text) + 1;
+        for (const char* scheme : kNonWebSchemes) {
+            size_t n = std::strlen(scheme);
+            if (n <= before && std::memcmp(colon + 1 - n, scheme, n) == 0) {
+                nonweb = true;
+                break;
+            }
         }
     }
     mem_release(text);

@@ -176,6 +176,7 @@ int tagreader_prebody() { return g_prebody; }
 int read_tag()
 {
     int n = 0;
+    bool space = false;  // the name ended at a space, which begins the parameters
     g_tag.closing = 0;
     g_tag.complete = 0;
     g_tag.found = 0;
@@ -198,7 +199,7 @@ int read_tag()
             break;
         }
         if (c == ' ') {
-            infile_ungetc(' ');
+            space = true;
             break;
         }
         g_tag.name[n++] = static_cast<char>(c);
@@ -226,6 +227,9 @@ int read_tag()
     if (g_tag.closing) token += TOK_CLOSING;
 
     if (!g_tag.complete) {
+        // The space is kept here rather than given back to the input, which
+        // would take the input off its fast path.
+        if (space) g_tag.params[g_tag.paramlen++] = ' ';
         for (;;) {
             if (g_tag.paramlen < kParamLimit)
                 g_tag.paramlen += static_cast<int>(
