@@ -77,6 +77,22 @@ size_t copy_params(char* dst, size_t room)
     return n;
 }
 
+}  // namespace
+
+bool tagreader_skipcommentbody()
+{
+    int prev = 0;
+    for (;;) {
+        int c = infile_getc();
+        if (c == EOF) return false;
+        if (c == '\n') ++g_line;
+        if (prev == '-' && c == '>') return true;
+        prev = c;
+    }
+}
+
+namespace {
+
 // After "<!": skips a comment or declaration; false when it was neither.
 bool skip_comment()
 {
@@ -84,16 +100,7 @@ bool skip_comment()
     if (a == '\n') ++g_line;
     int b = (a == EOF) ? EOF : infile_getc();
     if (b == '\n') ++g_line;
-    if (a == '-' && b == '-') {
-        int prev = 0;
-        for (;;) {
-            int c = infile_getc();
-            if (c == EOF) return false;
-            if (c == '\n') ++g_line;
-            if (prev == '-' && c == '>') return true;
-            prev = c;
-        }
-    }
+    if (a == '-' && b == '-') return tagreader_skipcommentbody();
     if ((a == 'd' || a == 'D') && (b == 'o' || b == 'O')) {
         int c;
         while ((c = infile_getc()) != EOF && c != '>') {}

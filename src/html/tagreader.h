@@ -15,6 +15,10 @@ extern TagBuffers g_tag;
 // The number of the input line being read.
 extern int g_line;
 
+// After "<!--": reads up to and including the first "->" (line feeds
+// counted); false when the input ends first.
+bool tagreader_skipcommentbody();
+
 // Called just after a "<" was read; returns the TagToken.
 int read_tag();
 

@@ -61,16 +61,7 @@ int dramaton_skipcomment()
     if (a == '\n') ++g_line;
     int b = (a == EOF) ? EOF : infile_getc();
     if (b == '\n') ++g_line;
-    if (a == '-' && b == '-') {
-        int prev = 0;
-        for (;;) {
-            int c = infile_getc();
-            if (c == EOF) return 0;
-            if (c == '\n') ++g_line;
-            if (prev == '-' && c == '>') return 1;
-            prev = c;
-        }
-    }
+    if (a == '-' && b == '-') return tagreader_skipcommentbody() ? 1 : 0;
     if (a == ' ') {
         // The second character is not looked at.
         for (;;) {
