@@ -1,4 +1,6 @@
 // Scenes, advertisement breaks, chapters, omitted material and page breaks.
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,9 +12,23 @@
 
 namespace {
 
-SceneEntry* g_scenes = nullptr;
-int g_count = 0;
+// The scene register. Entries are added at the end and only read back in
+// order, for the scene list, so once the in-memory part holds kSpillAt
+// entries it is appended to a temporary file and the memory reused: a long
+// script's register then costs a fixed amount of memory. Without a
+// temporary file the register simply goes on growing in memory.
+constexpr int kSpillAt = 8192;
+constexpr int kReadBlock = 256;
+
+SceneEntry* g_scenes = nullptr;  // entries g_spilled .. g_spilled + g_count - 1
+int g_count = 0;                 // entries in memory
 int g_capacity = 0;
+int g_spilled = 0;  // entries 0 .. g_spilled - 1 are in g_spill
+std::FILE* g_spill = nullptr;
+bool g_spillfailed = false;
+SceneEntry g_readblock[kReadBlock];
+int g_readfirst = -1;  // first entry held in g_readblock
+int g_readcount = 0;   // entries held there
 
 bool refused(const char* name)
 {
@@ -20,6 +36,8 @@ bool refused(const char* name)
     show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
     return true;
 }
+
+int total_count() { return g_spilled + g_count; }
 
 // The register always has room for its next entry.
 SceneEntry& next_entry()
@@ -29,14 +47,53 @@ SceneEntry& next_entry()
     return e;
 }
 
+// Moves the in-memory entries to the temporary file; false when there is no
+// file to move them to.
+bool spill()
+{
+    // File positions are longs, 32 bits on some systems.
+    long long end = static_cast<long long>(total_count()) * static_cast<long long>(sizeof(SceneEntry));
+    if (g_spillfailed || end > LONG_MAX) return false;
+    if (!g_spill) g_spill = std::tmpfile();
+    if (g_spill && std::fseek(g_spill, 0, SEEK_END) == 0 &&
+        std::fwrite(g_scenes, sizeof(SceneEntry), static_cast<size_t>(g_count), g_spill) ==
+            static_cast<size_t>(g_count) &&
+        std::fflush(g_spill) == 0) {
+        g_spilled += g_count;
+        g_count = 0;
+        return true;
+    }
+    // A partly written block lies past g_spilled and is never read.
+    g_spillfailed = true;
+    return false;
+}
+
 void count_entry()
 {
     ++g_count;
     if (g_count >= g_capacity) {
+        if (g_count >= kSpillAt && spill()) return;
         void* block = g_scenes;
+        if (g_spilled > 0x7FFFFFFF - 5 - g_capacity) dramaton_growfailure("scenes");  // the count stays an int
         if (!dramaton_grow(&block, &g_capacity, sizeof(SceneEntry))) dramaton_growfailure("scenes");
         g_scenes = static_cast<SceneEntry*>(block);
     }
+}
+
+const SceneEntry* spilled_entry(int i)
+{
+    if (g_readfirst < 0 || i < g_readfirst || i >= g_readfirst + g_readcount) {
+        int first = i - i % kReadBlock;
+        int n = g_spilled - first < kReadBlock ? g_spilled - first : kReadBlock;
+        std::memset(g_readblock, 0, sizeof g_readblock);
+        g_readfirst = -1;
+        if (std::fseek(g_spill, static_cast<long>(first) * static_cast<long>(sizeof(SceneEntry)), SEEK_SET) != 0 ||
+            std::fread(g_readblock, sizeof(SceneEntry), static_cast<size_t>(n), g_spill) != static_cast<size_t>(n))
+            dramaton_growfailure("scenes");  // the register cannot be read back
+        g_readfirst = first;
+        g_readcount = n;
+    }
+    return &g_readblock[i - g_readfirst];
 }
 
 void close_warning(const char* name)
@@ -61,10 +118,21 @@ void dramaton_releasescenes()
     g_scenes = nullptr;
     g_count = 0;
     g_capacity = 0;
+    if (g_spill) std::fclose(g_spill);
+    g_spill = nullptr;
+    g_spilled = 0;
+    g_spillfailed = false;
+    g_readfirst = -1;
 }
 
-int dramaton_scenecount() { return g_count; }
-const SceneEntry* dramaton_sceneentry(int i) { return (i >= 0 && i < g_count) ? &g_scenes[i] : nullptr; }
+int dramaton_scenecount() { return total_count(); }
+
+const SceneEntry* dramaton_sceneentry(int i)
+{
+    if (i < 0 || i >= total_count()) return nullptr;
+    if (i >= g_spilled) return &g_scenes[i - g_spilled];
+    return spilled_entry(i);
+}
 
 void dramaton_normaliseduration(long minutes, long seconds, int* outmin, int* outsec)
 {
@@ -113,7 +181,7 @@ void dramaton_sceneopen()
     ddlout_flush();
     dramaton_stylereset(1);
     if (dramaton_headingbreak()) {
-        if (g_count > 0) {
+        if (total_count() > 0) {
             ddlout_command("{newpara}{newpara}{newpara}{newpara}{newpara}");
             ddlout_setlinestart(1);
         } else {
@@ -125,7 +193,7 @@ void dramaton_sceneopen()
     int minutes = e.minutes, seconds = e.seconds;
     count_entry();
     ddlout_command("{textsize 16000}");
-    ddlout_addstring("%d. ", g_count);
+    ddlout_addstring("%d. ", total_count());
     dramaton_text(title);
     if (ie) {
         dramaton_text(" (");
@@ -170,7 +238,7 @@ void dramaton_adbreak()
     ddlout_flush();
     dramaton_stylereset(1);
     if (dramaton_headingbreak()) {
-        if (g_count > 0) {
+        if (total_count() > 0) {
             ddlout_command("{newpara}{newpara}{newpara}{newpara}");
             ddlout_setlinestart(1);
         } else {

@@ -124,3 +124,53 @@ TEST(ScriptScenes, ThousandsOfScenes)
     EXPECT_NE(r.output.find("\"3000 scenes: 3000 internal, 0 external; 3000 day, 0 night\""), std::string::npos);
     EXPECT_NE(r.output.find("\"Total duration is 50 hours, 0 minutes, and 0 seconds.\""), std::string::npos);
 }
+
+// A long script's register outgrows its memory part and is read back in
+// order; lists taken part-way and at the end must both be whole.
+TEST(ScriptScenes, ListsOfARegisterLargerThanMemory)
+{
+    ScriptDir d;
+    std::string script = std::string(kShortHeader);
+    std::string rows;
+    std::string midlist;
+    int number = 0;
+    long long total = 0;
+    const std::string adrow =
+        "{tab}{tab}\n\"(\"\n{italic 1}\n\" suggested advertisement break \"\n{italic 0}\n\")\"\n{newline}\n";
+    auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    for (int i = 1; i <= 20000; ++i) {
+        if (i % 997 == 0) {
+            script += "<adbreak>";
+            rows += adrow;
+        }
+        int seconds = i % 60;
+        script += "<scene \"S" + std::to_string(i) + "\" int day duration 0 " + std::to_string(seconds) + ">";
+        ++number;
+        total += seconds;
+        rows += row(std::to_string(number), "S" + std::to_string(i), "\"Int, day\"\n", "00:" + two(seconds),
+                    two(total / 60) + ":" + two(total % 60));
+        if (i == 9000) {
+            script += "<scenelist>";
+            midlist = rows;
+        }
+    }
+    script += "<scenelist>";
+    RunResult r = d.script(script);
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string tabs = "{lefttab 56692}";
+    const std::string head = "{underline 0}{newline}\n";
+    size_t first = r.output.find(tabs);
+    size_t second = r.output.find(tabs, first + 1);
+    ASSERT_NE(second, std::string::npos);
+    auto list_at = [&](size_t at) {
+        size_t from = r.output.find(head, at) + head.size();
+        size_t to = r.output.find("{newline}\n{newline}\n{tab}\n\"", from);
+        return r.output.substr(from, to - from + std::string("{newline}\n").size());
+    };
+    EXPECT_TRUE(list_at(first) == midlist) << "the list after 9000 scenes differs";
+    EXPECT_TRUE(list_at(second) == rows) << "the final list differs";
+    EXPECT_NE(r.output.find("\"20000 scenes: 20000 internal, 0 external; 20000 day, 0 night\""), std::string::npos);
+    // Headings number the register's entries, advertisement breaks included.
+    EXPECT_NE(r.output.find("\"20020. S20000 (\""), std::string::npos);
+}
