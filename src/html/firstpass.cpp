@@ -83,10 +83,19 @@ void quillet_values()
     mem_release(copy);
 }
 
+// The tags whose parameters the first pass reads.
+bool wanted(int token)
+{
+    return token == TOK_BODY || token == TOK_FONT || token == TOK_IMG || token == TOK_QUILLET ||
+           token == TOK_DRAMATON;
+}
+
+bool none(int) { return false; }
+
 void skip_script()
 {
     while (tagreader_skiptotag())
-        if (read_tag() == TOK_SCRIPT + TOK_CLOSING) return;
+        if (read_tag_before_body(none) == TOK_SCRIPT + TOK_CLOSING) return;
 }
 
 }  // namespace
@@ -95,7 +104,7 @@ void firstpass_run()
 {
     bool body_seen = false;
     while (tagreader_skiptotag()) {
-        switch (read_tag()) {
+        switch (read_tag_before_body(wanted)) {
         case TOK_BODY:
             body_seen = true;
             if (!settings.disabledoccols) body_colours();

@@ -180,13 +180,68 @@ bool tagreader_skiptotag()
 void tagreader_setprebody(int on) { g_prebody = on; }
 int tagreader_prebody() { return g_prebody; }
 
-int read_tag()
+namespace {
+
+// The name of n bytes in g_tag classified; returns -1.
+int lookup_name(int n, int* token)
 {
-    int n = 0;
-    bool space = false;  // the name ended at a space, which begins the parameters
+    if (g_tag.name[0] == '/') {
+        std::memmove(g_tag.name, g_tag.name + 1, static_cast<size_t>(n));  // the terminator too
+        g_tag.closing = 1;
+    }
+    *token = keyword_lookup(kHtmlKeywords, g_tag.name);
+    g_tag.found = *token != 0;
+    if (g_tag.closing) *token += TOK_CLOSING;
+    return -1;
+}
+
+// Reads the tag name after the "<" and looks it up. Returns TOK_NOTHING when
+// the "<" began no tag (a comment, a declaration or text), or -1 with the
+// name in g_tag and *token its keyword token; *space says whether the name
+// ended at a space, which begins the parameters.
+// The name taken straight from the input buffer when the buffer holds all
+// of it and what ends it, and it begins as a name does: the bytes taken and
+// the name stored are those of the byte loop in read_name. Returns the
+// name's length, or -1 for the byte loop.
+int name_from_buffer(bool* space)
+{
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    if (avail <= static_cast<size_t>(kNameLimit)) return -1;
+    unsigned char first = p[0];
+    if (!is_alnum(first) && first != '?' && first != '-' && first != '/') return -1;
+    int n = 1;
+    while (n < kNameLimit && kBytes.name[p[n]]) ++n;
+    std::memcpy(g_tag.name, p, static_cast<size_t>(n));
+    size_t taken = static_cast<size_t>(n);
+    if (n < kNameLimit) {
+        unsigned char end = p[n];
+        ++taken;
+        if (end == '>') {
+            g_tag.complete = 1;
+        } else {
+            *space = true;
+            if (end == '\n') ++g_line;
+        }
+    }
+    infile_skip(taken);
+    return n;
+}
+
+int read_name(int* token, bool* space)
+{
+    *space = false;
     g_tag.closing = 0;
     g_tag.complete = 0;
     g_tag.found = 0;
+    int n = name_from_buffer(space);
+    if (n >= 0) {
+        g_tag.name[n] = '\0';
+        g_tag.params[0] = '\0';
+        g_tag.paramlen = 0;
+        return lookup_name(n, token);
+    }
+    n = 0;
 
     for (;;) {
         int c = infile_getc();
@@ -206,7 +261,7 @@ int read_tag()
             break;
         }
         if (c == ' ') {
-            space = true;
+            *space = true;
             break;
         }
         g_tag.name[n++] = static_cast<char>(c);
@@ -215,59 +270,112 @@ int read_tag()
         if (n >= kNameLimit) break;
     }
     g_tag.name[n] = '\0';
+    g_tag.params[0] = '\0';
+    g_tag.paramlen = 0;
     if (n == 0 && !g_tag.complete && infile_peek() == EOF) {
         // A "<" that is the last byte of the input is text.
-        g_tag.params[0] = '\0';
-        g_tag.paramlen = 0;
         ddlout_addchar('<');
         return TOK_NOTHING;
     }
 
-    if (g_tag.name[0] == '/') {
-        std::memmove(g_tag.name, g_tag.name + 1, static_cast<size_t>(n));  // the terminator too
-        g_tag.closing = 1;
-    }
-    int token = keyword_lookup(kHtmlKeywords, g_tag.name);
-    g_tag.found = token != 0;
-    g_tag.params[0] = '\0';
-    g_tag.paramlen = 0;
-    if (g_tag.closing) token += TOK_CLOSING;
+    return lookup_name(n, token);
+}
 
-    if (!g_tag.complete) {
-        // The space is kept here rather than given back to the input, which
-        // would take the input off its fast path.
-        if (space) g_tag.params[g_tag.paramlen++] = ' ';
-        for (;;) {
-            if (g_tag.paramlen < kParamLimit)
-                g_tag.paramlen += static_cast<int>(
-                    copy_params(g_tag.params + g_tag.paramlen, static_cast<size_t>(kParamLimit - g_tag.paramlen)));
-            int c = infile_getc();
-            if (c == '\n') ++g_line;
-            if (c == '\t' || c == '\n' || c == '\r') {
-                c = ' ';
-            } else if (c < 32) {  // control codes and the end of the input
-                show_message("Unexpected control code found in parameter of \"<%s>\" (at line %d).",
-                             g_tag.name, g_line);
-                if (c == EOF) {
-                    if (g_tag.paramlen < kParamLimit) g_tag.params[g_tag.paramlen++] = ' ';
-                    break;
-                }
-                c = ' ';
-            }
-            if (g_tag.paramlen < kParamLimit) {
-                g_tag.params[g_tag.paramlen++] = static_cast<char>(c);
-            } else {
-                // Full: the rest of the tag is read and dropped.
-                while (c != '>' && c != EOF) {
-                    c = infile_getc();
-                    if (c == '\n') ++g_line;
-                }
-                break;
-            }
-            if (c == '>') break;
-        }
-        g_tag.params[g_tag.paramlen] = '\0';
+// One byte of the parameters after a run: line feeds counted, white space
+// made a space, a control code reported. Returns the byte to store, or EOF.
+int param_byte()
+{
+    int c = infile_getc();
+    if (c == '\n') ++g_line;
+    if (c == '\t' || c == '\n' || c == '\r') return ' ';
+    if (c < 32) {  // control codes and the end of the input
+        show_message("Unexpected control code found in parameter of \"<%s>\" (at line %d).", g_tag.name,
+                     g_line);
+        return c == EOF ? EOF : ' ';
     }
+    return c;
+}
+
+// Once the parameters are full, the rest of the tag is read and dropped.
+void drop_rest(int c)
+{
+    while (c != '>' && c != EOF) {
+        c = infile_getc();
+        if (c == '\n') ++g_line;
+    }
+}
+
+// Reads the parameters up to and including ">" into g_tag.params, at most
+// kParamLimit bytes of them.
+void read_params(bool space)
+{
+    // The space is kept here rather than given back to the input, which
+    // would take the input off its fast path.
+    if (space) g_tag.params[g_tag.paramlen++] = ' ';
+    for (;;) {
+        if (g_tag.paramlen < kParamLimit)
+            g_tag.paramlen += static_cast<int>(
+                copy_params(g_tag.params + g_tag.paramlen, static_cast<size_t>(kParamLimit - g_tag.paramlen)));
+        int c = param_byte();
+        if (c == EOF) {
+            if (g_tag.paramlen < kParamLimit) g_tag.params[g_tag.paramlen++] = ' ';
+            break;
+        }
+        if (g_tag.paramlen >= kParamLimit) {
+            drop_rest(c);
+            break;
+        }
+        g_tag.params[g_tag.paramlen++] = static_cast<char>(c);
+        if (c == '>') break;
+    }
+    g_tag.params[g_tag.paramlen] = '\0';
+}
+
+// The number of parameter-class bytes at the input position, at most
+// `room`, taken without being stored.
+size_t count_params(size_t room)
+{
+    using namespace bytescan;
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    if (avail > room) avail = room;
+    size_t n = 0;
+    while (n + 8 <= avail) {
+        uint64_t w = load8(p + n);
+        if (any_below(w, 0x20) | any_equal(w, '>')) break;
+        n += 8;
+    }
+    while (n < avail && kBytes.param[p[n]]) ++n;
+    infile_skip(n);
+    return n;
+}
+
+// read_params without storing: the same bytes are taken, the same lines
+// counted and the same control codes reported; the parameters stay empty.
+void skip_params(bool space)
+{
+    int len = space ? 1 : 0;
+    for (;;) {
+        if (len < kParamLimit) len += static_cast<int>(count_params(static_cast<size_t>(kParamLimit - len)));
+        int c = param_byte();
+        if (c == EOF) break;
+        if (len >= kParamLimit) {
+            drop_rest(c);
+            break;
+        }
+        ++len;
+        if (c == '>') break;
+    }
+}
+
+}  // namespace
+
+int read_tag()
+{
+    int token = 0;
+    bool space = false;
+    if (read_name(&token, &space) == TOK_NOTHING) return TOK_NOTHING;
+    if (!g_tag.complete) read_params(space);
 
     if (!g_prebody && settings.includeprocessed) write_comment_line(token);
     if (!g_tag.found && !g_prebody && settings.includeunknown) show_unknown();
@@ -276,6 +384,18 @@ int read_tag()
         if (g_tag.found) return translate_token(token);
         int t = translate_name(g_tag.name);
         return t == -1 ? 0 : t;
+    }
+    return token;
+}
+
+int read_tag_before_body(bool (*wanted)(int token))
+{
+    int token = 0;
+    bool space = false;
+    if (read_name(&token, &space) == TOK_NOTHING) return TOK_NOTHING;
+    if (!g_tag.complete) {
+        if (wanted(token)) read_params(space);
+        else skip_params(space);
     }
     return token;
 }

@@ -22,6 +22,12 @@ bool tagreader_skipcommentbody();
 // Called just after a "<" was read; returns the TagToken.
 int read_tag();
 
+// read_tag for the reading before the body (no comment lines, unknown tags
+// or translation): only a tag whose token `wanted` accepts keeps its
+// parameters; the others' are read past, with the same lines counted and
+// the same messages shown.
+int read_tag_before_body(bool (*wanted)(int token));
+
 // Reads up to and including the next "<", counting line feeds; false when
 // the input ends first. For the loops that look only at tags.
 bool tagreader_skiptotag();

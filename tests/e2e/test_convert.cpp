@@ -208,6 +208,18 @@ TEST_F(Convert, ControlCodesInsideATagWarnAndBecomeSpaces)
                          "QuilletW: Unexpected control code found in parameter of \"<b>\" (at line 1).\n");
 }
 
+TEST_F(Convert, ControlCodesPastTheParameterLimitAreNotReported)
+{
+    // Only the bytes that fit the 511-byte parameters are looked at; the
+    // line feeds inside a tag's parameters are counted in both passes.
+    std::string x400(400, 'x'), x600(600, 'x');
+    EXPECT_EQ(body("<body>a<zz " + x600 + "\x01>b<zz " + x400 + "\n\x02" + x400 + ">c<b \x03>d</body>"),
+              "\"abc\"\n{bold 1}\n\"d\"\n");
+    const std::string zz = "QuilletW: Unexpected control code found in parameter of \"<zz>\" (at line 2).\n";
+    const std::string b = "QuilletW: Unexpected control code found in parameter of \"<b>\" (at line 2).\n";
+    EXPECT_EQ(last_err_, zz + b + zz + b);
+}
+
 TEST_F(Convert, ParametersAreCutAt511Characters)
 {
     std::string params(2000, 'x');
