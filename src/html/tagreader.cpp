@@ -58,7 +58,8 @@ size_t copy_run(const bool* cls, char* dst, size_t room)
 }
 
 // The same for the parameter class, eight bytes at a time while none of
-// them is a control code or ">".
+// them is a control code or ">"; with a null dst the bytes are taken
+// without being stored.
 size_t copy_params(char* dst, size_t room)
 {
     using namespace bytescan;
@@ -69,10 +70,11 @@ size_t copy_params(char* dst, size_t room)
     while (n + 8 <= avail) {
         uint64_t w = load8(p + n);
         if (any_below(w, 0x20) | any_equal(w, '>')) break;
-        std::memcpy(dst + n, p + n, 8);
+        if (dst) std::memcpy(dst + n, p + n, 8);
         n += 8;
     }
-    for (; n < avail && kBytes.param[p[n]]; ++n) dst[n] = static_cast<char>(p[n]);
+    for (; n < avail && kBytes.param[p[n]]; ++n)
+        if (dst) dst[n] = static_cast<char>(p[n]);
     infile_skip(n);
     return n;
 }
@@ -331,32 +333,13 @@ void read_params(bool space)
     g_tag.params[g_tag.paramlen] = '\0';
 }
 
-// The number of parameter-class bytes at the input position, at most
-// `room`, taken without being stored.
-size_t count_params(size_t room)
-{
-    using namespace bytescan;
-    const unsigned char* p;
-    size_t avail = infile_available(&p);
-    if (avail > room) avail = room;
-    size_t n = 0;
-    while (n + 8 <= avail) {
-        uint64_t w = load8(p + n);
-        if (any_below(w, 0x20) | any_equal(w, '>')) break;
-        n += 8;
-    }
-    while (n < avail && kBytes.param[p[n]]) ++n;
-    infile_skip(n);
-    return n;
-}
-
 // read_params without storing: the same bytes are taken, the same lines
 // counted and the same control codes reported; the parameters stay empty.
 void skip_params(bool space)
 {
     int len = space ? 1 : 0;
     for (;;) {
-        if (len < kParamLimit) len += static_cast<int>(count_params(static_cast<size_t>(kParamLimit - len)));
+        if (len < kParamLimit) len += static_cast<int>(copy_params(nullptr, static_cast<size_t>(kParamLimit - len)));
         int c = param_byte();
         if (c == EOF) break;
         if (len >= kParamLimit) {

@@ -88,6 +88,7 @@ TEST(ScriptClaimFailure, EveryClaimOfAScript)
     long claims = 0;
     in >> claims;
     ASSERT_GT(claims, 10);
+    RecordProperty("claims", static_cast<int>(claims));
 
     int script_fatal = 0;
     for (long n = 1; n <= claims; ++n) {
