@@ -126,4 +126,32 @@ TEST(ScriptClaimFailure, EveryClaimOfAScript)
     EXPECT_GE(script_fatal, 6);
 }
 
+// When the scene records cannot be moved to the temporary file, at the
+// first move or a later one, the register stays in memory and the script
+// converts as it would have.
+TEST(ScriptClaimFailure, SceneRecordsKeptInMemoryWhenTheTemporaryFileFails)
+{
+    ScriptDir d;
+    std::string script = std::string(kShortHeader);
+    for (int i = 1; i <= 20000; ++i) {
+        script += "<scene \"S" + std::to_string(i) + "\" ext night duration 1 " + std::to_string(i % 60) + ">";
+        if (i == 12000) script += "<scenelist>";
+    }
+    script += "<scenelist>";
+    d.write("in.htm", "<html><dramaton>" + script);
+    RunResult normal = d.run({"in.htm", "out.ddl"}, "out.ddl");
+    ASSERT_EQ(normal.code, 0);
+    ASSERT_NE(normal.output.find("\"20000 scenes: 0 internal, 20000 external; 0 day, 20000 night\""),
+              std::string::npos);
+    for (const char* n : {"1", "2"}) {
+        d.clear_env();
+        d.set_env("QUILLET_FAIL_SPILL", n);
+        RunResult r = d.run({"in.htm", "out.ddl"}, "out.ddl");
+        EXPECT_EQ(r.code, 0) << n;
+        EXPECT_EQ(r.err, "") << n;
+        EXPECT_TRUE(r.output == normal.output) << "the output differs when move " << n << " fails";
+    }
+    d.clear_env();
+}
+
 #endif  // QUILLET_FAILINJECT
