@@ -100,3 +100,21 @@ bool platform_samefile(const char* a, const char* b)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 #endif
 }
+
+std::FILE* platform_tempfile()
+{
+#ifdef _WIN32
+    // tmpfile() would create the file in the root of the current drive,
+    // which ordinary users may not write to: the user's temporary folder
+    // is used, and the file goes when it is closed.
+    char folder[MAX_PATH + 1];
+    char path[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n > MAX_PATH || GetTempFileNameA(folder, "qlt", 0, path) == 0) return nullptr;
+    std::FILE* f = std::fopen(path, "w+bTD");
+    if (!f) std::remove(path);
+    return f;
+#else
+    return std::tmpfile();
+#endif
+}

@@ -2,6 +2,7 @@
 // Windows filter; everything it asks of the system goes through here.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 // Shows one message: a modal box on Windows, a line on standard error here.
@@ -31,3 +32,7 @@ std::string platform_currentfolder();
 // Whether two paths name the same existing file (through links or other
 // spellings too).
 bool platform_samefile(const char* a, const char* b);
+
+// A new temporary file, read and written in binary and removed when it is
+// closed (or when the program ends); null when none can be had.
+std::FILE* platform_tempfile();

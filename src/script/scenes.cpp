@@ -6,6 +6,7 @@
 
 #include "ddl/ddlout.h"
 #include "html/tagreader.h"
+#include "platform/platform.h"
 #include "run/failinject.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
@@ -55,7 +56,7 @@ bool spill()
     // File positions are longs, 32 bits on some systems.
     long long end = static_cast<long long>(total_count()) * static_cast<long long>(sizeof(SceneEntry));
     if (g_spillfailed || end > LONG_MAX) return false;
-    if (!g_spill) g_spill = std::tmpfile();
+    if (!g_spill) g_spill = platform_tempfile();
     if (g_spill && !QUILLET_INJECT("QUILLET_FAIL_SPILL") && std::fseek(g_spill, 0, SEEK_END) == 0 &&
         std::fwrite(g_scenes, sizeof(SceneEntry), static_cast<size_t>(g_count), g_spill) ==
             static_cast<size_t>(g_count) &&
