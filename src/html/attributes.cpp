@@ -12,6 +12,7 @@
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "resources/fontmap.h"
+#include "run/bytescan.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
 
@@ -55,10 +56,7 @@ bool open_copy(Copy& c, const char* name)
         show_message("TryToRecover: %s", "Unable to claim memory for subparse");
         return false;
     }
-    for (size_t i = 0; i < len; ++i) {
-        char ch = g_tag.params[i];
-        c.text[i] = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch + 32) : ch;
-    }
+    bytescan::lower_copy(c.text, g_tag.params, len);
     c.text[len] = '\0';
     c.len = std::strlen(c.text);  // a NUL in the parameters ends the text
     const char* at = std::strstr(c.text, name);

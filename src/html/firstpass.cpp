@@ -13,6 +13,7 @@
 #include "pictures/pictures.h"
 #include "resources/colour.h"
 #include "resources/config.h"
+#include "run/bytescan.h"
 #include "run/infile.h"
 #include "run/memtrace.h"
 #include "script/dramaton.h"
@@ -25,10 +26,7 @@ char* lowered_params()
     int len = g_tag.paramlen > 0 ? g_tag.paramlen : 0;
     char* copy = static_cast<char*>(mem_claim(static_cast<size_t>(len) + 1));
     if (!copy) return nullptr;
-    for (int i = 0; i < len; ++i) {
-        char c = g_tag.params[i];
-        copy[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-    }
+    bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
     copy[len] = '\0';
     return copy;
 }
@@ -83,19 +81,24 @@ void quillet_values()
     mem_release(copy);
 }
 
-// The tags whose parameters the first pass reads.
-bool wanted(int token)
-{
-    return token == TOK_BODY || token == TOK_FONT || token == TOK_IMG || token == TOK_QUILLET ||
-           token == TOK_DRAMATON;
-}
-
-bool none(int) { return false; }
+// The tags the first pass looks at, and the end of a script.
+struct Filters {
+    KeywordFilter pass;
+    KeywordFilter script;
+    Filters()
+    {
+        const int pass_tokens[] = {TOK_BODY, TOK_FONT, TOK_IMG, TOK_SCRIPT, TOK_QUILLET, TOK_DRAMATON, 0};
+        const int script_tokens[] = {TOK_SCRIPT, 0};
+        keyword_filter(kHtmlKeywords, pass_tokens, &pass);
+        keyword_filter(kHtmlKeywords, script_tokens, &script);
+    }
+};
+const Filters kFilters;
 
 void skip_script()
 {
     while (tagreader_skiptotag())
-        if (read_tag_before_body(none) == TOK_SCRIPT + TOK_CLOSING) return;
+        if (read_tag_before_body(kFilters.script) == TOK_SCRIPT + TOK_CLOSING) return;
 }
 
 }  // namespace
@@ -104,7 +107,7 @@ void firstpass_run()
 {
     bool body_seen = false;
     while (tagreader_skiptotag()) {
-        switch (read_tag_before_body(wanted)) {
+        switch (read_tag_before_body(kFilters.pass)) {
         case TOK_BODY:
             body_seen = true;
             if (!settings.disabledoccols) body_colours();

@@ -142,3 +142,17 @@ int keyword_lookup(const KeywordEntry* table, const char* name)
         if (std::strncmp(copy, row->name, sizeof row->name) == 0) return row->token;
     return 0;
 }
+
+void keyword_filter(const KeywordEntry* table, const int* tokens, KeywordFilter* filter)
+{
+    std::memset(filter, 0, sizeof *filter);
+    for (const KeywordEntry* row = table; row->token != 127; ++row) {
+        bool listed = false;
+        for (const int* t = tokens; *t; ++t) listed = listed || row->token == *t;
+        size_t n = strnlen(row->name, kNameBytes);
+        if (!listed || n == 0 || n >= 16 || n == kNameBytes) continue;
+        unsigned char c = static_cast<unsigned char>(row->name[0]);
+        filter->first[c] |= static_cast<unsigned short>(1u << n);
+        if (c >= 'a' && c <= 'z') filter->first[c - 32] |= static_cast<unsigned short>(1u << n);
+    }
+}

@@ -14,6 +14,20 @@ extern const KeywordEntry kDramatonKeywords[];
 // Token of the row whose name equals the lower-cased name, or 0.
 int keyword_lookup(const KeywordEntry* table, const char* name);
 
+// A quick test that a name cannot be one of a few keywords, for readers that
+// look for those only: bit n of first[c] is set when a row of the table with
+// one of the tokens has a name of n characters beginning with c (in either
+// case).
+struct KeywordFilter {
+    unsigned short first[256];
+};
+// Fills the filter for the rows whose token is in `tokens` (ended by 0).
+void keyword_filter(const KeywordEntry* table, const int* tokens, KeywordFilter* filter);
+inline bool keyword_mayname(const KeywordFilter& filter, const char* name, int n)
+{
+    return n > 0 && n < 16 && ((filter.first[static_cast<unsigned char>(name[0])] >> n) & 1);
+}
+
 // HTML tokens.
 enum HtmlToken {
     TOK_A = 1, TOK_ADDRESS = 2, TOK_BASEFONT = 3, TOK_B = 4, TOK_BIG = 5, TOK_BLOCKQUOTE = 6,

@@ -13,6 +13,7 @@
 #include "html/tagreader.h"
 #include "resources/colour.h"
 #include "resources/config.h"
+#include "run/bytescan.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
 
@@ -67,10 +68,7 @@ int link_choosecolour()
         show_message("TryToRecover: %s", kClaimFailed);
         return colour;
     }
-    for (int i = 0; i < len; ++i) {
-        char c = g_tag.params[i];
-        text[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-    }
+    bytescan::lower_copy(text, g_tag.params, static_cast<size_t>(len));
     text[len] = '\0';
 
     if (!std::strstr(text, "href")) {

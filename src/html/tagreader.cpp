@@ -184,14 +184,17 @@ int tagreader_prebody() { return g_prebody; }
 
 namespace {
 
-// The name of n bytes in g_tag classified; returns -1.
-int lookup_name(int n, int* token)
+// The name of n bytes in g_tag classified; returns -1. A name the filter
+// rules out is not looked up and reads as unknown.
+int lookup_name(int n, int* token, const KeywordFilter* filter)
 {
     if (g_tag.name[0] == '/') {
         std::memmove(g_tag.name, g_tag.name + 1, static_cast<size_t>(n));  // the terminator too
         g_tag.closing = 1;
+        --n;
     }
-    *token = keyword_lookup(kHtmlKeywords, g_tag.name);
+    if (filter && !keyword_mayname(*filter, g_tag.name, n)) *token = 0;
+    else *token = keyword_lookup(kHtmlKeywords, g_tag.name);
     g_tag.found = *token != 0;
     if (g_tag.closing) *token += TOK_CLOSING;
     return -1;
@@ -230,7 +233,7 @@ int name_from_buffer(bool* space)
     return n;
 }
 
-int read_name(int* token, bool* space)
+int read_name(int* token, bool* space, const KeywordFilter* filter)
 {
     *space = false;
     g_tag.closing = 0;
@@ -241,7 +244,7 @@ int read_name(int* token, bool* space)
         g_tag.name[n] = '\0';
         g_tag.params[0] = '\0';
         g_tag.paramlen = 0;
-        return lookup_name(n, token);
+        return lookup_name(n, token, filter);
     }
     n = 0;
 
@@ -280,7 +283,7 @@ int read_name(int* token, bool* space)
         return TOK_NOTHING;
     }
 
-    return lookup_name(n, token);
+    return lookup_name(n, token, filter);
 }
 
 // One byte of the parameters after a run: line feeds counted, white space
@@ -357,7 +360,7 @@ int read_tag()
 {
     int token = 0;
     bool space = false;
-    if (read_name(&token, &space) == TOK_NOTHING) return TOK_NOTHING;
+    if (read_name(&token, &space, nullptr) == TOK_NOTHING) return TOK_NOTHING;
     if (!g_tag.complete) read_params(space);
 
     if (!g_prebody && settings.includeprocessed) write_comment_line(token);
@@ -371,13 +374,13 @@ int read_tag()
     return token;
 }
 
-int read_tag_before_body(bool (*wanted)(int token))
+int read_tag_before_body(const KeywordFilter& looked_for)
 {
     int token = 0;
     bool space = false;
-    if (read_name(&token, &space) == TOK_NOTHING) return TOK_NOTHING;
+    if (read_name(&token, &space, &looked_for) == TOK_NOTHING) return TOK_NOTHING;
     if (!g_tag.complete) {
-        if (wanted(token)) read_params(space);
+        if (token > 0 && token < TOK_CLOSING) read_params(space);
         else skip_params(space);
     }
     return token;

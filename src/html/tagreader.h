@@ -2,6 +2,8 @@
 // HTML keyword table and leaves its name and parameters for the handlers.
 #pragma once
 
+#include "html/keywords.h"
+
 struct TagBuffers {
     char name[32];      // at most 31 characters, without a leading "/"
     char params[512];   // everything after the name up to and including ">"
@@ -23,10 +25,11 @@ bool tagreader_skipcommentbody();
 int read_tag();
 
 // read_tag for the reading before the body (no comment lines, unknown tags
-// or translation): only a tag whose token `wanted` accepts keeps its
-// parameters; the others' are read past, with the same lines counted and
+// or translation) that looks for a few tags only: a name the filter rules
+// out reads as unknown, and only an opening tag that is known keeps its
+// parameters. The others' are read past, with the same lines counted and
 // the same messages shown.
-int read_tag_before_body(bool (*wanted)(int token));
+int read_tag_before_body(const KeywordFilter& looked_for);
 
 // Reads up to and including the next "<", counting line feeds; false when
 // the input ends first. For the loops that look only at tags.

@@ -13,6 +13,7 @@
 #include "resources/config.h"
 #include "resources/lineread.h"
 #include "resources/nameindex.h"
+#include "run/bytescan.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
 #include "run/runstate.h"
@@ -122,8 +123,6 @@ bool is_alnum(int c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
-
-int fold(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
 void copy_name(char dst[32], const char* src)
 {
@@ -282,7 +281,7 @@ int colour_fromattribute(const char* attribute)
         }
         fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
     }
-    for (int i = 0; i < len; ++i) copy[i] = static_cast<char>(fold(static_cast<unsigned char>(g_tag.params[i])));
+    bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
     copy[len] = '\0';
 
     const char* at = std::strstr(copy, attribute);
