@@ -193,7 +193,8 @@ int lookup_name(int n, int* token, const KeywordFilter* filter)
         g_tag.closing = 1;
         --n;
     }
-    if (filter && !keyword_mayname(*filter, g_tag.name, n)) *token = 0;
+    // The name as a string: a NUL inside it ends it for the look-up.
+    if (filter && !keyword_mayname(*filter, g_tag.name, static_cast<int>(strnlen(g_tag.name, n)))) *token = 0;
     else *token = keyword_lookup(kHtmlKeywords, g_tag.name);
     g_tag.found = *token != 0;
     if (g_tag.closing) *token += TOK_CLOSING;

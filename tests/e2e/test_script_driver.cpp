@@ -65,6 +65,17 @@ TEST(ScriptDriver, HandOverBeforeAndInsideTheBody)
     RunResult body = d.convert("<html><body>Some page text and more<dramaton>" + script);
     ASSERT_EQ(body.code, 0) << body.err;
     EXPECT_EQ(body.output, expected);
+
+    // The first pass hands over at the tag, so what follows it is read once:
+    // also when the name is followed by a NUL, which ends it.
+    const std::string warning = "QuilletW: Unexpected control code found in parameter of \"<b>\" (at line 1).\n";
+    RunResult nul = d.convert(std::string("<html><head><dramaton\0x>", 24) + script);
+    ASSERT_EQ(nul.code, 0) << nul.err;
+    EXPECT_EQ(nul.output, expected);
+    RunResult before = d.convert(std::string("<html><b \x01><dramaton\0x>", 23) + script);
+    ASSERT_EQ(before.code, 0) << before.err;
+    EXPECT_EQ(before.err, warning);
+    EXPECT_EQ(before.output, expected);
 }
 
 TEST(ScriptDriver, MainLoopTextRules)
