@@ -11,6 +11,7 @@
 #include "pictures/pictures.h"
 #include "resources/colour.h"
 #include "resources/config.h"
+#include "run/bytescan.h"
 #include "run/memtrace.h"
 #include "run/runstate.h"
 
@@ -92,17 +93,6 @@ void put_bytes(const char* data, size_t n)
     g_outlen += n;
 }
 
-// The workspace bytes that the quoting rules below change.
-struct QuotedBytes {
-    bool special[256] = {};
-    QuotedBytes()
-    {
-        special[0x13] = special[static_cast<unsigned char>('"')] = true;
-        special[static_cast<unsigned char>('\'')] = special[static_cast<unsigned char>('\\')] = true;
-    }
-};
-const QuotedBytes kQuoted;
-
 // One quoted string line of the workspace. A byte becomes at most two, so
 // the whole line is written into reserved room without further checks;
 // runs of bytes written as they stand are copied whole.
@@ -116,8 +106,9 @@ void write_quoted()
     *o++ = '"';
     int i = 0;
     while (i < g_wslen) {
-        int j = i;
-        while (j < g_wslen && !kQuoted.special[ws[j]]) ++j;
+        // The bytes that the quoting rules below change end a run.
+        int j = i + static_cast<int>(bytescan::span_without(ws + i, static_cast<size_t>(g_wslen - i), 0x13, '"', '\'',
+                                                             '\\'));
         if (j > i) {
             std::memcpy(o, ws + i, static_cast<size_t>(j - i));
             o += j - i;

@@ -35,3 +35,35 @@ TEST(Bytescan, LowerCopyChangesOnlyTheCapitalLetters)
     bytescan::lower_copy(out, "AB", 2);
     EXPECT_EQ(std::string(out, 4), "ab34");
 }
+
+TEST(Bytescan, SpanStopsAtTheFirstOfFourBytes)
+{
+    const unsigned char stops[] = {0x13, '"', '\'', '\\'};
+    // Each stop byte at every position of lines of every length up to 40,
+    // with every other byte value as the filler.
+    for (size_t len = 0; len <= 40; ++len) {
+        for (int filler = 0; filler < 256; filler += 17) {
+            std::string line(len, static_cast<char>(filler));
+            bool filler_stops = false;
+            for (unsigned char s : stops) filler_stops = filler_stops || filler == s;
+            size_t none = bytescan::span_without(reinterpret_cast<const unsigned char*>(line.data()), len, 0x13,
+                                                 '"', '\'', '\\');
+            ASSERT_EQ(none, filler_stops ? 0 : len) << len << " " << filler;
+            if (filler_stops) continue;
+            for (unsigned char s : stops) {
+                for (size_t at = 0; at < len; ++at) {
+                    std::string t = line;
+                    t[at] = static_cast<char>(s);
+                    if (at + 3 < len) t[at + 3] = '"';  // a later stop does not count
+                    ASSERT_EQ(bytescan::span_without(reinterpret_cast<const unsigned char*>(t.data()), len, 0x13, '"',
+                                                     '\'', '\\'),
+                              at)
+                        << len << " " << filler << " " << int(s) << " at " << at;
+                }
+            }
+        }
+    }
+    // Bytes past n are not looked at.
+    const unsigned char text[] = "abc\"";
+    EXPECT_EQ(bytescan::span_without(text, 3, 0x13, '"', '\'', '\\'), 3u);
+}
