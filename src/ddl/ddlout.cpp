@@ -61,25 +61,6 @@ void put(int c)
     g_outbuf[g_outlen++] = static_cast<char>(c);
 }
 
-// A NUL-terminated text: commands and comment lines are short, so they are
-// copied a byte at a time rather than measured and copied by two calls.
-void put_text(const char* text)
-{
-    for (;;) {
-        char* o = g_outbuf + g_outlen;
-        size_t room = kOutBufferSize - g_outlen;
-        size_t i = 0;
-        while (i < room && text[i]) {
-            o[i] = text[i];
-            ++i;
-        }
-        g_outlen += i;
-        if (!text[i]) return;
-        text += i;
-        drain();
-    }
-}
-
 void put_bytes(const char* data, size_t n)
 {
     if (kOutBufferSize - g_outlen < n) {
@@ -92,6 +73,9 @@ void put_bytes(const char* data, size_t n)
     std::memcpy(g_outbuf + g_outlen, data, n);
     g_outlen += n;
 }
+
+// A NUL-terminated text (commands, comment lines).
+void put_text(const char* text) { put_bytes(text, std::strlen(text)); }
 
 // One quoted string line of the workspace. A byte becomes at most two, so
 // the whole line is written into reserved room without further checks;
