@@ -2,10 +2,6 @@
 
 #include <cstdio>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
 #include "html/keywords.h"
@@ -14,6 +10,7 @@
 #include "platform/platform.h"
 #include "resources/config.h"
 #include "resources/entities.h"
+#include "run/bytescan.h"
 #include "run/infile.h"
 #include "run/messages.h"
 #include "run/runstate.h"
@@ -144,32 +141,14 @@ int add_plainrun(int c, bool pre)
     // would make unpredictable.
     unsigned spacebefore = 0;
     const unsigned spacestops = pre ? 0 : 1;
-#ifdef __SSE2__
-    // Sixteen bytes at a time first, stopping at the byte where the loop
-    // below would stop; the loop then takes over for the last few bytes.
-    unsigned carry = 0;  // the last byte of the previous block was a space
+    // Sixteen bytes at a time first, to the byte where the loop below
+    // would stop or to the last few bytes, which the loop takes.
+    static const unsigned char stops[] = {'\t', '\n', '\r', '&', '-', '<'};
     bool stopped = false;
-    for (; n + 16 <= avail; n += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
-        __m128i special = _mm_or_si128(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('&')))),
-            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('-')), _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
-        unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(special));
-        if (!pre) {
-            unsigned spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(' '))));
-            stops |= spaces & ((spaces << 1) | carry);
-            carry = (spaces >> 15) & 1;
-        }
-        if (stops) {
-            n += static_cast<size_t>(__builtin_ctz(stops));
-            stopped = true;
-            break;
-        }
-    }
-    if (stopped) avail = n;  // nothing left for the loop
-    else spacebefore = carry;
-#endif
+    unsigned space_last = 0;
+    n = bytescan::run_blocks(p, avail, stops, !pre, &stopped, &space_last);
+    if (stopped) avail = n;
+    else spacebefore = space_last;
     for (; n < avail; ++n) {
         unsigned kind = kPlain.kind[p[n]];
         unsigned space = kind >> 1;

@@ -78,4 +78,44 @@ inline size_t span_without(const unsigned char* p, size_t n, unsigned char a, un
     return i;
 }
 
+// The text loops' runs: whole blocks of sixteen bytes at p (n at most)
+// that hold none of `stops` and, with `single_spaces`, no space after a
+// space (the byte before p is taken not to be one). Returns how many bytes
+// that is. *stopped says a block held a stop, at the offset returned;
+// otherwise *space_last says whether the last byte taken was a space, and
+// the caller goes on a byte at a time from there.
+template <size_t K>
+inline size_t run_blocks(const unsigned char* p, size_t n, const unsigned char (&stops)[K], bool single_spaces,
+                         bool* stopped, unsigned* space_last)
+{
+    size_t i = 0;
+    unsigned carry = 0;
+    *stopped = false;
+#ifdef __SSE2__
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        __m128i hit = _mm_setzero_si128();
+        for (size_t k = 0; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(stops[k]))));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+        if (single_spaces) {
+            unsigned spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(' '))));
+            mask |= spaces & ((spaces << 1) | carry);
+            carry = (spaces >> 15) & 1;
+        }
+        if (mask) {
+            *stopped = true;
+            *space_last = 0;
+            return i + static_cast<size_t>(__builtin_ctz(mask));
+        }
+    }
+#else
+    (void)p;
+    (void)n;
+    (void)stops;
+    (void)single_spaces;
+#endif
+    *space_last = carry;
+    return i;
+}
+
 }  // namespace bytescan

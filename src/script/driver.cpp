@@ -9,6 +9,7 @@
 #include "html/tagreader.h"
 #include "platform/platform.h"
 #include "resources/config.h"
+#include "run/bytescan.h"
 #include "run/infile.h"
 #include "run/memtrace.h"
 #include "run/messages.h"
@@ -84,6 +85,13 @@ int add_textrun(int c)
     // Tested without branching on the character, which words and spaces
     // would make unpredictable.
     unsigned spacebefore = 0;
+    // Sixteen bytes at a time first, as far as the loop would go.
+    static const unsigned char stops[] = {'\t', '\n', '\r', '#', '-', '<', '\\'};
+    bool stopped = false;
+    unsigned space_last = 0;
+    n = bytescan::run_blocks(p, avail, stops, true, &stopped, &space_last);
+    if (stopped) avail = n;
+    else spacebefore = space_last;
     for (; n < avail; ++n) {
         unsigned kind = kText.kind[p[n]];
         unsigned space = kind >> 1;

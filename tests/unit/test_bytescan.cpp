@@ -67,3 +67,59 @@ TEST(Bytescan, SpanStopsAtTheFirstOfFourBytes)
     const unsigned char text[] = "abc\"";
     EXPECT_EQ(bytescan::span_without(text, 3, 0x13, '"', '\'', '\\'), 3u);
 }
+
+namespace {
+
+// Where a text loop taking one byte at a time stops.
+size_t run_by_bytes(const std::string& s, const std::string& stops, bool single_spaces)
+{
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (stops.find(s[i]) != std::string::npos) return i;
+        if (single_spaces && s[i] == ' ' && i > 0 && s[i - 1] == ' ') return i;
+    }
+    return s.size();
+}
+
+// The same through the blocks, then a byte at a time from where they end.
+size_t run_by_blocks(const std::string& s, const unsigned char (&stops)[3], bool single_spaces)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
+    bool stopped = false;
+    unsigned space_last = 0;
+    size_t n = bytescan::run_blocks(p, s.size(), stops, single_spaces, &stopped, &space_last);
+    if (stopped) return n;
+    bool spacebefore = space_last != 0;
+    for (; n < s.size(); ++n) {
+        bool stop = p[n] == stops[0] || p[n] == stops[1] || p[n] == stops[2];
+        if (stop || (single_spaces && p[n] == ' ' && spacebefore)) break;
+        spacebefore = p[n] == ' ';
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(Bytescan, TextRunsStopWhereTheByteLoopStops)
+{
+    const unsigned char stops[] = {'-', '<', '\n'};
+    const char alphabet[] = "ab  c-<\n\xA0";
+    unsigned seed = 12345;
+    for (int round = 0; round < 20000; ++round) {
+        seed = seed * 1103515245u + 12345u;
+        size_t len = (seed >> 16) % 70;
+        std::string s;
+        for (size_t i = 0; i < len; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            // Mostly letters and single spaces, so that runs cross blocks.
+            unsigned r = (seed >> 16) % 100;
+            s += r < 70 ? 'a' : r < 90 ? ' ' : alphabet[r % 9];
+        }
+        for (bool single : {true, false})
+            ASSERT_EQ(run_by_blocks(s, stops, single), run_by_bytes(s, "-<\n", single))
+                << "\"" << s << "\" single spaces " << single;
+    }
+    // A double space across the boundary of two blocks.
+    std::string across = std::string(15, 'a') + "  " + std::string(20, 'a');
+    EXPECT_EQ(run_by_blocks(across, stops, true), 16u);
+    EXPECT_EQ(run_by_blocks(across, stops, false), across.size());
+}
