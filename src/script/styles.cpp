@@ -1,7 +1,6 @@
 // The style machinery of scripts: the three effects, the user styles that
 // drmstyle declares, the five directives and the indent.
 #include <cstdio>
-#include <initializer_list>
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
@@ -21,22 +20,35 @@ const char* const kEffectNames[3] = {"b", "i", "u"};
 const char* const kEffectOn[3] = {"{bold 1}", "{italic 1}", "{underline 1}"};
 const char* const kEffectOff[3] = {"{bold 0}", "{italic 0}", "{underline 0}"};
 
-// The DDL style a user style id switches; null for ids without one.
-const char* userstyle(int id)
+// The commands that add and remove the DDL style a user style id
+// switches; null for ids without one.
+struct UserStyle {
+    const char* add;
+    const char* rem;
+};
+
+#define QUILLET_USERSTYLE(n) {"{adduserstyle STYLE_" n "}", "{remuserstyle STYLE_" n "}"}
+const UserStyle* userstyle(int id)
 {
+    static const UserStyle scene = QUILLET_USERSTYLE("03"), speech = QUILLET_USERSTYLE("05"),
+                           speaker = QUILLET_USERSTYLE("04"), castdesc = QUILLET_USERSTYLE("02"),
+                           dir = QUILLET_USERSTYLE("06"), loc = QUILLET_USERSTYLE("07"),
+                           prop = QUILLET_USERSTYLE("08"), sfx = QUILLET_USERSTYLE("09"),
+                           act = QUILLET_USERSTYLE("10");
     switch (id) {
-    case STY_SCENE: case STY_CHAPTER: return "STYLE_03";
-    case STY_SPEECH: return "STYLE_05";
-    case STY_SPEAKER: return "STYLE_04";
-    case STY_CASTDESC: return "STYLE_02";
-    case STY_DIR: return "STYLE_06";
-    case STY_LOC: return "STYLE_07";
-    case STY_PROP: return "STYLE_08";
-    case STY_SFX: return "STYLE_09";
-    case STY_ACT: return "STYLE_10";
+    case STY_SCENE: case STY_CHAPTER: return &scene;
+    case STY_SPEECH: return &speech;
+    case STY_SPEAKER: return &speaker;
+    case STY_CASTDESC: return &castdesc;
+    case STY_DIR: return &dir;
+    case STY_LOC: return &loc;
+    case STY_PROP: return &prop;
+    case STY_SFX: return &sfx;
+    case STY_ACT: return &act;
     default: return nullptr;
     }
 }
+#undef QUILLET_USERSTYLE
 
 unsigned userbit(int id) { return 1u << (id - 256); }
 
@@ -61,18 +73,11 @@ bool refused(const char* name)
     return true;
 }
 
-void write_style(const char* verb, int id)
+// Every speech switches several styles: the commands are written as they
+// stand rather than formatted. Every id given has a style.
+void write_style(bool add, int id)
 {
-    // Every speech switches several styles: the command is put together
-    // rather than formatted. (Every id given has a style; "(null)" is what
-    // formatting a missing one always wrote.)
-    const char* style = userstyle(id);
-    char cmd[40];
-    size_t n = 0;
-    for (const char* part : {"{", verb, "userstyle ", style ? style : "(null)", "}"})
-        for (; *part && n < sizeof cmd - 1; ++part) cmd[n++] = *part;
-    cmd[n] = '\0';
-    ddlout_command(cmd);
+    if (const UserStyle* style = userstyle(id)) ddlout_command(add ? style->add : style->rem);
 }
 
 void write_indent()
@@ -92,7 +97,7 @@ void dramaton_styleon(int id)
         g_flags[id] = 1;
         g_effects |= 1u << id;
     } else if (userstyle(id)) {
-        write_style("add", id);
+        write_style(true, id);
         // So that the user style's own settings take effect.
         ddlout_command("{bold}");
         ddlout_command("{italic}");
@@ -111,7 +116,7 @@ void dramaton_styleoff(int id)
         g_flags[id] = 0;
         g_effects &= ~(1u << id);
     } else if (userstyle(id)) {
-        write_style("rem", id);
+        write_style(false, id);
         g_userstyles &= ~userbit(id);
     }
 }
@@ -136,7 +141,7 @@ void dramaton_stylereset(int mode)
     if (g_userstyles & (userbit(STY_SCENE) | userbit(STY_CHAPTER))) ddlout_command("{remuserstyle STYLE_03}");
     static const int order[] = {STY_SPEECH, STY_CASTDESC, STY_DIR, STY_LOC, STY_PROP, STY_SFX, STY_ACT};
     for (int id : order)
-        if (g_userstyles & userbit(id)) write_style("rem", id);
+        if (g_userstyles & userbit(id)) write_style(false, id);
     g_userstyles = 0;
 }
 
