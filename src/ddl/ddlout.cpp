@@ -79,8 +79,9 @@ void put_text(const char* text) { put_bytes(text, std::strlen(text)); }
 
 // One quoted string line of the workspace. A byte becomes at most two, so
 // the whole line is written into reserved room without further checks;
-// runs of bytes written as they stand are copied whole.
-void write_quoted()
+// runs of bytes written as they stand are copied whole. Kept out of
+// ddlout_flush, which is mostly called with nothing to write.
+[[gnu::noinline]] void write_quoted()
 {
     char* o = reserve(2 * static_cast<size_t>(g_wslen) + 3);
     char* const start = o;
