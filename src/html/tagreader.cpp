@@ -201,10 +201,6 @@ int lookup_name(int n, int* token, const KeywordFilter* filter)
     return -1;
 }
 
-// Reads the tag name after the "<" and looks it up. Returns TOK_NOTHING when
-// the "<" began no tag (a comment, a declaration or text), or -1 with the
-// name in g_tag and *token its keyword token; *space says whether the name
-// ended at a space, which begins the parameters.
 // The name taken straight from the input buffer when the buffer holds all
 // of it and what ends it, and it begins as a name does: the bytes taken and
 // the name stored are those of the byte loop in read_name. Returns the
@@ -234,6 +230,10 @@ int name_from_buffer(bool* space)
     return n;
 }
 
+// Reads the tag name after the "<" and looks it up. Returns TOK_NOTHING when
+// the "<" began no tag (a comment, a declaration or text), or -1 with the
+// name in g_tag and *token its keyword token; *space says whether the name
+// ended at a space, which begins the parameters.
 int read_name(int* token, bool* space, const KeywordFilter* filter)
 {
     *space = false;
