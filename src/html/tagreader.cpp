@@ -214,7 +214,10 @@ int name_from_buffer(bool* space)
     if (!is_alnum(first) && first != '?' && first != '-' && first != '/') return -1;
     int n = 1;
     while (n < kNameLimit && kBytes.name[p[n]]) ++n;
-    std::memcpy(g_tag.name, p, static_cast<size_t>(n));
+    // The whole of the name buffer's length is there to copy; the
+    // terminator then goes after the name.
+    static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
+    std::memcpy(g_tag.name, p, sizeof g_tag.name);
     size_t taken = static_cast<size_t>(n);
     if (n < kNameLimit) {
         unsigned char end = p[n];
@@ -229,6 +232,8 @@ int name_from_buffer(bool* space)
     infile_skip(taken);
     return n;
 }
+
+int read_name_bytes(int* token, bool* space, const KeywordFilter* filter);
 
 // Reads the tag name after the "<" and looks it up. Returns TOK_NOTHING when
 // the "<" began no tag (a comment, a declaration or text), or -1 with the
@@ -247,7 +252,13 @@ int read_name(int* token, bool* space, const KeywordFilter* filter)
         g_tag.paramlen = 0;
         return lookup_name(n, token, filter);
     }
-    n = 0;
+    return read_name_bytes(token, space, filter);
+}
+
+// read_name a byte at a time, for the names the buffer cannot give whole.
+[[gnu::noinline]] int read_name_bytes(int* token, bool* space, const KeywordFilter* filter)
+{
+    int n = 0;
 
     for (;;) {
         int c = infile_getc();
