@@ -149,8 +149,9 @@ void keyword_filter(const KeywordEntry* table, const int* tokens, KeywordFilter*
     for (const KeywordEntry* row = table; row->token != 127; ++row) {
         bool listed = false;
         for (const int* t = tokens; *t; ++t) listed = listed || row->token == *t;
+        static_assert(kNameBytes <= 16, "a name's length is a bit of the filter");
         size_t n = strnlen(row->name, kNameBytes);
-        if (!listed || n == 0 || n >= 16 || n == kNameBytes) continue;
+        if (!listed || n == 0 || n == kNameBytes) continue;
         unsigned char c = static_cast<unsigned char>(row->name[0]);
         filter->first[c] |= static_cast<unsigned short>(1u << n);
         if (c >= 'a' && c <= 'z') filter->first[c - 32] |= static_cast<unsigned short>(1u << n);

@@ -322,48 +322,39 @@ void drop_rest(int c)
     }
 }
 
-// Reads the parameters up to and including ">" into g_tag.params, at most
-// kParamLimit bytes of them.
-void read_params(bool space)
+// Reads the parameters up to and including ">", at most kParamLimit bytes
+// of them: into g_tag.params when `keep`, otherwise only read past (the
+// same bytes taken, the same lines counted, the same control codes
+// reported; the parameters stay empty).
+void read_params(bool space, bool keep)
 {
+    char* buf = keep ? g_tag.params : nullptr;
+    int len = 0;
+    auto store = [&](int c) {
+        if (buf) buf[len] = static_cast<char>(c);
+        ++len;
+    };
     // The space is kept here rather than given back to the input, which
     // would take the input off its fast path.
-    if (space) g_tag.params[g_tag.paramlen++] = ' ';
+    if (space) store(' ');
     for (;;) {
-        if (g_tag.paramlen < kParamLimit)
-            g_tag.paramlen += static_cast<int>(
-                copy_params(g_tag.params + g_tag.paramlen, static_cast<size_t>(kParamLimit - g_tag.paramlen)));
+        if (len < kParamLimit)
+            len += static_cast<int>(copy_params(buf ? buf + len : nullptr, static_cast<size_t>(kParamLimit - len)));
         int c = param_byte();
         if (c == EOF) {
-            if (g_tag.paramlen < kParamLimit) g_tag.params[g_tag.paramlen++] = ' ';
+            if (len < kParamLimit) store(' ');
             break;
         }
-        if (g_tag.paramlen >= kParamLimit) {
-            drop_rest(c);
-            break;
-        }
-        g_tag.params[g_tag.paramlen++] = static_cast<char>(c);
-        if (c == '>') break;
-    }
-    g_tag.params[g_tag.paramlen] = '\0';
-}
-
-// read_params without storing: the same bytes are taken, the same lines
-// counted and the same control codes reported; the parameters stay empty.
-void skip_params(bool space)
-{
-    int len = space ? 1 : 0;
-    for (;;) {
-        if (len < kParamLimit) len += static_cast<int>(copy_params(nullptr, static_cast<size_t>(kParamLimit - len)));
-        int c = param_byte();
-        if (c == EOF) break;
         if (len >= kParamLimit) {
             drop_rest(c);
             break;
         }
-        ++len;
+        store(c);
         if (c == '>') break;
     }
+    if (!buf) return;
+    g_tag.paramlen = len;
+    g_tag.params[len] = '\0';
 }
 
 }  // namespace
@@ -373,7 +364,7 @@ int read_tag()
     int token = 0;
     bool space = false;
     if (read_name(&token, &space, nullptr) == TOK_NOTHING) return TOK_NOTHING;
-    if (!g_tag.complete) read_params(space);
+    if (!g_tag.complete) read_params(space, true);
 
     if (!g_prebody && settings.includeprocessed) write_comment_line(token);
     if (!g_tag.found && !g_prebody && settings.includeunknown) show_unknown();
@@ -391,9 +382,6 @@ int read_tag_before_body(const KeywordFilter& looked_for)
     int token = 0;
     bool space = false;
     if (read_name(&token, &space, &looked_for) == TOK_NOTHING) return TOK_NOTHING;
-    if (!g_tag.complete) {
-        if (token > 0 && token < TOK_CLOSING) read_params(space);
-        else skip_params(space);
-    }
+    if (!g_tag.complete) read_params(space, token > 0 && token < TOK_CLOSING);
     return token;
 }

@@ -29,7 +29,7 @@ int g_spilled = 0;  // entries 0 .. g_spilled - 1 are in g_spill
 std::FILE* g_spill = nullptr;
 bool g_spillfailed = false;
 SceneEntry g_readblock[kReadBlock];
-int g_readfirst = -1;  // first entry held in g_readblock
+int g_readfirst = 0;   // first entry held in g_readblock
 int g_readcount = 0;   // entries held there
 
 bool refused(const char* name)
@@ -84,11 +84,9 @@ void count_entry()
 
 const SceneEntry* spilled_entry(int i)
 {
-    if (g_readfirst < 0 || i < g_readfirst || i >= g_readfirst + g_readcount) {
+    if (i < g_readfirst || i >= g_readfirst + g_readcount) {
         int first = i - i % kReadBlock;
         int n = g_spilled - first < kReadBlock ? g_spilled - first : kReadBlock;
-        std::memset(g_readblock, 0, sizeof g_readblock);
-        g_readfirst = -1;
         if (std::fseek(g_spill, static_cast<long>(first) * static_cast<long>(sizeof(SceneEntry)), SEEK_SET) != 0 ||
             std::fread(g_readblock, sizeof(SceneEntry), static_cast<size_t>(n), g_spill) != static_cast<size_t>(n))
             dramaton_growfailure("scenes");  // the register cannot be read back
@@ -124,7 +122,8 @@ void dramaton_releasescenes()
     g_spill = nullptr;
     g_spilled = 0;
     g_spillfailed = false;
-    g_readfirst = -1;
+    g_readfirst = 0;
+    g_readcount = 0;
 }
 
 int dramaton_scenecount() { return total_count(); }
