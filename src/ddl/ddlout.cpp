@@ -30,7 +30,9 @@ const size_t kOutBufferSize = 1 << 17;
 char g_outbuf[kOutBufferSize];
 size_t g_outlen = 0;
 
-char g_ws[kWorkspaceSize];
+// The workspace, with sixteen bytes to spare after its last so that the
+// quoted-line writer can read it in blocks.
+char g_ws[kWorkspaceSize + 16];
 int g_wslen = 0;
 int g_suppressed = 1;
 int g_linestart = 0;
@@ -83,28 +85,39 @@ void put_text(const char* text) { put_bytes(text, std::strlen(text)); }
 // ddlout_flush, which is mostly called with nothing to write.
 [[gnu::noinline]] void write_quoted()
 {
-    char* o = reserve(2 * static_cast<size_t>(g_wslen) + 3);
+    // Sixteen bytes are taken at a time, from the workspace and into the
+    // reserved room, both of which have that much to spare; only the bytes
+    // before the end of the line or the first byte the quoting rules change
+    // are kept.
+    const int len = g_wslen;
+    char* o = reserve(2 * static_cast<size_t>(len) + 3 + 16);
     char* const start = o;
     const bool smart = settings.usesmartquotes != 0;
     const unsigned char* ws = reinterpret_cast<const unsigned char*>(g_ws);
-    int last = g_lastwritten;
+    static const unsigned char kChanged[] = {0x13, '"', '\'', '\\'};
+    // The last byte written: ws[i - 1] after a run, else `changed`, the
+    // last byte written for a changed one (at first, the previous line's).
+    int changed = g_lastwritten;
+    int changed_end = 0;  // the workspace index after the last changed byte
     *o++ = '"';
     int i = 0;
-    while (i < g_wslen) {
-        // The bytes that the quoting rules below change end a run.
-        int j = i + static_cast<int>(bytescan::span_without(ws + i, static_cast<size_t>(g_wslen - i), 0x13, '"', '\'',
-                                                             '\\'));
-        if (j > i) {
-            std::memcpy(o, ws + i, static_cast<size_t>(j - i));
-            o += j - i;
-            last = ws[j - 1];
-            i = j;
-            if (i == g_wslen) break;
+    while (i < len) {
+        unsigned hits = bytescan::match16(ws + i, kChanged) | 0x10000u;
+        bytescan::copy16(o, ws + i);
+        int k = __builtin_ctz(hits);
+        if (k >= len - i) {
+            o += len - i;
+            i = len;
+            break;
         }
+        o += k;
+        i += k;
+        if (k == 16) continue;
+        int last = i > changed_end ? ws[i - 1] : changed;
         switch (ws[i++]) {
         case 0x13:  // soft space: one space, never two
             if (last != ' ') *o++ = ' ';
-            last = ' ';
+            changed = ' ';
             break;
         case '"':
             if (smart) {
@@ -113,22 +126,23 @@ void put_text(const char* text) { put_bytes(text, std::strlen(text)); }
                 *o++ = '\\';
                 *o++ = '"';
             }
-            last = '"';
+            changed = '"';
             break;
         case '\'':
             *o++ = smart ? static_cast<char>(is_white(last) ? 0x90 : 0x91) : '\'';
-            last = '\'';
+            changed = '\'';
             break;
         default:  // the backslash
             *o++ = '\\';
             *o++ = '\\';
-            last = '\\';
+            changed = '\\';
             break;
         }
+        changed_end = i;
     }
     *o++ = '"';
     *o++ = '\n';
-    g_lastwritten = last;
+    g_lastwritten = len > changed_end ? ws[len - 1] : changed;
     g_outlen += static_cast<size_t>(o - start);
 }
 

@@ -78,6 +78,35 @@ inline size_t span_without(const unsigned char* p, size_t n, unsigned char a, un
     return i;
 }
 
+// Bit k set when byte k of the sixteen at p is one of `set`. All sixteen
+// bytes are read: the caller's buffer must hold them.
+template <size_t K>
+inline unsigned match16(const unsigned char* p, const unsigned char (&set)[K])
+{
+#ifdef __SSE2__
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hit = _mm_setzero_si128();
+    for (size_t k = 0; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(set[k]))));
+    return static_cast<unsigned>(_mm_movemask_epi8(hit));
+#else
+    unsigned mask = 0;
+    for (unsigned i = 0; i < 16; ++i)
+        for (size_t k = 0; k < K; ++k)
+            if (p[i] == set[k]) mask |= 1u << i;
+    return mask;
+#endif
+}
+
+// Copies sixteen bytes: the caller's buffers must hold them.
+inline void copy16(void* dst, const void* src)
+{
+#ifdef __SSE2__
+    _mm_storeu_si128(static_cast<__m128i*>(dst), _mm_loadu_si128(static_cast<const __m128i*>(src)));
+#else
+    std::memcpy(dst, src, 16);
+#endif
+}
+
 // The text loops' runs: whole blocks of sixteen bytes at p (n at most)
 // that hold none of `stops` and, with `single_spaces`, no space after a
 // space (the byte before p is taken not to be one). Returns how many bytes

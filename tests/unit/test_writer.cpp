@@ -62,6 +62,43 @@ TEST_F(Writer, SoftSpaceNeverDoublesASpace)
     EXPECT_EQ(output(), "\"a  b c\"\n");
 }
 
+TEST_F(Writer, QuotingRulesHoldAtEveryPositionOfALine)
+{
+    // A changed byte after k bytes of text (the last of them a space or
+    // not), then more text: the line is written in blocks, so every
+    // position up to past the second block is tried.
+    const std::string changed = "\"'\\\x13";
+    for (int smart = 0; smart < 2; ++smart) {
+        for (char ch : changed) {
+            SetUp();
+            settings.usesmartquotes = smart;
+            std::string want;
+            for (int k = 0; k <= 40; ++k) {
+                for (int spaced = 0; spaced < 2 && (spaced == 0 || k > 0); ++spaced) {
+                    ddlout_break(0);  // the last written is then a space
+                    std::string text(static_cast<size_t>(k), 'x');
+                    if (spaced) text.back() = ' ';
+                    add(text + ch + "yz");
+                    ddlout_flush();
+                    bool white = k == 0 || spaced;
+                    std::string mid;
+                    switch (ch) {
+                    case '"': mid = smart ? (white ? "\x94" : "\x95") : "\\\""; break;
+                    case '\'': mid = smart ? (white ? "\x90" : "\x91") : "'"; break;
+                    case '\\': mid = "\\\\"; break;
+                    default: mid = white ? "" : " "; break;
+                    }
+                    std::string line = text;
+                    // After a break a leading space is dropped.
+                    if (k == 1 && spaced) line.clear();
+                    want += "{newline}\n\"" + line + mid + "yz\"\n";
+                }
+            }
+            EXPECT_EQ(output(), want) << "byte " << static_cast<int>(ch) << (smart ? " smart" : "");
+        }
+    }
+}
+
 TEST_F(Writer, TwoHundredCharactersMakeThreeLines)
 {
     std::string text(200, 'x');
