@@ -1,6 +1,9 @@
 #include "html/keywords.h"
 
+#include <cstdint>
 #include <cstring>
+
+#include "run/bytescan.h"
 
 // Row 0 is the empty name; the "zorbit" row ends every table.
 const KeywordEntry kHtmlKeywords[] = {
@@ -43,26 +46,59 @@ namespace {
 // tag is looked up, and comparing it with each row in turn was the largest
 // cost of a conversion. The hash gives the scan's answer, the first row
 // with the name: a later row with the same name is never entered.
-const size_t kSlots = 256;            // a power of two, over twice any table
+//
+// Names are held as two eight-byte words, zero after the name, so that a
+// look-up compares a whole name at once instead of a byte at a time.
+const size_t kSlots = 256;  // a power of two, over twice any table
 const size_t kMaxRows = kSlots / 2;
 const size_t kNameBytes = sizeof(KeywordEntry::name);
+static_assert(kNameBytes < 16, "a row's name fits the two words");
+
+struct Slot {
+    uint64_t word[2];
+    unsigned short row;  // row number + 1; 0 is an empty slot
+};
 
 struct KeywordIndex {
     const KeywordEntry* table = nullptr;
     bool usable = false;
-    unsigned short slot[kSlots] = {};  // row number + 1; 0 is an empty slot
-    unsigned char length[kSlots] = {};  // the length of that row's name
+    Slot slot[kSlots] = {};
 };
 
 KeywordIndex g_indexes[4];
 
-size_t hash_step(size_t h, unsigned char c) { return h * 31 + c; }
-
-size_t name_hash(const char* name, size_t n)
+// The slot a name of n bytes starts from, from its first and last bytes
+// (already lower case) and its length.
+size_t name_hash(uint64_t first_word, unsigned last, size_t n)
 {
-    size_t h = 0;
-    for (size_t i = 0; i < n; ++i) h = hash_step(h, static_cast<unsigned char>(name[i]));
-    return h & (kSlots - 1);
+    unsigned first = static_cast<unsigned>(first_word & 0xFF);
+    return (first * 31 + last * 7 + n * 59) & (kSlots - 1);
+}
+
+// The sixteen bytes at p as two words with A to Z made lower case and the
+// bytes from n on made zero (n below 16).
+void fold_words(const unsigned char* p, size_t n, uint64_t* word)
+{
+    for (int k = 0; k < 2; ++k) {
+        uint64_t w = bytescan::load8(p + 8 * k);
+        uint64_t low7 = w & ~bytescan::kHigh;
+        uint64_t from_a = low7 + bytescan::kOnes * (0x80 - 'A');
+        uint64_t past_z = low7 + bytescan::kOnes * (0x80 - 'Z' - 1);
+        w |= (from_a & ~past_z & ~w & bytescan::kHigh) >> 2;
+        // Keep the bytes below n in this word (little-endian order).
+        size_t keep = n > 8 * static_cast<size_t>(k) ? n - 8 * static_cast<size_t>(k) : 0;
+        uint64_t mask = keep >= 8 ? ~0ull : (1ull << (8 * keep)) - 1;
+        word[k] = w & mask;
+    }
+}
+
+// The little-endian word order must hold for the hash's first byte.
+bool little_endian()
+{
+    const uint16_t one = 1;
+    unsigned char b;
+    std::memcpy(&b, &one, 1);
+    return b == 1;
 }
 
 // The rows of a table, the sentinel excluded.
@@ -77,25 +113,35 @@ void build(KeywordIndex& ix, const KeywordEntry* table)
 {
     ix.table = table;
     size_t rows = row_count(table);
-    ix.usable = rows <= kMaxRows;
+    ix.usable = rows <= kMaxRows && little_endian();
     if (!ix.usable) return;
     for (size_t r = 0; r < rows; ++r) {
         const char* name = table[r].name;
         size_t n = 0;
         while (n < kNameBytes && name[n]) ++n;
         if (n == kNameBytes) continue;  // no looked-up name can equal a row without a terminator
-        size_t h = name_hash(name, n);
+        unsigned char padded[16] = {};
+        std::memcpy(padded, name, n);
+        // A row is compared as it stands: one with a capital letter is
+        // never matched, as by the scan.
+        uint64_t word[2];
+        std::memcpy(word, padded, sizeof word);
+        uint64_t folded[2];
+        fold_words(padded, n, folded);
+        if (folded[0] != word[0] || folded[1] != word[1]) continue;
+        size_t h = name_hash(word[0], n ? padded[n - 1] : 0, n);
         bool present = false;
-        while (ix.slot[h]) {
-            if (std::strcmp(table[ix.slot[h] - 1].name, name) == 0) {
+        while (ix.slot[h].row) {
+            if (ix.slot[h].word[0] == word[0] && ix.slot[h].word[1] == word[1]) {
                 present = true;
                 break;
             }
             h = (h + 1) & (kSlots - 1);
         }
         if (!present) {
-            ix.slot[h] = static_cast<unsigned short>(r + 1);
-            ix.length[h] = static_cast<unsigned char>(n);
+            ix.slot[h].word[0] = word[0];
+            ix.slot[h].word[1] = word[1];
+            ix.slot[h].row = static_cast<unsigned short>(r + 1);
         }
     }
 }
@@ -113,34 +159,46 @@ const KeywordIndex* index_of(const KeywordEntry* table)
     return nullptr;
 }
 
-}  // namespace
-
-int keyword_lookup(const KeywordEntry* table, const char* name)
+int scan(const KeywordEntry* table, const unsigned char* name16, size_t n)
 {
-    // The name lower-cased; one longer than any row can hold matches none.
-    char copy[kNameBytes];
-    size_t n = 0;
-    size_t h = 0;
-    for (; name[n]; ++n) {
-        if (n == kNameBytes - 1) return 0;
-        char c = name[n];
-        copy[n] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-        h = hash_step(h, static_cast<unsigned char>(copy[n]));
-    }
-    copy[n] = '\0';
-    if (const KeywordIndex* ix = index_of(table)) {
-        for (h &= kSlots - 1; ix->slot[h]; h = (h + 1) & (kSlots - 1)) {
-            const KeywordEntry& row = table[ix->slot[h] - 1];
-            if (ix->length[h] != n) continue;
-            size_t i = 0;  // names are short: compared here rather than by a call
-            while (i < n && row.name[i] == copy[i]) ++i;
-            if (i == n) return row.token;
-        }
-        return 0;
+    char copy[16] = {};
+    for (size_t i = 0; i < n; ++i) {
+        char c = static_cast<char>(name16[i]);
+        copy[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
     }
     for (const KeywordEntry* row = table; row->token != 127; ++row)
         if (std::strncmp(copy, row->name, sizeof row->name) == 0) return row->token;
     return 0;
+}
+
+}  // namespace
+
+int keyword_lookupn(const KeywordEntry* table, const char* name16, size_t n)
+{
+    // One longer than any row can hold matches none.
+    if (n >= kNameBytes) return 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(name16);
+    const KeywordIndex* ix = index_of(table);
+    if (!ix) return scan(table, p, n);
+    uint64_t word[2];
+    fold_words(p, n, word);
+    unsigned last = n ? static_cast<unsigned>((n > 8 ? word[1] >> (8 * (n - 9)) : word[0] >> (8 * (n - 1))) & 0xFF) : 0;
+    for (size_t h = name_hash(word[0], last, n); ix->slot[h].row; h = (h + 1) & (kSlots - 1)) {
+        const Slot& s = ix->slot[h];
+        if (((s.word[0] ^ word[0]) | (s.word[1] ^ word[1])) == 0) return table[s.row - 1].token;
+    }
+    return 0;
+}
+
+int keyword_lookup(const KeywordEntry* table, const char* name)
+{
+    char name16[16] = {};
+    size_t n = 0;
+    while (n < kNameBytes && name[n]) {
+        name16[n] = name[n];
+        ++n;
+    }
+    return keyword_lookupn(table, name16, n);
 }
 
 void keyword_filter(const KeywordEntry* table, const int* tokens, KeywordFilter* filter)

@@ -2,6 +2,8 @@
 // Dramaton commands.
 #pragma once
 
+#include <cstddef>
+
 struct KeywordEntry {
     char name[11];
     unsigned char token;
@@ -13,6 +15,9 @@ extern const KeywordEntry kDramatonKeywords[];
 
 // Token of the row whose name equals the lower-cased name, or 0.
 int keyword_lookup(const KeywordEntry* table, const char* name);
+// The same for the name of n bytes at name16, which holds at least sixteen
+// bytes (those from n on are not looked at).
+int keyword_lookupn(const KeywordEntry* table, const char* name16, size_t n);
 
 // A quick test that a name cannot be one of a few keywords, for readers that
 // look for those only: bit n of first[c] is set when a row of the table with

@@ -194,30 +194,53 @@ int lookup_name(int n, int* token, const KeywordFilter* filter)
         --n;
     }
     // The name as a string: a NUL inside it ends it for the look-up.
-    if (filter && !keyword_mayname(*filter, g_tag.name, static_cast<int>(strnlen(g_tag.name, n)))) *token = 0;
-    else *token = keyword_lookup(kHtmlKeywords, g_tag.name);
+    size_t len = strnlen(g_tag.name, static_cast<size_t>(n));
+    if (filter && !keyword_mayname(*filter, g_tag.name, static_cast<int>(len))) *token = 0;
+    else *token = keyword_lookupn(kHtmlKeywords, g_tag.name, len);
     g_tag.found = *token != 0;
     if (g_tag.closing) *token += TOK_CLOSING;
     return -1;
 }
 
+// The bytes that end a name, and where the next one is in the 32 bytes at
+// p (bit k for byte k); and where a NUL is.
+struct NameStops {
+    uint32_t stops;
+    uint32_t nuls;
+};
+
+NameStops name_stops(const unsigned char* p)
+{
+    static const unsigned char kEnds[] = {'>', ' ', '\n', '\r'};
+    static const unsigned char kNul[] = {0};
+    return NameStops{bytescan::match16(p, kEnds) | bytescan::match16(p + 16, kEnds) << 16,
+                     bytescan::match16(p, kNul) | bytescan::match16(p + 16, kNul) << 16};
+}
+
 // The name taken straight from the input buffer when the buffer holds all
 // of it and what ends it, and it begins as a name does: the bytes taken and
-// the name stored are those of the byte loop in read_name. Returns the
-// name's length, or -1 for the byte loop.
-int name_from_buffer(bool* space)
+// the name stored are those of the byte loop in read_name, and its token
+// is looked up. Returns false for the byte loop.
+bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
 {
     const unsigned char* p;
     size_t avail = infile_available(&p);
-    if (avail <= static_cast<size_t>(kNameLimit)) return -1;
-    unsigned char first = p[0];
-    if (!is_alnum(first) && first != '?' && first != '-' && first != '/') return -1;
-    int n = 1;
-    while (n < kNameLimit && kBytes.name[p[n]]) ++n;
-    // The whole of the name buffer's length is there to copy; the
-    // terminator then goes after the name.
+    // The name buffer's whole length is copied, after a "/" too.
     static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
-    std::memcpy(g_tag.name, p, sizeof g_tag.name);
+    if (avail <= static_cast<size_t>(kNameLimit) + 1) return false;
+    unsigned char first = p[0];
+    if (!is_alnum(first) && first != '?' && first != '-' && first != '/') return false;
+    // The name runs to the first byte that ends it, at most kNameLimit
+    // bytes (the first byte is never one that ends it).
+    NameStops at = name_stops(p);
+    int n = __builtin_ctz((at.stops & ~1u) | 1u << kNameLimit);
+    int closing = first == '/';
+    std::memcpy(g_tag.name, p + closing, sizeof g_tag.name);
+    int stored = n - closing;
+    g_tag.name[stored] = '\0';
+    g_tag.params[0] = '\0';
+    g_tag.paramlen = 0;
+    g_tag.closing = closing;
     size_t taken = static_cast<size_t>(n);
     if (n < kNameLimit) {
         unsigned char end = p[n];
@@ -226,11 +249,17 @@ int name_from_buffer(bool* space)
             g_tag.complete = 1;
         } else {
             *space = true;
-            if (end == '\n') ++g_line;
+            g_line += end == '\n';
         }
     }
     infile_skip(taken);
-    return n;
+    // The name as a string: a NUL inside it ends it for the look-up.
+    int len = __builtin_ctz((at.nuls >> closing) | 1u << stored);
+    if (filter && !keyword_mayname(*filter, g_tag.name, len)) *token = 0;
+    else *token = keyword_lookupn(kHtmlKeywords, g_tag.name, static_cast<size_t>(len));
+    g_tag.found = *token != 0;
+    *token += closing * TOK_CLOSING;
+    return true;
 }
 
 int read_name_bytes(int* token, bool* space, const KeywordFilter* filter);
@@ -245,13 +274,7 @@ int read_name(int* token, bool* space, const KeywordFilter* filter)
     g_tag.closing = 0;
     g_tag.complete = 0;
     g_tag.found = 0;
-    int n = name_from_buffer(space);
-    if (n >= 0) {
-        g_tag.name[n] = '\0';
-        g_tag.params[0] = '\0';
-        g_tag.paramlen = 0;
-        return lookup_name(n, token, filter);
-    }
+    if (name_from_buffer(token, space, filter)) return -1;
     return read_name_bytes(token, space, filter);
 }
 

@@ -1,6 +1,9 @@
 // Keyword look-up in the three tables.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 #include "html/keywords.h"
 
 TEST(Keywords, HtmlNamesAreFoundWhateverTheirCase)
@@ -34,4 +37,44 @@ TEST(Keywords, OtherTables)
     EXPECT_EQ(keyword_lookup(kDramatonKeywords, "defactress"), 15);
     EXPECT_EQ(keyword_lookup(kDramatonKeywords, "u"), 35);
     EXPECT_EQ(keyword_lookup(kDramatonKeywords, "adbreak"), 1);
+}
+
+// The hashed look-up gives what a scan of the table from its first row
+// gives, for every row's name in several spellings and near misses.
+TEST(Keywords, LookupAgreesWithAScanOfTheTable)
+{
+    auto scan = [](const KeywordEntry* table, const std::string& name) {
+        if (name.size() >= sizeof table->name) return 0;
+        std::string low = name;
+        for (char& c : low) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        for (const KeywordEntry* row = table; row->token != 127; ++row)
+            if (std::strncmp(low.c_str(), row->name, sizeof row->name) == 0) return static_cast<int>(row->token);
+        return 0;
+    };
+    const KeywordEntry* tables[] = {kHtmlKeywords, kUnsupportedKeywords, kDramatonKeywords};
+    int checked = 0;
+    for (const KeywordEntry* table : tables) {
+        for (const KeywordEntry* row = table; row->token != 127; ++row) {
+            std::string name(row->name, strnlen(row->name, sizeof row->name));
+            std::string upper = name;
+            for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+            const std::string tries[] = {name, upper, name + "s", name.empty() ? "x" : name.substr(1),
+                                         name.empty() ? "" : name.substr(0, name.size() - 1), "[" + name,
+                                         name + "@", name + "\xC1"};
+            for (const std::string& t : tries) {
+                // Sixteen readable bytes after the name, as the tag reader gives it.
+                char buf[32] = {};
+                std::memcpy(buf, t.data(), t.size() < 16 ? t.size() : 16);
+                std::memset(buf + (t.size() < 16 ? t.size() : 16), 'Z', 8);
+                int want = scan(table, t);
+                EXPECT_EQ(keyword_lookup(table, t.c_str()), want) << t;
+                if (t.size() < 16) {
+                    EXPECT_EQ(keyword_lookupn(table, buf, t.size()), want) << t;
+                }
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 800);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "STRONG"), 4);
 }

@@ -123,4 +123,49 @@ TEST_F(TagReader, EndOfInputInsideParameters)
     EXPECT_EQ(err, "QuilletW: Unexpected control code found in parameter of \"<b>\" (at line 1).\n");
 }
 
+// A tag whose name and its end are all in the input buffer is read from the
+// buffer whole; one near the end of the input a byte at a time. Both give
+// the same name, token, flags, line count and rest.
+TEST_F(TagReader, NamesReadWholeOrByteByByteAgree)
+{
+    const std::string names[] = {
+        "b>", "B>", "/b>", "/B x>", "strong\n>", "/Blockquote\r>", "p\talign=left>", "br/>", "/>",
+        "//b>", "-x>", "?xml ?>", "9>", std::string("b\0x>", 4), std::string("/fo\0nt>", 7),
+        std::string(30, 'n') + ">", std::string(31, 'n') + ">", std::string(32, 'n') + ">",
+        "/" + std::string(30, 'n') + ">", "/" + std::string(31, 'n') + " x>", "quillet fontsize=9>",
+        "Dramaton>", "blockquotes>", "abcdefghij>", "abcdefghijk>", "h6\n\n>",
+    };
+    for (const std::string& name : names) {
+        struct Seen {
+            int token, closing, complete, found, line;
+            std::string name, params, rest;
+        } seen[2];
+        // Padded far past the name, then with nothing after the tag: the
+        // short input is below what the buffer path needs.
+        const std::string texts[2] = {"<" + name + std::string(40, '.'), "<" + name};
+        for (int k = 0; k < 2; ++k) {
+            int token = tag(texts[k]);
+            seen[k] = Seen{token, g_tag.closing, g_tag.complete, g_tag.found, g_line,
+                           std::string(g_tag.name), std::string(g_tag.params), rest()};
+            if (k == 0) seen[k].rest.resize(seen[k].rest.size() - 40);
+        }
+        SCOPED_TRACE("name " + name);
+        EXPECT_EQ(seen[0].token, seen[1].token);
+        EXPECT_EQ(seen[0].closing, seen[1].closing);
+        EXPECT_EQ(seen[0].complete, seen[1].complete);
+        EXPECT_EQ(seen[0].found, seen[1].found);
+        EXPECT_EQ(seen[0].line, seen[1].line);
+        EXPECT_EQ(seen[0].name, seen[1].name);
+    }
+    // And what they agree on, worked out by hand for a few.
+    EXPECT_EQ(tag("</B x>" + std::string(40, '.')), 4 + 128);
+    EXPECT_STREQ(g_tag.params, " x>");
+    EXPECT_EQ(tag(std::string("<b\0x>", 5) + std::string(40, '.')), 4);  // the NUL ends the name looked up
+    EXPECT_EQ(tag("<abcdefghijk>" + std::string(40, '.')), 0);
+    EXPECT_EQ(tag("<" + std::string(32, 'n') + ">" + std::string(40, '.')), 0);
+    EXPECT_EQ(std::string(g_tag.name), std::string(31, 'n'));
+    EXPECT_EQ(tag("<h6\n\n>" + std::string(40, '.')), 34);
+    EXPECT_EQ(g_line, 3);
+}
+
 }  // namespace
