@@ -209,7 +209,9 @@ void ddlout_addtext(const char* text, size_t n)
         // As many as ddlout_addchar would add before its next flush.
         size_t k = g_wslen <= kFlushAbove ? static_cast<size_t>(kFlushAbove + 1 - g_wslen) : 1;
         if (k > n) k = n;
-        std::memcpy(g_ws + g_wslen, text, k);
+        // Whole blocks: the workspace has room to spare after its end, and
+        // the text may be read past its end.
+        for (size_t i = 0; i < k; i += 16) bytescan::copy16(g_ws + g_wslen + i, text + i);
         g_wslen += static_cast<int>(k);
         g_ws[g_wslen] = '\0';
         g_column += static_cast<int>(k);

@@ -14,6 +14,8 @@ void ddlout_close();
 // Text through the line workspace.
 void ddlout_addchar(int ch);
 // The same as ddlout_addchar for each of n characters, the first not a space.
+// The text is read in blocks of sixteen: the sixteen bytes after it must be
+// readable (as those after the input buffer's bytes are).
 void ddlout_addtext(const char* text, size_t n);
 void ddlout_addstring(const char* format, ...) QUILLET_PRINTF(1, 2);
 void ddlout_flush();

@@ -97,6 +97,34 @@ inline unsigned match16(const unsigned char* p, const unsigned char (&set)[K])
 #endif
 }
 
+// Bit k set when byte k of the sixteen at p is below n (unsigned, n at
+// least 1).
+inline unsigned below16(const unsigned char* p, unsigned char n)
+{
+#ifdef __SSE2__
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i top = _mm_set1_epi8(static_cast<char>(n - 1));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, top), v)));
+#else
+    unsigned mask = 0;
+    for (unsigned i = 0; i < 16; ++i)
+        if (p[i] < n) mask |= 1u << i;
+    return mask;
+#endif
+}
+
+// The low n bits set (n from 0; sixteen at most).
+inline unsigned low_bits(size_t n) { return n >= 16 ? 0xFFFFu : (1u << n) - 1; }
+
+// The number of bits set in a sixteen-bit mask.
+inline unsigned count16(unsigned m)
+{
+    m = m - ((m >> 1) & 0x5555u);
+    m = (m & 0x3333u) + ((m >> 2) & 0x3333u);
+    m = (m + (m >> 4)) & 0x0F0Fu;
+    return (m + (m >> 8)) & 0x1Fu;
+}
+
 // Copies sixteen bytes: the caller's buffers must hold them.
 inline void copy16(void* dst, const void* src)
 {

@@ -11,7 +11,9 @@ const int kBufferSize = 1 << 16;
 const int kPushBack = 4;
 
 FILE* g_in = nullptr;
-unsigned char g_buf[kBufferSize];
+// With bytes to spare after the buffer, for the readers that take blocks
+// of sixteen.
+unsigned char g_buf[kBufferSize + infile_slack];
 int g_len = 0;        // bytes in g_buf
 long g_bufstart = 0;  // file position of g_buf[0]
 int g_pushed[kPushBack];

@@ -11,6 +11,8 @@ void infile_close();
 
 // The read position inside the current buffer, kept here so that the
 // common case of infile_getc is a pointer step; nothing else touches it.
+const int infile_slack = 32;
+
 namespace infile_detail {
 extern const unsigned char* cur;
 extern const unsigned char* end;
@@ -25,7 +27,9 @@ inline int infile_getc()
 }
 // The bytes that can be read next without a refill, for readers that take
 // runs of bytes at once: none while a byte is pushed back. infile_skip(n)
-// then takes n of them (n at most the number given).
+// then takes n of them (n at most the number given). The infile_slack
+// bytes after the last of them may be read too (their values mean
+// nothing), so that a reader can take sixteen bytes at a time.
 inline size_t infile_available(const unsigned char** p)
 {
     *p = infile_detail::cur;
