@@ -184,3 +184,14 @@ int ddl_format(char* buf, size_t size, const char* format, ...)
     va_end(ap);
     return n;
 }
+
+int ddl_join(char* buf, size_t size, const char* before, long long value, int digits, const char* after)
+{
+    Sink s{buf, size ? size - 1 : 0};
+    s.put(before, std::strlen(before));
+    unsigned long long m = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    put_number(s, m, value < 0, 10, false, true, digits > 0 ? static_cast<size_t>(digits) : 0);
+    s.put(after, std::strlen(after));
+    if (size) buf[s.length < s.room ? s.length : s.room] = '\0';
+    return static_cast<int>(s.length);
+}

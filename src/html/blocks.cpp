@@ -47,7 +47,7 @@ void write_indent()
         return;
     }
     char cmd[48];
-    ddl_format(cmd, sizeof cmd, "{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
+    ddl_join(cmd, sizeof cmd, "{leftindent 1 ", g_style.indent_level * kIndentStep, 0, "}");
     ddlout_command(cmd);
 }
 
@@ -58,7 +58,7 @@ void blockquote(bool closing)
         ++g_style.indent_level;
         ddlout_flush();
         char cmd[56];
-        ddl_format(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", g_style.indent_level * kIndentStep);
+        ddl_join(cmd, sizeof cmd, "{newline}{leftindent 1 ", g_style.indent_level * kIndentStep, 0, "}");
         ddlout_command(cmd);
         return;
     }

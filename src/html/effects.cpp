@@ -42,7 +42,7 @@ void underline_on()
     }
     ddlout_flush();
     char buf[64];
-    ddl_format(buf, sizeof buf, "{underline 1 {colourvalue COL_%03d 0x10000 0}}", index);
+    ddl_join(buf, sizeof buf, "{underline 1 {colourvalue COL_", index, 3, " 0x10000 0}}");
     ddlout_command(buf);
     ++g_style.underline_count;
 }

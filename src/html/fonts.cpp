@@ -91,7 +91,7 @@ void basefont()
     ddlout_flush();
     int size = style_sizeof(n);
     char cmd[40];
-    ddl_format(cmd, sizeof cmd, "{textsize %d}", size);
+    ddl_join(cmd, sizeof cmd, "{textsize ", size, 0, "}");
     ddlout_command(cmd);
     g_style.base_size = size / 1000;
 }
@@ -118,7 +118,7 @@ void heading_end()
 {
     ddlout_flush();
     char textsize[40];
-    ddl_format(textsize, sizeof textsize, "{textsize %d000}", g_style.base_size);
+    ddl_join(textsize, sizeof textsize, "{textsize ", g_style.base_size, 0, "000}");
     if (g_style.heading_depth > 0) {
         for (int level = 1; level <= 6; ++level) {
             if (g_style.heading_count[level] > 0) {
@@ -131,7 +131,7 @@ void heading_end()
     ddlout_command(textsize);
     if (g_style.font_depth > 0) {
         char font[20];
-        ddl_format(font, sizeof font, "FONT_%03d", g_style.font_stack[g_style.font_depth - 1]);
+        ddl_join(font, sizeof font, "FONT_", g_style.font_stack[g_style.font_depth - 1], 3, "");
         ddlout_command(font);
     } else {
         ddlout_command("FONT_001 ");

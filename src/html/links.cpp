@@ -35,10 +35,8 @@ void link_open()
     ddlout_foregroundcolour(colour);
     if (settings.underline) {
         char cmd[160];
-        ddl_format(cmd, sizeof cmd,
-                      "{underline 1 {type 1} {thickness 1310} {colourvalue COL_%03d 0x10000 0} "
-                      "{wordunderline 0} {doubleunderline 0}}",
-                      colour);
+        ddl_join(cmd, sizeof cmd, "{underline 1 {type 1} {thickness 1310} {colourvalue COL_", colour, 3,
+                 " 0x10000 0} {wordunderline 0} {doubleunderline 0}}");
         ddlout_command(cmd);
     }
     ddlout_flush();

@@ -80,14 +80,14 @@ void pre_tag(bool closing)
 void write_textsize(int points)
 {
     char cmd[40];
-    ddl_format(cmd, sizeof cmd, "{textsize %d000}", points);
+    ddl_join(cmd, sizeof cmd, "{textsize ", points, 0, "000}");
     ddlout_command(cmd);
 }
 
 void write_leading(int leading)
 {
     char cmd[40];
-    ddl_format(cmd, sizeof cmd, "{leading 2 %d}", leading);
+    ddl_join(cmd, sizeof cmd, "{leading 2 ", leading, 0, "}");
     ddlout_command(cmd);
 }
 

@@ -43,7 +43,7 @@ bool overflowed(int depth, const char* name)
 void write_font(int font)
 {
     char buf[32];
-    ddl_format(buf, sizeof buf, "FONT_%03d", font);
+    ddl_join(buf, sizeof buf, "FONT_", font, 3, "");
     ddlout_command(buf);
     style_reassert();
 }
@@ -51,21 +51,21 @@ void write_font(int font)
 void write_textsize(int millipoints)
 {
     char buf[40];
-    ddl_format(buf, sizeof buf, "{textsize %d}", millipoints);
+    ddl_join(buf, sizeof buf, "{textsize ", millipoints, 0, "}");
     ddlout_command(buf);
 }
 
 void write_indent()
 {
     char buf[40];
-    ddl_format(buf, sizeof buf, "{leftindent 1 %lld}", static_cast<long long>(g_style.indent_level) * kIndentStep);
+    ddl_join(buf, sizeof buf, "{leftindent 1 ", static_cast<long long>(g_style.indent_level) * kIndentStep, 0, "}");
     ddlout_command(buf);
 }
 
 void write_align(int value)
 {
     char buf[24];
-    ddl_format(buf, sizeof buf, "{align %d}", value);
+    ddl_join(buf, sizeof buf, "{align ", value, 0, "}");
     ddlout_command(buf);
 }
 
@@ -130,7 +130,7 @@ void style_pushsize(int size)
         s.size_depth = 0;
         ddlout_flush();
         char buf[40];
-        ddl_format(buf, sizeof buf, "{textsize %d000}", s.base_size);
+        ddl_join(buf, sizeof buf, "{textsize ", s.base_size, 0, "000}");
         ddlout_command(buf);
         return;
     }
@@ -325,7 +325,7 @@ void style_resetonpara()
 {
     StyleState& s = g_style;
     char size[40];
-    ddl_format(size, sizeof size, "{textsize %d000}", s.base_size);
+    ddl_join(size, sizeof size, "{textsize ", s.base_size, 0, "000}");
     if (s.heading_depth) {
         ddlout_command("{bold 0}{font}");
         ddlout_command(size);
