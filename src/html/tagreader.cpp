@@ -30,14 +30,17 @@ bool is_alnum(int c)
 
 // Bytes that the name and parameter loops below store as they stand and
 // that end nothing: whole runs of them are copied from the input buffer.
+// `start` holds the bytes a name can begin with.
 struct ByteClasses {
     bool name[256];
     bool param[256];
+    bool start[256];
     ByteClasses()
     {
         for (int c = 0; c < 256; ++c) {
             name[c] = c != '>' && c != ' ' && c != '\n' && c != '\r';
             param[c] = c >= 32 && c != '>';
+            start[c] = is_alnum(c) || c == '?' || c == '-' || c == '/';
         }
     }
 };
@@ -245,7 +248,7 @@ bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
     static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
     if (avail <= static_cast<size_t>(kNameLimit) + 1) return false;
     unsigned char first = p[0];
-    if (!is_alnum(first) && first != '?' && first != '-' && first != '/') return false;
+    if (!kBytes.start[first]) return false;
     // The name runs to the first byte that ends it, at most kNameLimit
     // bytes (the first byte is never one that ends it).
     NameStops at = name_stops(p);
@@ -307,7 +310,7 @@ int read_name(int* token, bool* space, const KeywordFilter* filter)
         if (n == 0 && c == '!') {
             if (skip_comment()) return TOK_NOTHING;
         }
-        if (n == 0 && !is_alnum(c) && c != '?' && c != '-' && c != '/') {
+        if (n == 0 && !kBytes.start[c]) {
             ddlout_addchar('<');
             ddlout_addchar(c);
             return TOK_NOTHING;

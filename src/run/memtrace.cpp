@@ -20,27 +20,32 @@ struct ClaimEntry {
 };
 
 ClaimEntry* g_table = nullptr;
+// Bit i set while entry i records a block: the searches below look at
+// those entries only, highest first, as the scans of the whole table did.
+uint32_t g_used = 0;
+static_assert(kClaimEntries <= 32, "a bit for each entry");
 
 unsigned addr32(const void* p)
 {
     return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p) & 0xFFFFFFFFu);
 }
 
+// The entries not recording a block.
+uint32_t free_entries() { return ~g_used & (kClaimEntries == 32 ? ~0u : (1u << kClaimEntries) - 1); }
+
 void record(void* address, size_t extent, unsigned char method)
 {
     if (!g_table) return;
-    for (int i = 0; i < kClaimEntries; ++i) {
-        if (g_table[i].address == nullptr) {
-            g_table[i].address = address;
-            g_table[i].extent = static_cast<int>(extent);
-            g_table[i].method = method;
-            static const char kClaimant[] = "<unavailable>";  // copied, not formatted: claims are frequent
-            static_assert(sizeof kClaimant <= sizeof g_table[i].claimant, "claimant fits");
-            std::memcpy(g_table[i].claimant, kClaimant, sizeof kClaimant);
-            return;
-        }
-    }
-    fatal_message(0, "Too many claims for memtrace to follow.");
+    uint32_t free = free_entries();
+    if (!free) fatal_message(0, "Too many claims for memtrace to follow.");
+    int i = __builtin_ctz(free);  // the first free entry
+    g_used |= 1u << i;
+    g_table[i].address = address;
+    g_table[i].extent = static_cast<int>(extent);
+    g_table[i].method = method;
+    static const char kClaimant[] = "<unavailable>";  // copied, not formatted: claims are frequent
+    static_assert(sizeof kClaimant <= sizeof g_table[i].claimant, "claimant fits");
+    std::memcpy(g_table[i].claimant, kClaimant, sizeof kClaimant);
 }
 
 void hexdump(FILE* out, const unsigned char* base, int extent)
@@ -67,8 +72,15 @@ void hexdump(FILE* out, const unsigned char* base, int extent)
 // unknown block ends the run.
 int find_entry(uintptr_t address)
 {
-    for (int i = kClaimEntries - 1; i >= 0; --i)
+    if (address == 0 && free_entries()) {
+        // A null block matches the highest free entry, whose record stays empty.
+        return 31 - __builtin_clz(free_entries());
+    }
+    for (uint32_t used = g_used; used;) {
+        int i = 31 - __builtin_clz(used);
         if (reinterpret_cast<uintptr_t>(g_table[i].address) == address) return i;
+        used &= ~(1u << i);
+    }
     fatal_message(1, "memtrace_removeentry() called with address &%08X, unknown claim!",
                   static_cast<unsigned>(address & 0xFFFFFFFFu));
 }
@@ -79,6 +91,7 @@ void remove_address(uintptr_t address)
     if (!g_table) return;
     int i = find_entry(address);
     g_table[i].address = nullptr;
+    g_used &= ~(1u << i);
     g_table[i].extent = 0;
     g_table[i].method = 0;
 }
@@ -90,6 +103,7 @@ void memtrace_init()
     g_table = QUILLET_INJECT("QUILLET_FAIL_TRACKER")
                   ? nullptr
                   : static_cast<ClaimEntry*>(std::calloc(kClaimEntries, sizeof(ClaimEntry)));
+    g_used = 0;
     if (!g_table) fatal_message(0, "Couldn't perform memtrace_init, out of memory.");
     std::atexit(memtrace_finish);
 }
@@ -120,6 +134,7 @@ void* mem_reclaim(void* block, size_t size)
     if (!p) return nullptr;
     if (old >= 0) {
         g_table[old].address = nullptr;
+        g_used &= ~(1u << old);
         g_table[old].extent = 0;
         g_table[old].method = 0;
     }
@@ -189,4 +204,5 @@ void memtrace_finish()
 #endif
     std::free(g_table);
     g_table = nullptr;
+    g_used = 0;
 }
