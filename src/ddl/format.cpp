@@ -185,7 +185,7 @@ int ddl_format(char* buf, size_t size, const char* format, ...)
     return n;
 }
 
-int ddl_join(char* buf, size_t size, const char* before, long long value, int digits, const char* after)
+int ddl_join_bounded(char* buf, size_t size, const char* before, long long value, int digits, const char* after)
 {
     Sink s{buf, size ? size - 1 : 0};
     s.put(before, std::strlen(before));

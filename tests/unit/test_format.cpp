@@ -2,6 +2,7 @@
 // for the conversions it handles itself and the ones it hands on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -56,16 +57,26 @@ TEST(Format, JoinIsTheFormatWithOneNumber)
         {"{foreground COL_", -5, 3, " 0x10000 0}\n", "{foreground COL_%03lld 0x10000 0}\n"},
         {"", 0, 0, "", "%lld"},
         {"x", LLONG_MIN, 0, "y", "x%lldy"},
+        {"{textsize ", 99999999, 0, "}", "{textsize %lld}"},
+        {"{textsize ", 100000000, 0, "}", "{textsize %lld}"},
+        {"FONT_", 0, 8, "", "FONT_%08lld"},
+        {"FONT_", 5, 9, "", "FONT_%09lld"},
     };
     for (const Case& c : cases) {
-        for (size_t size : {size_t{0}, size_t{1}, size_t{6}, size_t{64}}) {
+        for (size_t size : {size_t{0}, size_t{1}, size_t{6}, size_t{14}, size_t{15}, size_t{16}, size_t{64}}) {
             char want[64], got[64];
             std::memset(want, '#', sizeof want);
             std::memset(got, '#', sizeof got);
             int n_want = std::snprintf(want, size, c.format, c.value);
             int n_got = ddl_join(got, size, c.before, c.value, c.digits, c.after);
             EXPECT_EQ(n_got, n_want) << c.format << " size " << size;
-            EXPECT_EQ(std::string(got, sizeof got), std::string(want, sizeof want)) << c.format << " size " << size;
+            // The text and its terminator as stored by snprintf; the bytes
+            // after the terminator are scratch, and nothing is written past
+            // the size.
+            size_t stored = size ? std::min(static_cast<size_t>(n_want), size - 1) + 1 : 0;
+            EXPECT_EQ(std::string(got, stored), std::string(want, stored)) << c.format << " size " << size;
+            EXPECT_EQ(std::string(got + size, sizeof got - size), std::string(sizeof got - size, '#'))
+                << c.format << " size " << size;
         }
     }
 }
