@@ -67,12 +67,12 @@ struct KeywordIndex {
 
 KeywordIndex g_indexes[4];
 
-// The slot a name of n bytes starts from, from its first and last bytes
-// (already lower case) and its length.
-size_t name_hash(uint64_t first_word, unsigned last, size_t n)
+// The slot a name starts from, from its two words (lower case, zero after
+// the name): a multiplicative hash of all of its bytes.
+size_t name_hash(const uint64_t* word)
 {
-    unsigned first = static_cast<unsigned>(first_word & 0xFF);
-    return (first * 31 + last * 7 + n * 59) & (kSlots - 1);
+    uint64_t h = word[0] * 0x9E3779B97F4A7C15ull ^ word[1] * 0xC2B2AE3D27D4EB4Full;
+    return static_cast<size_t>((h ^ (h >> 29)) >> 56) & (kSlots - 1);
 }
 
 // The sixteen bytes at p as two words with A to Z made lower case and the
@@ -92,7 +92,7 @@ void fold_words(const unsigned char* p, size_t n, uint64_t* word)
     }
 }
 
-// The little-endian word order must hold for the hash's first byte.
+// fold_words keeps a name's bytes by their place in a little-endian word.
 bool little_endian()
 {
     const uint16_t one = 1;
@@ -129,7 +129,7 @@ void build(KeywordIndex& ix, const KeywordEntry* table)
         uint64_t folded[2];
         fold_words(padded, n, folded);
         if (folded[0] != word[0] || folded[1] != word[1]) continue;
-        size_t h = name_hash(word[0], n ? padded[n - 1] : 0, n);
+        size_t h = name_hash(word);
         bool present = false;
         while (ix.slot[h].row) {
             if (ix.slot[h].word[0] == word[0] && ix.slot[h].word[1] == word[1]) {
@@ -182,8 +182,7 @@ int keyword_lookupn(const KeywordEntry* table, const char* name16, size_t n)
     if (!ix) return scan(table, p, n);
     uint64_t word[2];
     fold_words(p, n, word);
-    unsigned last = n ? static_cast<unsigned>((n > 8 ? word[1] >> (8 * (n - 9)) : word[0] >> (8 * (n - 1))) & 0xFF) : 0;
-    for (size_t h = name_hash(word[0], last, n); ix->slot[h].row; h = (h + 1) & (kSlots - 1)) {
+    for (size_t h = name_hash(word); ix->slot[h].row; h = (h + 1) & (kSlots - 1)) {
         const Slot& s = ix->slot[h];
         if (((s.word[0] ^ word[0]) | (s.word[1] ^ word[1])) == 0) return table[s.row - 1].token;
     }

@@ -272,10 +272,14 @@ bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
         }
     }
     infile_skip(taken);
-    // The name as a string: a NUL inside it ends it for the look-up.
+    // The name as a string: a NUL inside it ends it for the look-up. It is
+    // looked up where it is in the input: the bytes just stored would have
+    // to reach the look-up's loads through the store buffer, which cannot
+    // join the terminator and the copy.
     int len = __builtin_ctz((at.nuls >> closing) | 1u << stored);
-    if (filter && !keyword_mayname(*filter, g_tag.name, len)) *token = 0;
-    else *token = keyword_lookupn(kHtmlKeywords, g_tag.name, static_cast<size_t>(len));
+    const char* name = reinterpret_cast<const char*>(p + closing);
+    if (filter && !keyword_mayname(*filter, name, len)) *token = 0;
+    else *token = keyword_lookupn(kHtmlKeywords, name, static_cast<size_t>(len));
     g_tag.found = *token != 0;
     *token += closing * TOK_CLOSING;
     return true;
