@@ -76,9 +76,6 @@ void put_bytes(const char* data, size_t n)
     g_outlen += n;
 }
 
-// A NUL-terminated text (commands, comment lines).
-void put_text(const char* text) { put_bytes(text, std::strlen(text)); }
-
 // One quoted string line of the workspace. A byte becomes at most two, so
 // the whole line is written into reserved room without further checks;
 // runs of bytes written as they stand are copied whole. Kept out of
@@ -261,11 +258,11 @@ void ddlout_flush()
     g_ws[0] = '\0';
 }
 
-void ddlout_command(const char* text)
+void ddlout_commandn(const char* text, size_t n)
 {
     ddlout_flush();
     if (!g_out) return;
-    put_text(text);
+    put_bytes(text, n);
     put('\n');
 }
 
@@ -367,11 +364,6 @@ void ddlout_header()
 void ddlout_finish()
 {
     ddlout_copysection(template_position(SEC_CHAP_FINISH));
-}
-
-void ddlout_direct(const char* text)
-{
-    if (g_out) put_text(text);
 }
 
 void ddlout_directbytes(const char* data, size_t n)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #include "run/messages.h"
 
@@ -19,7 +20,10 @@ void ddlout_addchar(int ch);
 void ddlout_addtext(const char* text, size_t n);
 void ddlout_addstring(const char* format, ...) QUILLET_PRINTF(1, 2);
 void ddlout_flush();
-void ddlout_command(const char* text);
+// A command line: the workspace flushed, then the n bytes and a line feed.
+void ddlout_commandn(const char* text, size_t n);
+// Inline, so that a literal command's length is known where it is written.
+inline void ddlout_command(const char* text) { ddlout_commandn(text, std::strlen(text)); }
 void ddlout_break(int kind);
 void ddlout_setlinestart(int on);
 void ddlout_suppress(int on);
@@ -34,8 +38,8 @@ void ddlout_finish();
 
 // Straight to the stream, bypassing the workspace and the suppressed state
 // (comment lines, the preamble, template sections, declarations).
-void ddlout_direct(const char* text);
 void ddlout_directbytes(const char* data, size_t n);
+inline void ddlout_direct(const char* text) { ddlout_directbytes(text, std::strlen(text)); }
 void ddlout_directchar(int ch);
 void ddlout_directf(const char* format, ...) QUILLET_PRINTF(1, 2);
 
