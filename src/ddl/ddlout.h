@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "ddl/format.h"
 #include "run/messages.h"
 
 // The output stream.
@@ -24,6 +25,14 @@ void ddlout_flush();
 void ddlout_commandn(const char* text, size_t n);
 // Inline, so that a literal command's length is known where it is written.
 inline void ddlout_command(const char* text) { ddlout_commandn(text, std::strlen(text)); }
+// The command made of the text before, the number (zero-padded to `digits`
+// digits) and the text after, as ddl_join makes it.
+inline void ddlout_commandjoin(const char* before, long long value, int digits, const char* after)
+{
+    char cmd[160];
+    int n = ddl_join(cmd, sizeof cmd, before, value, digits, after);
+    ddlout_commandn(cmd, n < static_cast<int>(sizeof cmd) ? static_cast<size_t>(n) : sizeof cmd - 1);
+}
 void ddlout_break(int kind);
 void ddlout_setlinestart(int on);
 void ddlout_suppress(int on);

@@ -46,9 +46,7 @@ void write_indent()
         ddlout_command("{leftindent}");
         return;
     }
-    char cmd[48];
-    ddl_join(cmd, sizeof cmd, "{leftindent 1 ", g_style.indent_level * kIndentStep, 0, "}");
-    ddlout_command(cmd);
+    ddlout_commandjoin("{leftindent 1 ", g_style.indent_level * kIndentStep, 0, "}");
 }
 
 void blockquote(bool closing)
@@ -57,9 +55,7 @@ void blockquote(bool closing)
         ++g_style.blockquote_count;
         ++g_style.indent_level;
         ddlout_flush();
-        char cmd[56];
-        ddl_join(cmd, sizeof cmd, "{newline}{leftindent 1 ", g_style.indent_level * kIndentStep, 0, "}");
-        ddlout_command(cmd);
+        ddlout_commandjoin("{newline}{leftindent 1 ", g_style.indent_level * kIndentStep, 0, "}");
         return;
     }
     if (g_style.blockquote_count == 0 || g_style.indent_level == 0) return;

@@ -41,9 +41,7 @@ void underline_on()
         index = s.text_colour ? s.text_colour : 1;
     }
     ddlout_flush();
-    char buf[64];
-    ddl_join(buf, sizeof buf, "{underline 1 {colourvalue COL_", index, 3, " 0x10000 0}}");
-    ddlout_command(buf);
+    ddlout_commandjoin("{underline 1 {colourvalue COL_", index, 3, " 0x10000 0}}");
     ++g_style.underline_count;
 }
 

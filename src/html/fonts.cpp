@@ -90,9 +90,7 @@ void basefont()
     if (n > 7) n = 7;
     ddlout_flush();
     int size = style_sizeof(n);
-    char cmd[40];
-    ddl_join(cmd, sizeof cmd, "{textsize ", size, 0, "}");
-    ddlout_command(cmd);
+    ddlout_commandjoin("{textsize ", size, 0, "}");
     g_style.base_size = size / 1000;
 }
 
@@ -130,9 +128,7 @@ void heading_end()
     ddlout_command("{bold 0}{font}");
     ddlout_command(textsize);
     if (g_style.font_depth > 0) {
-        char font[20];
-        ddl_join(font, sizeof font, "FONT_", g_style.font_stack[g_style.font_depth - 1], 3, "");
-        ddlout_command(font);
+        ddlout_commandjoin("FONT_", g_style.font_stack[g_style.font_depth - 1], 3, "");
     } else {
         ddlout_command("FONT_001 ");
     }

@@ -34,10 +34,8 @@ void link_open()
     if (colour == kLinkNone) return;  // the closing tag still lowers the count
     ddlout_foregroundcolour(colour);
     if (settings.underline) {
-        char cmd[160];
-        ddl_join(cmd, sizeof cmd, "{underline 1 {type 1} {thickness 1310} {colourvalue COL_", colour, 3,
-                 " 0x10000 0} {wordunderline 0} {doubleunderline 0}}");
-        ddlout_command(cmd);
+        ddlout_commandjoin("{underline 1 {type 1} {thickness 1310} {colourvalue COL_", colour, 3,
+                           " 0x10000 0} {wordunderline 0} {doubleunderline 0}}");
     }
     ddlout_flush();
 }

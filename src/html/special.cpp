@@ -79,16 +79,12 @@ void pre_tag(bool closing)
 
 void write_textsize(int points)
 {
-    char cmd[40];
-    ddl_join(cmd, sizeof cmd, "{textsize ", points, 0, "000}");
-    ddlout_command(cmd);
+    ddlout_commandjoin("{textsize ", points, 0, "000}");
 }
 
 void write_leading(int leading)
 {
-    char cmd[40];
-    ddl_join(cmd, sizeof cmd, "{leading 2 ", leading, 0, "}");
-    ddlout_command(cmd);
+    ddlout_commandjoin("{leading 2 ", leading, 0, "}");
 }
 
 // The value of a template marker named by the tag, written where the text is.

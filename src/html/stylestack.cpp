@@ -42,31 +42,23 @@ bool overflowed(int depth, const char* name)
 
 void write_font(int font)
 {
-    char buf[32];
-    ddl_join(buf, sizeof buf, "FONT_", font, 3, "");
-    ddlout_command(buf);
+    ddlout_commandjoin("FONT_", font, 3, "");
     style_reassert();
 }
 
 void write_textsize(int millipoints)
 {
-    char buf[40];
-    ddl_join(buf, sizeof buf, "{textsize ", millipoints, 0, "}");
-    ddlout_command(buf);
+    ddlout_commandjoin("{textsize ", millipoints, 0, "}");
 }
 
 void write_indent()
 {
-    char buf[40];
-    ddl_join(buf, sizeof buf, "{leftindent 1 ", static_cast<long long>(g_style.indent_level) * kIndentStep, 0, "}");
-    ddlout_command(buf);
+    ddlout_commandjoin("{leftindent 1 ", static_cast<long long>(g_style.indent_level) * kIndentStep, 0, "}");
 }
 
 void write_align(int value)
 {
-    char buf[24];
-    ddl_join(buf, sizeof buf, "{align ", value, 0, "}");
-    ddlout_command(buf);
+    ddlout_commandjoin("{align ", value, 0, "}");
 }
 
 int base_align() { return settings.justified ? 3 : 0; }
@@ -129,9 +121,7 @@ void style_pushsize(int size)
     if (overflowed(s.size_depth, "font size")) {
         s.size_depth = 0;
         ddlout_flush();
-        char buf[40];
-        ddl_join(buf, sizeof buf, "{textsize ", s.base_size, 0, "000}");
-        ddlout_command(buf);
+        ddlout_commandjoin("{textsize ", s.base_size, 0, "000}");
         return;
     }
     if (s.size_depth >= 2 &&
