@@ -33,13 +33,11 @@ bool is_alnum(int c)
 // `start` holds the bytes a name can begin with.
 struct ByteClasses {
     bool name[256];
-    bool param[256];
     bool start[256];
     ByteClasses()
     {
         for (int c = 0; c < 256; ++c) {
             name[c] = c != '>' && c != ' ' && c != '\n' && c != '\r';
-            param[c] = c >= 32 && c != '>';
             start[c] = is_alnum(c) || c == '?' || c == '-' || c == '/';
         }
     }

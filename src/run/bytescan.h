@@ -1,7 +1,7 @@
-// Tests on eight bytes at a time, for the loops that look for the end of a
-// run of ordinary bytes (text, tag parameters, quoted lines). Each test only
-// says whether such a byte is among the eight; the caller then finds it one
-// byte at a time, so a run always ends exactly where the byte loop says.
+// Tests on eight or sixteen bytes at a time, for the loops that look for the
+// end of a run of ordinary bytes (tag names, text, tag parameters, quoted
+// lines): each gives a mask of the bytes that end a run, so that a run ends
+// exactly where a byte-at-a-time loop would end it.
 #pragma once
 
 #include <cstddef>
@@ -24,19 +24,6 @@ inline uint64_t load8(const unsigned char* p)
     return w;
 }
 
-// Nonzero when some byte of w is below n (n from 1 to 128).
-inline uint64_t any_below(uint64_t w, unsigned n) { return (w - kOnes * n) & ~w & kHigh; }
-
-// Nonzero when some byte of w equals c.
-inline uint64_t any_equal(uint64_t w, unsigned char c) { return any_below(w ^ (kOnes * c), 1); }
-
-// The high bit of every byte of w that equals c, and nothing else.
-inline uint64_t equal_mask(uint64_t w, unsigned char c)
-{
-    uint64_t t = w ^ (kOnes * c);
-    return ~(((t & ~kHigh) + ~kHigh) | t | ~kHigh);
-}
-
 // Copies n bytes with the letters A to Z made lower case, eight at a time;
 // every other byte, 8-bit ones too, is copied as it stands.
 inline void lower_copy(char* dst, const char* src, size_t n)
@@ -55,27 +42,6 @@ inline void lower_copy(char* dst, const char* src, size_t n)
         char c = src[i];
         dst[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
     }
-}
-
-// How many of the n bytes at p come before the first that is a, b, c or d
-// (n when none is); sixteen at a time where the processor allows.
-inline size_t span_without(const unsigned char* p, size_t n, unsigned char a, unsigned char b, unsigned char c,
-                           unsigned char d)
-{
-    size_t i = 0;
-#ifdef __SSE2__
-    const __m128i va = _mm_set1_epi8(static_cast<char>(a)), vb = _mm_set1_epi8(static_cast<char>(b));
-    const __m128i vc = _mm_set1_epi8(static_cast<char>(c)), vd = _mm_set1_epi8(static_cast<char>(d));
-    for (; i + 16 <= n; i += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                                   _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-        if (mask) return i + static_cast<size_t>(__builtin_ctz(mask));
-    }
-#endif
-    while (i < n && p[i] != a && p[i] != b && p[i] != c && p[i] != d) ++i;
-    return i;
 }
 
 // Bit k set when byte k of the sixteen at p is one of `set`. All sixteen

@@ -2,6 +2,7 @@
 // byte-by-byte loop gives, for every byte value in every lane.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "run/bytescan.h"
@@ -36,36 +37,39 @@ TEST(Bytescan, LowerCopyChangesOnlyTheCapitalLetters)
     EXPECT_EQ(std::string(out, 4), "ab34");
 }
 
-TEST(Bytescan, SpanStopsAtTheFirstOfFourBytes)
+TEST(Bytescan, SixteenByteMasksMarkEveryMatchingLane)
 {
-    const unsigned char stops[] = {0x13, '"', '\'', '\\'};
-    // Each stop byte at every position of lines of every length up to 40,
-    // with every other byte value as the filler.
-    for (size_t len = 0; len <= 40; ++len) {
-        for (int filler = 0; filler < 256; filler += 17) {
-            std::string line(len, static_cast<char>(filler));
-            bool filler_stops = false;
-            for (unsigned char s : stops) filler_stops = filler_stops || filler == s;
-            size_t none = bytescan::span_without(reinterpret_cast<const unsigned char*>(line.data()), len, 0x13,
-                                                 '"', '\'', '\\');
-            ASSERT_EQ(none, filler_stops ? 0 : len) << len << " " << filler;
-            if (filler_stops) continue;
-            for (unsigned char s : stops) {
-                for (size_t at = 0; at < len; ++at) {
-                    std::string t = line;
-                    t[at] = static_cast<char>(s);
-                    if (at + 3 < len) t[at + 3] = '"';  // a later stop does not count
-                    ASSERT_EQ(bytescan::span_without(reinterpret_cast<const unsigned char*>(t.data()), len, 0x13, '"',
-                                                     '\'', '\\'),
-                              at)
-                        << len << " " << filler << " " << int(s) << " at " << at;
-                }
-            }
+    // Every byte value in every lane, among fillers that match nothing.
+    const unsigned char set[] = {0x13, '"', '\'', '\\'};
+    unsigned char block[32];
+    for (int lane = 0; lane < 16; ++lane) {
+        for (int v = 0; v < 256; ++v) {
+            std::memset(block, 'a', sizeof block);
+            block[lane] = static_cast<unsigned char>(v);
+            block[16] = '"';  // past the sixteen: never in the mask
+            unsigned in_set = 0, below = 0;
+            for (unsigned char c : set) in_set |= v == c;
+            below = v < 0x20;
+            ASSERT_EQ(bytescan::match16(block, set), in_set << lane) << v << " in lane " << lane;
+            ASSERT_EQ(bytescan::below16(block, 0x20), below << lane) << v << " in lane " << lane;
+            ASSERT_EQ(bytescan::below16(block, 0x80), (v < 0x80 ? 0xFFFFu : 0xFFFFu & ~(1u << lane)))
+                << v << " in lane " << lane;
         }
     }
-    // Bytes past n are not looked at.
-    const unsigned char text[] = "abc\"";
-    EXPECT_EQ(bytescan::span_without(text, 3, 0x13, '"', '\'', '\\'), 3u);
+    // Several matches at once, and the helpers for masks.
+    const unsigned char text[17] = "a\"b'c\\d\x13" "e\"\"fgh\x01i";
+    EXPECT_EQ(bytescan::match16(text, set), 0x06AAu);
+    EXPECT_EQ(bytescan::below16(text, 0x20), 0x4080u);
+    for (unsigned m = 0; m < 0x10000; m += 7) {
+        unsigned bits = 0;
+        for (unsigned i = 0; i < 16; ++i) bits += (m >> i) & 1;
+        ASSERT_EQ(bytescan::count16(m), bits) << m;
+    }
+    EXPECT_EQ(bytescan::count16(0xFFFF), 16u);
+    EXPECT_EQ(bytescan::low_bits(0), 0u);
+    EXPECT_EQ(bytescan::low_bits(5), 0x1Fu);
+    EXPECT_EQ(bytescan::low_bits(16), 0xFFFFu);
+    EXPECT_EQ(bytescan::low_bits(40), 0xFFFFu);
 }
 
 namespace {
