@@ -310,22 +310,19 @@ void ddlout_foregroundcolour(int i)
     }
     int bg = g_style.background_colour;
     int r = colour_component(i, 1), g = colour_component(i, 2), b = colour_component(i, 3);
+    if (r == colour_component(bg, 1) && g == colour_component(bg, 2) && b == colour_component(bg, 3)) {
+        // Text in the background colour would be invisible: use its contrast.
+        r = 255 - r; g = 255 - g; b = 255 - b;
+        i = colour_findrgb(r, g, b);
+        if (!i || !colour_isused(i)) {
+            ddlout_directf("{foreground {colour {rgb 0x%05X 0x%05X 0x%05x}} 0x10000 0}\n",
+                           colour_scale(r), colour_scale(g), colour_scale(b));
+            return;
+        }
+    }
     char cmd[64];
-    if (r != colour_component(bg, 1) || g != colour_component(bg, 2) || b != colour_component(bg, 3)) {
-        ddl_join(cmd, sizeof cmd, "{foreground COL_", i, 3, " 0x10000 0}\n");
-        ddlout_direct(cmd);
-        return;
-    }
-    // Text in the background colour would be invisible: use its contrast.
-    r = 255 - r; g = 255 - g; b = 255 - b;
-    int c = colour_findrgb(r, g, b);
-    if (c && colour_isused(c)) {
-        ddl_join(cmd, sizeof cmd, "{foreground COL_", c, 3, " 0x10000 0}\n");
-        ddlout_direct(cmd);
-    } else {
-        ddlout_directf("{foreground {colour {rgb 0x%05X 0x%05X 0x%05x}} 0x10000 0}\n",
-                       colour_scale(r), colour_scale(g), colour_scale(b));
-    }
+    ddl_join(cmd, sizeof cmd, "{foreground COL_", i, 3, " 0x10000 0}\n");
+    ddlout_direct(cmd);
 }
 
 void ddlout_heading(int level)

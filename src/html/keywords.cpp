@@ -80,11 +80,7 @@ size_t name_hash(const uint64_t* word)
 void fold_words(const unsigned char* p, size_t n, uint64_t* word)
 {
     for (int k = 0; k < 2; ++k) {
-        uint64_t w = bytescan::load8(p + 8 * k);
-        uint64_t low7 = w & ~bytescan::kHigh;
-        uint64_t from_a = low7 + bytescan::kOnes * (0x80 - 'A');
-        uint64_t past_z = low7 + bytescan::kOnes * (0x80 - 'Z' - 1);
-        w |= (from_a & ~past_z & ~w & bytescan::kHigh) >> 2;
+        uint64_t w = bytescan::lower8(bytescan::load8(p + 8 * k));
         // Keep the bytes below n in this word (little-endian order).
         size_t keep = n > 8 * static_cast<size_t>(k) ? n - 8 * static_cast<size_t>(k) : 0;
         uint64_t mask = keep >= 8 ? ~0ull : (1ull << (8 * keep)) - 1;

@@ -28,9 +28,9 @@ bool is_alnum(int c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// Bytes that the name and parameter loops below store as they stand and
-// that end nothing: whole runs of them are copied from the input buffer.
-// `start` holds the bytes a name can begin with.
+// `name` holds the bytes that the name loop below stores as they stand and
+// that end nothing (whole runs of them are copied from the input buffer);
+// `start` the bytes a name can begin with.
 struct ByteClasses {
     bool name[256];
     bool start[256];
@@ -203,6 +203,16 @@ namespace {
 
 // The name of n bytes in g_tag classified; returns -1. A name the filter
 // rules out is not looked up and reads as unknown.
+// The token of the name of len bytes at `name` (sixteen readable), with
+// g_tag.closing set: a name the filter rules out reads as unknown.
+void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
+{
+    if (filter && !keyword_mayname(*filter, name, static_cast<int>(len))) *token = 0;
+    else *token = keyword_lookupn(kHtmlKeywords, name, len);
+    g_tag.found = *token != 0;
+    *token += g_tag.closing * TOK_CLOSING;
+}
+
 int lookup_name(int n, int* token, const KeywordFilter* filter)
 {
     if (g_tag.name[0] == '/') {
@@ -211,11 +221,7 @@ int lookup_name(int n, int* token, const KeywordFilter* filter)
         --n;
     }
     // The name as a string: a NUL inside it ends it for the look-up.
-    size_t len = strnlen(g_tag.name, static_cast<size_t>(n));
-    if (filter && !keyword_mayname(*filter, g_tag.name, static_cast<int>(len))) *token = 0;
-    else *token = keyword_lookupn(kHtmlKeywords, g_tag.name, len);
-    g_tag.found = *token != 0;
-    if (g_tag.closing) *token += TOK_CLOSING;
+    classify(g_tag.name, strnlen(g_tag.name, static_cast<size_t>(n)), filter, token);
     return -1;
 }
 
@@ -275,11 +281,7 @@ bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
     // to reach the look-up's loads through the store buffer, which cannot
     // join the terminator and the copy.
     int len = __builtin_ctz((at.nuls >> closing) | 1u << stored);
-    const char* name = reinterpret_cast<const char*>(p + closing);
-    if (filter && !keyword_mayname(*filter, name, len)) *token = 0;
-    else *token = keyword_lookupn(kHtmlKeywords, name, static_cast<size_t>(len));
-    g_tag.found = *token != 0;
-    *token += closing * TOK_CLOSING;
+    classify(reinterpret_cast<const char*>(p + closing), static_cast<size_t>(len), filter, token);
     return true;
 }
 

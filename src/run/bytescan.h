@@ -24,18 +24,23 @@ inline uint64_t load8(const unsigned char* p)
     return w;
 }
 
-// Copies n bytes with the letters A to Z made lower case, eight at a time;
-// every other byte, 8-bit ones too, is copied as it stands.
+// The eight bytes of w with the letters A to Z made lower case; every other
+// byte, 8-bit ones too, as it stands.
+inline uint64_t lower8(uint64_t w)
+{
+    uint64_t low7 = w & ~kHigh;
+    uint64_t from_a = low7 + kOnes * (0x80 - 'A');      // high bit: at least 'A'
+    uint64_t past_z = low7 + kOnes * (0x80 - 'Z' - 1);  // high bit: beyond 'Z'
+    uint64_t upper = from_a & ~past_z & ~w & kHigh;
+    return w | upper >> 2;  // 0x80 >> 2 is the case bit
+}
+
+// Copies n bytes with the letters A to Z made lower case, eight at a time.
 inline void lower_copy(char* dst, const char* src, size_t n)
 {
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        uint64_t w = load8(reinterpret_cast<const unsigned char*>(src + i));
-        uint64_t low7 = w & ~kHigh;
-        uint64_t from_a = low7 + kOnes * (0x80 - 'A');      // high bit: at least 'A'
-        uint64_t past_z = low7 + kOnes * (0x80 - 'Z' - 1);  // high bit: beyond 'Z'
-        uint64_t upper = from_a & ~past_z & ~w & kHigh;
-        w |= upper >> 2;  // 0x80 >> 2 is the case bit
+        uint64_t w = lower8(load8(reinterpret_cast<const unsigned char*>(src + i)));
         std::memcpy(dst + i, &w, sizeof w);
     }
     for (; i < n; ++i) {

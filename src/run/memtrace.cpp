@@ -72,10 +72,8 @@ void hexdump(FILE* out, const unsigned char* base, int extent)
 // unknown block ends the run.
 int find_entry(uintptr_t address)
 {
-    if (address == 0 && free_entries()) {
-        // A null block matches the highest free entry, whose record stays empty.
-        return 31 - __builtin_clz(free_entries());
-    }
+    // A null block matches the highest free entry, whose record stays empty.
+    if (uint32_t free = address == 0 ? free_entries() : 0) return 31 - __builtin_clz(free);
     for (uint32_t used = g_used; used;) {
         int i = 31 - __builtin_clz(used);
         if (reinterpret_cast<uintptr_t>(g_table[i].address) == address) return i;
@@ -85,15 +83,20 @@ int find_entry(uintptr_t address)
                   static_cast<unsigned>(address & 0xFFFFFFFFu));
 }
 
-// Forgets the record of a block.
-void remove_address(uintptr_t address)
+// Empties entry i.
+void forget(int i)
 {
-    if (!g_table) return;
-    int i = find_entry(address);
     g_table[i].address = nullptr;
     g_used &= ~(1u << i);
     g_table[i].extent = 0;
     g_table[i].method = 0;
+}
+
+// Forgets the record of a block.
+void remove_address(uintptr_t address)
+{
+    if (!g_table) return;
+    forget(find_entry(address));
 }
 
 }  // namespace
@@ -133,10 +136,7 @@ void* mem_reclaim(void* block, size_t size)
     void* p = std::realloc(block, size ? size : 1);
     if (!p) return nullptr;
     if (old >= 0) {
-        g_table[old].address = nullptr;
-        g_used &= ~(1u << old);
-        g_table[old].extent = 0;
-        g_table[old].method = 0;
+        forget(old);
     }
     record(p, size, 3);
     return p;
