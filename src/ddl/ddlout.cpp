@@ -8,6 +8,7 @@
 #include "ddl/format.h"
 #include "ddl/template.h"
 #include "html/style.h"
+#include "platform/platform.h"
 #include "pictures/pictures.h"
 #include "resources/colour.h"
 #include "resources/config.h"
@@ -159,8 +160,7 @@ bool ddlout_open(const char* path)
 {
     ddlout_close();
     g_outlen = 0;
-    g_out = std::fopen(path, "wb");
-    if (g_out) std::setvbuf(g_out, nullptr, _IONBF, 0);
+    g_out = platform_openoutput(path);
     return g_out != nullptr;
 }
 
@@ -169,7 +169,7 @@ bool ddlout_isopen() { return g_out != nullptr; }
 void ddlout_close()
 {
     drain();
-    if (g_out) std::fclose(g_out);
+    if (g_out) platform_closeoutput(g_out);
     g_out = nullptr;
 }
 

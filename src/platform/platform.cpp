@@ -5,10 +5,14 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
 #else
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,4 +121,38 @@ std::FILE* platform_tempfile()
 #else
     return std::tmpfile();
 #endif
+}
+
+std::FILE* platform_openoutput(const char* path)
+{
+#ifdef _WIN32
+    int fd = _open(path, _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    std::FILE* f = fd < 0 ? nullptr : _fdopen(fd, "wb");
+    if (fd >= 0 && !f) _close(fd);
+#else
+    int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (fd >= 0 && !f) close(fd);
+#endif
+    if (f) std::setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}
+
+void platform_closeoutput(std::FILE* f)
+{
+    std::fflush(f);
+    // A file that cannot be cut keeps its old tail, as a write that fails
+    // loses its bytes: the output's writes are not checked either.
+#ifdef _WIN32
+    int fd = _fileno(f);
+    struct _stat64 st;
+    long long end = _telli64(fd);
+    if (end >= 0 && _fstat64(fd, &st) == 0 && (st.st_mode & _S_IFREG) && st.st_size > end) _chsize_s(fd, end);
+#else
+    int fd = fileno(f);
+    struct stat st;
+    off_t end = lseek(fd, 0, SEEK_CUR);
+    if (end >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > end) (void)!ftruncate(fd, end);
+#endif
+    std::fclose(f);
 }

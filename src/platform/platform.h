@@ -36,3 +36,13 @@ bool platform_samefile(const char* a, const char* b);
 // A new temporary file, read and written in binary and removed when it is
 // closed (or when the program ends); null when none can be had.
 std::FILE* platform_tempfile();
+
+// Opens a file to be written from its start, unbuffered. An existing file
+// is written over where it stands rather than emptied first, which spares
+// the system freeing its pages and blocks only to claim them again; the
+// bytes past the last one written are cut off by platform_closeoutput.
+std::FILE* platform_openoutput(const char* path);
+
+// Cuts a file opened by platform_openoutput at the end of what was written
+// (a file only: pipes and devices are left as they are) and closes it.
+void platform_closeoutput(std::FILE* f);

@@ -148,8 +148,13 @@ TEST(ClaimFailure, EveryClaimWithoutRecovery)
     for (long n = 1; n <= claims; ++n) {
         d.clear_env();
         d.set_env("QUILLET_FAIL_CLAIM", std::to_string(n));
-        RunResult r = d.run({"in.htm", "out.ddl"});
+        // An earlier, longer output is there: a run that ends early keeps
+        // none of its bytes, whether it leaves an output or not.
+        d.write("out.ddl", std::string(400000, 'Z') + "STALE");
+        RunResult r = d.run({"in.htm", "out.ddl"}, "out.ddl");
         EXPECT_GE(r.code, 0);
+        EXPECT_EQ(r.output.find("STALE"), std::string::npos) << "claim " << n << ", exit " << r.code;
+        EXPECT_LT(r.output.size(), 400000u);
         EXPECT_EQ(r.err.find("TryToRecover"), std::string::npos) << r.err;
         if (r.code == 50) ++fifty;
     }

@@ -197,4 +197,38 @@ TEST(InputChecks, TheInputIsNeverTheOutput)
     }
 }
 
+// An output that exists already is written over: whatever it held before,
+// longer or shorter, the file ends where the run's own output ends.
+TEST(OutputFile, AnExistingOutputHoldsOnlyTheNewRunsBytes)
+{
+    ScratchDir d;
+    d.write("in.htm", kPage);
+    RunResult fresh = d.run({"in.htm", "out.ddl"}, "out.ddl");
+    ASSERT_EQ(fresh.code, 0);
+    ASSERT_GT(fresh.output.size(), 100u);
+    const size_t n = fresh.output.size();
+    for (size_t old : {size_t(0), size_t(3), n - 1, n, n + 1, size_t(300000)}) {
+        d.write("out.ddl", std::string(old, 'Z'));
+        RunResult r = d.run({"in.htm", "out.ddl"}, "out.ddl");
+        EXPECT_EQ(r.code, 0) << old;
+        EXPECT_EQ(r.output, fresh.output) << "over a file of " << old << " bytes";
+    }
+    // A refused input still deletes it.
+    d.write("out.ddl", std::string(300000, 'Z'));
+    d.write("in.htm", "<html>no body here</html>\n");
+    RunResult r = d.run({"in.htm", "out.ddl"}, "out.ddl");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(r.has_output);
+}
+
+// A device or pipe as the output is written and left as it is.
+TEST(OutputFile, ADeviceCanBeTheOutput)
+{
+    ScratchDir d;
+    d.write("in.htm", kPage);
+    RunResult r = d.run({"in.htm", "/dev/null"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+}
+
 }  // namespace
