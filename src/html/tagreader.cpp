@@ -244,20 +244,37 @@ NameStops name_stops(const unsigned char* p)
 // of it and what ends it, and it begins as a name does: the bytes taken and
 // the name stored are those of the byte loop in read_name, and its token
 // is looked up. Returns false for the byte loop.
+// Where a name at p ends, when the buffer holds all of it and what ends it
+// and it begins as a name does: n bytes, the first a "/" when `closing`.
+struct BufferName {
+    NameStops at;
+    int n;
+    int closing;
+};
+
+bool buffer_name(const unsigned char* p, size_t avail, BufferName* name)
+{
+    // The name buffer's whole length is copied, after a "/" too.
+    static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
+    if (avail <= static_cast<size_t>(kNameLimit) + 1) return false;
+    if (!kBytes.start[p[0]]) return false;
+    // The name runs to the first byte that ends it, at most kNameLimit
+    // bytes (the first byte is never one that ends it).
+    name->at = name_stops(p);
+    name->n = __builtin_ctz((name->at.stops & ~1u) | 1u << kNameLimit);
+    name->closing = p[0] == '/';
+    return true;
+}
+
 bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
 {
     const unsigned char* p;
     size_t avail = infile_available(&p);
-    // The name buffer's whole length is copied, after a "/" too.
-    static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
-    if (avail <= static_cast<size_t>(kNameLimit) + 1) return false;
-    unsigned char first = p[0];
-    if (!kBytes.start[first]) return false;
-    // The name runs to the first byte that ends it, at most kNameLimit
-    // bytes (the first byte is never one that ends it).
-    NameStops at = name_stops(p);
-    int n = __builtin_ctz((at.stops & ~1u) | 1u << kNameLimit);
-    int closing = first == '/';
+    BufferName name;
+    if (!buffer_name(p, avail, &name)) return false;
+    NameStops at = name.at;
+    int n = name.n;
+    int closing = name.closing;
     std::memcpy(g_tag.name, p + closing, sizeof g_tag.name);
     int stored = n - closing;
     g_tag.name[stored] = '\0';
@@ -423,8 +440,49 @@ int read_tag()
     return token;
 }
 
+namespace {
+
+// A tag whose name the filter rules out, read past at once when the buffer
+// holds all of it up to its ">" and nothing in it is a control code (which
+// the parameters would report, and a NUL would cut the name): the bytes
+// taken and the lines counted are those of the readers above, and the
+// token is the unknown one. Returns -1, with nothing taken, otherwise.
+int skip_ruledout(const KeywordFilter& filter)
+{
+    using namespace bytescan;
+    static const unsigned char kGt[] = {'>'};
+    static const unsigned char kNl[] = {'\n'};
+    static const unsigned char kSpaces[] = {'\t', '\n', '\r'};
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    BufferName name;
+    if (!buffer_name(p, avail, &name)) return -1;
+    const char* looked_up = reinterpret_cast<const char*>(p + name.closing);
+    if (keyword_mayname(filter, looked_up, name.n - name.closing)) return -1;
+    int lines = 0;
+    for (size_t i = 0; i < avail; i += 16) {
+        unsigned valid = low_bits(avail - i);
+        unsigned gt = match16(p + i, kGt) & valid;
+        unsigned nl = match16(p + i, kNl);
+        unsigned ctl = below16(p + i, 0x20) & ~match16(p + i, kSpaces);
+        unsigned before = gt ? (gt & -gt) - 1 : valid;
+        if (ctl & before) return -1;
+        if (gt) {
+            g_line += lines + static_cast<int>(count16(nl & before));
+            infile_skip(i + static_cast<size_t>(__builtin_ctz(gt)) + 1);
+            return name.closing * TOK_CLOSING;
+        }
+        lines += static_cast<int>(count16(nl & valid));
+    }
+    return -1;
+}
+
+}  // namespace
+
 int read_tag_before_body(const KeywordFilter& looked_for)
 {
+    int skipped = skip_ruledout(looked_for);
+    if (skipped >= 0) return skipped;
     int token = 0;
     bool space = false;
     if (read_name(&token, &space, &looked_for) == TOK_NOTHING) return TOK_NOTHING;

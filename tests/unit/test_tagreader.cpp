@@ -168,4 +168,70 @@ TEST_F(TagReader, NamesReadWholeOrByteByByteAgree)
     EXPECT_EQ(g_line, 3);
 }
 
+// Before the body, a tag whose name the filter rules out is read past at
+// once when it can be: the tokens, lines, messages and the input left must
+// be those of the byte-by-byte reading, which a pushed-back byte forces.
+TEST_F(TagReader, TagsRuledOutBeforeTheBodyAreReadPastAsByteByByte)
+{
+    KeywordFilter filter;
+    const int looked_for[] = {TOK_BODY, TOK_FONT, TOK_IMG, 0};
+    keyword_filter(kHtmlKeywords, looked_for, &filter);
+    const std::string tail = "text<b>" + std::string(40, '.');
+    const std::string tags[] = {
+        "table border=1>", "/table>", "TABLE\n>", "td\talign=left\r\nvalign=top>", "/>", "/ x>",
+        "td x=\"a>b\">", "td x=1\x01y>", std::string("td\0x>", 5), std::string("td x=\0>", 7),
+        "td a=1\nb=2\n\n>", std::string(40, 'n') + " a\nb>", "td " + std::string(600, 'p') + "\x02\n>",
+        "td " + std::string(505, 'p') + "\x02\n>", "font color=red>", "/font>", "img src=a.gif>",
+        "fony>", "BODY bgcolor=white>", "t\x01" "d>", "?xml ?>", "td <b>",
+    };
+    for (const std::string& t : tags) {
+        struct Seen {
+            int token, line;
+            std::string err, rest;
+        } seen[2];
+        for (int k = 0; k < 2; ++k) {
+            FILE* f = std::fopen(path_.c_str(), "wb");
+            std::string text = "<" + t + tail;
+            std::fwrite(text.data(), 1, text.size(), f);
+            std::fclose(f);
+            infile_open(path_.c_str());
+            g_line = 1;
+            ASSERT_EQ(infile_getc(), '<');
+            if (k == 1) infile_ungetc(infile_getc());  // closes the buffer path
+            ::testing::internal::CaptureStderr();
+            int token = read_tag_before_body(filter);
+            std::string err = ::testing::internal::GetCapturedStderr();
+            seen[k] = Seen{token, g_line, err, rest()};
+        }
+        SCOPED_TRACE("tag <" + t);
+        EXPECT_EQ(seen[0].token, seen[1].token);
+        EXPECT_EQ(seen[0].line, seen[1].line);
+        EXPECT_EQ(seen[0].err, seen[1].err);
+        EXPECT_EQ(seen[0].rest, seen[1].rest);
+    }
+    // Worked out by hand for a few.
+    auto before_body = [&](const std::string& text) {
+        FILE* f = std::fopen(path_.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        infile_open(path_.c_str());
+        g_line = 1;
+        EXPECT_EQ(infile_getc(), '<');
+        return read_tag_before_body(filter);
+    };
+    EXPECT_EQ(before_body("<td a=1\nb=2\n\n>" + tail), 0);
+    EXPECT_EQ(g_line, 4);
+    EXPECT_EQ(rest(), tail);
+    EXPECT_EQ(before_body("</TABLE x=\"a>b\">" + tail), 128);
+    EXPECT_EQ(rest(), "b\">" + tail);
+    EXPECT_EQ(before_body("<font color=red>" + tail), 25);
+    EXPECT_STREQ(g_tag.params, " color=red>");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(before_body("<td x=1\x01y>" + tail), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Unexpected control code found in parameter of "
+                                                            "\"<td>\" (at line 1)."),
+              std::string::npos);
+    EXPECT_EQ(rest(), tail);
+}
+
 }  // namespace
