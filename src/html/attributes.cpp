@@ -59,12 +59,21 @@ bool open_copy(Copy& c, const char* name)
     bytescan::lower_copy(c.text, g_tag.params, len);
     c.text[len] = '\0';
     c.len = std::strlen(c.text);  // a NUL in the parameters ends the text
-    const char* at = std::strstr(c.text, name);
+    size_t k = std::strlen(name);
+    const char* at = bytescan::find(c.text, c.len, name, k);
     if (!at) return true;
-    const char* p = at + std::strlen(name);
+    const char* p = at + k;
     while (*p == '"' || *p == ' ' || *p == '=' || *p == '\'') ++p;
     c.value = p;
     return true;
+}
+
+// Whether ch (never the NUL) is one of `stops`.
+bool is_stop(const char* stops, char ch)
+{
+    for (; *stops; ++stops)
+        if (*stops == ch) return true;
+    return false;
 }
 
 // From the second value character on, the first character in `stops`, or
@@ -73,7 +82,7 @@ const char* scan_to(const Copy& c, const char* stops)
 {
     if (*c.value == '\0') return nullptr;
     for (const char* p = c.value + 1; *p; ++p)
-        if (std::strchr(stops, *p)) return p;
+        if (is_stop(stops, *p)) return p;
     return nullptr;
 }
 
@@ -84,7 +93,7 @@ const char* back_to(const Copy& c, const char* cut, const char* stops, bool at_s
     const char* p = cut;
     while (p > c.text) {
         char ch = p[-1];
-        if (std::strchr(stops, ch) || (at_separator && platform_issep(ch))) break;
+        if (is_stop(stops, ch) || (at_separator && platform_issep(ch))) break;
         --p;
     }
     return p;
@@ -115,7 +124,10 @@ int number_of(const char* name, bool* found)
     return static_cast<int>(read_integer(c.value));
 }
 
-bool has_name(const Copy& c, const char* name) { return std::strstr(c.text, name) != nullptr; }
+bool has_name(const Copy& c, const char* name)
+{
+    return bytescan::find(c.text, c.len, name, std::strlen(name)) != nullptr;
+}
 
 }  // namespace
 

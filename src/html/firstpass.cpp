@@ -31,6 +31,13 @@ char* lowered_params()
     return copy;
 }
 
+// Whether the word occurs in the copy (a NUL-ended text), and where.
+template <size_t K>
+const char* find(const char* copy, const char (&word)[K])
+{
+    return bytescan::find(copy, std::strlen(copy), word, K - 1);
+}
+
 // Hides an attribute name from later searches for "link", in the tag
 // parameters themselves and in the copy.
 void mask(char* copy, const char* found)
@@ -46,19 +53,19 @@ void body_colours()
     if (!copy) return;
     // A background colour that cannot be had keeps the page white: with no
     // colour at all the text colour would be taken for the background.
-    if (std::strstr(copy, "bgcolor")) {
+    if (find(copy, "bgcolor")) {
         if (int n = colour_fromattribute("bgcolor")) g_style.background_colour = n;
     }
-    if (std::strstr(copy, "bgcolour")) {
+    if (find(copy, "bgcolour")) {
         if (int n = colour_fromattribute("bgcolour")) g_style.background_colour = n;
     }
-    if (std::strstr(copy, "text")) g_style.text_colour = colour_fromattribute("text");
-    if (const char* v = std::strstr(copy, "vlink")) {
+    if (find(copy, "text")) g_style.text_colour = colour_fromattribute("text");
+    if (const char* v = find(copy, "vlink")) {
         g_style.vlink_colour = colour_fromattribute("vlink");
         mask(copy, v);
     }
-    if (const char* a = std::strstr(copy, "alink")) mask(copy, a);
-    if (std::strstr(copy, "link")) g_style.link_colour = colour_fromattribute("link");
+    if (const char* a = find(copy, "alink")) mask(copy, a);
+    if (find(copy, "link")) g_style.link_colour = colour_fromattribute("link");
     mem_release(copy);
 }
 
@@ -67,8 +74,8 @@ void font_colours()
 {
     char* copy = lowered_params();
     if (!copy) return;
-    if (std::strstr(copy, "color")) colour_fromattribute("color");
-    if (std::strstr(copy, "colour")) colour_fromattribute("colour");
+    if (find(copy, "color")) colour_fromattribute("color");
+    if (find(copy, "colour")) colour_fromattribute("colour");
     mem_release(copy);
 }
 
@@ -76,8 +83,8 @@ void quillet_values()
 {
     char* copy = lowered_params();
     if (!copy) return;
-    if (std::strstr(copy, "fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
-    if (std::strstr(copy, "leading")) g_style.leading = special_leading(subparse_number("leading"));
+    if (find(copy, "fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
+    if (find(copy, "leading")) g_style.leading = special_leading(subparse_number("leading"));
     mem_release(copy);
 }
 

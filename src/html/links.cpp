@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-const char* const kNonWebSchemes[] = {
+constexpr std::string_view kNonWebSchemes[] = {
     "telnet:", "news:", "nntp:", "file:", "finger:", "mailto:",
     "newspost:", "newsreply:", "wais:", "cso:", "gopher:",
 };
@@ -67,7 +68,7 @@ int link_choosecolour()
     bytescan::lower_copy(text, g_tag.params, static_cast<size_t>(len));
     text[len] = '\0';
 
-    if (!std::strstr(text, "href")) {
+    if (!bytescan::find(text, std::strlen(text), "href", 4)) {
         mem_release(text);
         return kLinkNone;
     }
@@ -76,9 +77,9 @@ int link_choosecolour()
     bool nonweb = false;
     for (const char* colon = std::strchr(text, ':'); colon && !nonweb; colon = std::strchr(colon + 1, ':')) {
         size_t before = static_cast<size_t>(colon - text) + 1;
-        for (const char* scheme : kNonWebSchemes) {
-            size_t n = std::strlen(scheme);
-            if (n <= before && std::memcmp(colon + 1 - n, scheme, n) == 0) {
+        for (std::string_view scheme : kNonWebSchemes) {
+            size_t n = scheme.size();
+            if (n <= before && std::memcmp(colon + 1 - n, scheme.data(), n) == 0) {
                 nonweb = true;
                 break;
             }

@@ -284,12 +284,13 @@ int colour_fromattribute(const char* attribute)
     bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
     copy[len] = '\0';
 
-    const char* at = std::strstr(copy, attribute);
+    size_t k = std::strlen(attribute);
+    const char* at = bytescan::find(copy, std::strlen(copy), attribute, k);
     if (!at) {
         mem_release(copy);
         return 0;
     }
-    const char* p = at + std::strlen(attribute);
+    const char* p = at + k;
     while (*p && !is_alnum(static_cast<unsigned char>(*p))) ++p;
     const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
     while (*p && is_alnum(static_cast<unsigned char>(*p))) ++p;

@@ -146,4 +146,41 @@ inline size_t run_blocks(const unsigned char* p, size_t n, const unsigned char (
     return i;
 }
 
+// The first place in the n bytes at `text` where the k bytes at `word`
+// occur, or null: strstr for a text of n bytes without a NUL, whose byte
+// text[n] may be read (its terminator). Candidates are the places where
+// the word's first and last bytes both match, sixteen places at a time.
+inline const char* find(const char* text, size_t n, const char* word, size_t k)
+{
+    if (k == 0) return text;
+    if (k > n) return nullptr;
+    if (k == 1) return static_cast<const char*>(std::memchr(text, word[0], n));
+    const size_t last = n - k;  // the last place the word can start
+#ifdef __SSE2__
+    if (last >= 14) {
+        // A block of places s to s + 15 reads the bytes up to s + k + 14,
+        // at most text[n]: the last block is moved back to fit, and the
+        // places it shares with the one before were found wanting there.
+        const __m128i first = _mm_set1_epi8(word[0]);
+        const __m128i final = _mm_set1_epi8(word[k - 1]);
+        for (size_t s = 0;; s += 16) {
+            if (s > last - 14) s = last - 14;
+            __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + s));
+            __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + s + k - 1));
+            unsigned m = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, final))));
+            m &= low_bits(last - s + 1);
+            for (; m; m &= m - 1) {
+                size_t at = s + static_cast<size_t>(__builtin_ctz(m));
+                if (std::memcmp(text + at + 1, word + 1, k - 2) == 0) return text + at;
+            }
+            if (s == last - 14) return nullptr;
+        }
+    }
+#endif
+    for (size_t at = 0; at <= last; ++at)
+        if (text[at] == word[0] && std::memcmp(text + at + 1, word + 1, k - 1) == 0) return text + at;
+    return nullptr;
+}
+
 }  // namespace bytescan

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "run/bytescan.h"
@@ -126,4 +127,59 @@ TEST(Bytescan, TextRunsStopWhereTheByteLoopStops)
     std::string across = std::string(15, 'a') + "  " + std::string(20, 'a');
     EXPECT_EQ(run_by_blocks(across, stops, true), 16u);
     EXPECT_EQ(run_by_blocks(across, stops, false), across.size());
+}
+
+// The word search against strstr: texts of every length up to past four
+// blocks, the word at every place, near misses that share its first and
+// last bytes, and texts of a small alphabet full of partial matches. Each
+// text is held in a block of exactly its length and terminator, so that a
+// read past it is caught by the sanitizer build.
+TEST(Bytescan, FindGivesStrstrsFirstPlace)
+{
+    auto check = [](const std::string& text, const std::string& word) {
+        std::unique_ptr<char[]> held(new char[text.size() + 1]);
+        std::memcpy(held.get(), text.c_str(), text.size() + 1);
+        const char* want = std::strstr(held.get(), word.c_str());
+        const char* got = bytescan::find(held.get(), text.size(), word.data(), word.size());
+        ASSERT_EQ(got, want) << "word \"" << word << "\" in \"" << text << "\"";
+    };
+    const std::string words[] = {"c", "co", "col", "color", "colour", "bgcolour", "x=\"", "aab"};
+    for (const std::string& word : words) {
+        for (size_t n = 0; n < 70; ++n) {
+            std::string plain(n, '.');
+            check(plain, word);
+            for (size_t at = 0; at + word.size() <= n; ++at) {
+                std::string text = plain;
+                text.replace(at, word.size(), word);
+                check(text, word);
+                if (word.size() >= 3) {  // first and last bytes match, the middle does not
+                    std::string miss = plain;
+                    miss.replace(at, word.size(), word);
+                    miss[at + 1] = '#';
+                    check(miss, word);
+                    if (at + 2 * word.size() <= n) {
+                        miss.replace(at + word.size(), word.size(), word);  // the real one after it
+                        check(miss, word);
+                    }
+                }
+            }
+        }
+    }
+    unsigned seed = 12345;
+    for (int round = 0; round < 20000; ++round) {
+        seed = seed * 1103515245u + 12345u;
+        size_t n = (seed >> 16) % 80;
+        std::string text;
+        for (size_t i = 0; i < n; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += "ab"[(seed >> 16) & 1];
+        }
+        seed = seed * 1103515245u + 12345u;
+        std::string word;
+        for (size_t i = 0, k = 1 + (seed >> 16) % 6; i < k; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            word += "ab"[(seed >> 16) & 1];
+        }
+        check(text, word);
+    }
 }
