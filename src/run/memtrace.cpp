@@ -11,6 +11,7 @@
 namespace {
 
 const int kClaimEntries = 32;
+const size_t kSmallClaim = 1024;
 
 struct ClaimEntry {
     void* address;
@@ -114,7 +115,21 @@ void memtrace_init()
 void* mem_claimzero(size_t count, size_t size)
 {
     if (QUILLET_INJECT("QUILLET_FAIL_CLAIM")) return nullptr;
-    void* p = std::calloc(count ? count : 1, size ? size : 1);
+    size_t n = count ? count : 1, each = size ? size : 1;
+    void* p;
+    if (n <= kSmallClaim && each <= kSmallClaim && n * each <= kSmallClaim) {
+        // Small blocks, such as the copies of tag parameters that every
+        // attribute takes, come from malloc's per-size caches, which
+        // calloc passes by; large ones keep calloc's zero pages. The
+        // barrier keeps the compiler from making the pair a calloc again.
+        p = std::malloc(n * each);
+#if defined(__GNUC__)
+        __asm__ volatile("" : : "r"(p) : "memory");
+#endif
+        if (p) std::memset(p, 0, n * each);
+    } else {
+        p = std::calloc(n, each);
+    }
     if (p) record(p, count * size, 1);
     return p;
 }
