@@ -321,8 +321,8 @@ void ddlout_foregroundcolour(int i)
         }
     }
     char cmd[64];
-    ddl_join(cmd, sizeof cmd, "{foreground COL_", i, 3, " 0x10000 0}\n");
-    ddlout_direct(cmd);
+    int n = ddl_join(cmd, sizeof cmd, "{foreground COL_", i, 3, " 0x10000 0}\n");
+    ddlout_directbytes(cmd, n < static_cast<int>(sizeof cmd) ? static_cast<size_t>(n) : sizeof cmd - 1);
 }
 
 void ddlout_heading(int level)

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "html/style.h"
 #include "html/tagreader.h"
@@ -46,7 +47,7 @@ struct Copy {
 
 // Claims the copy and finds the name. False when the claim failed (after
 // the recovery message; without recovery the run ends here).
-bool open_copy(Copy& c, const char* name)
+bool open_copy(Copy& c, std::string_view name)
 {
     size_t len = g_tag.paramlen > 0 ? static_cast<size_t>(g_tag.paramlen) : 0;
     if (len > sizeof g_tag.params - 1) len = sizeof g_tag.params - 1;
@@ -58,11 +59,10 @@ bool open_copy(Copy& c, const char* name)
     }
     bytescan::lower_copy(c.text, g_tag.params, len);
     c.text[len] = '\0';
-    c.len = std::strlen(c.text);  // a NUL in the parameters ends the text
-    size_t k = std::strlen(name);
-    const char* at = bytescan::find(c.text, c.len, name, k);
+    c.len = tagreader_paramtext();  // a NUL in the parameters ends the text
+    const char* at = bytescan::find(c.text, c.len, name.data(), name.size());
     if (!at) return true;
-    const char* p = at + k;
+    const char* p = at + name.size();
     while (*p == '"' || *p == ' ' || *p == '=' || *p == '\'') ++p;
     c.value = p;
     return true;
@@ -124,9 +124,9 @@ int number_of(const char* name, bool* found)
     return static_cast<int>(read_integer(c.value));
 }
 
-bool has_name(const Copy& c, const char* name)
+bool has_name(const Copy& c, std::string_view name)
 {
-    return bytescan::find(c.text, c.len, name, std::strlen(name)) != nullptr;
+    return bytescan::find(c.text, c.len, name.data(), name.size()) != nullptr;
 }
 
 }  // namespace

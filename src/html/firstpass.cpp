@@ -31,11 +31,11 @@ char* lowered_params()
     return copy;
 }
 
-// Whether the word occurs in the copy (a NUL-ended text), and where.
+// Whether the word occurs in the copy of the tag's parameters, and where.
 template <size_t K>
 const char* find(const char* copy, const char (&word)[K])
 {
-    return bytescan::find(copy, std::strlen(copy), word, K - 1);
+    return bytescan::find(copy, tagreader_paramtext(), word, K - 1);
 }
 
 // Hides an attribute name from later searches for "link", in the tag

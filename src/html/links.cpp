@@ -68,7 +68,7 @@ int link_choosecolour()
     bytescan::lower_copy(text, g_tag.params, static_cast<size_t>(len));
     text[len] = '\0';
 
-    if (!bytescan::find(text, std::strlen(text), "href", 4)) {
+    if (!bytescan::find(text, tagreader_paramtext(), "href", 4)) {
         mem_release(text);
         return kLinkNone;
     }

@@ -196,6 +196,23 @@ bool tagreader_skiptotag()
     }
 }
 
+size_t tagreader_paramtext()
+{
+    size_t len = g_tag.paramlen > 0 ? static_cast<size_t>(g_tag.paramlen) : 0;
+    if (len > sizeof g_tag.params - 1) len = sizeof g_tag.params - 1;
+    // Whole blocks of sixteen, which the buffer's length is a multiple of.
+    static_assert(sizeof g_tag.params % 16 == 0, "the parameters are read in blocks");
+    static const unsigned char kNul[] = {0};
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(g_tag.params);
+    for (size_t i = 0; i < len; i += 16) {
+        if (unsigned nul = bytescan::match16(p + i, kNul)) {
+            size_t at = i + static_cast<size_t>(__builtin_ctz(nul));
+            return at < len ? at : len;
+        }
+    }
+    return len;
+}
+
 void tagreader_setprebody(int on) { g_prebody = on; }
 int tagreader_prebody() { return g_prebody; }
 

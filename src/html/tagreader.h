@@ -2,6 +2,8 @@
 // HTML keyword table and leaves its name and parameters for the handlers.
 #pragma once
 
+#include <cstddef>
+
 #include "html/keywords.h"
 
 struct TagBuffers {
@@ -14,6 +16,10 @@ struct TagBuffers {
 };
 
 extern TagBuffers g_tag;
+
+// The length of the parameters as a string (a NUL inside them ends it):
+// what the lower-cased copies that the attribute readers take hold.
+size_t tagreader_paramtext();
 // The number of the input line being read.
 extern int g_line;
 

@@ -266,7 +266,7 @@ int colour_findname(const char* name)
     return p ? p + 15 : 0;
 }
 
-int colour_fromattribute(const char* attribute)
+int colour_fromattribute(std::string_view attribute)
 {
     int len = g_tag.paramlen;
     if (len < 0) len = 0;
@@ -284,8 +284,8 @@ int colour_fromattribute(const char* attribute)
     bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
     copy[len] = '\0';
 
-    size_t k = std::strlen(attribute);
-    const char* at = bytescan::find(copy, std::strlen(copy), attribute, k);
+    size_t k = attribute.size();
+    const char* at = bytescan::find(copy, tagreader_paramtext(), attribute.data(), k);
     if (!at) {
         mem_release(copy);
         return 0;

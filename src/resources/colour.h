@@ -2,8 +2,10 @@
 // "colours" file and of the document, by colour number (COL_nnn).
 #pragma once
 
+#include <string_view>
+
 void colour_load();
-int colour_fromattribute(const char* attribute);
+int colour_fromattribute(std::string_view attribute);
 int colour_findrgb(int red, int green, int blue);
 int colour_findhex(const char* text);
 int colour_findname(const char* name);

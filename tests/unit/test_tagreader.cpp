@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "ddl/ddlout.h"
@@ -232,6 +233,24 @@ TEST_F(TagReader, TagsRuledOutBeforeTheBodyAreReadPastAsByteByByte)
                                                             "\"<td>\" (at line 1)."),
               std::string::npos);
     EXPECT_EQ(rest(), tail);
+}
+
+// The parameters' length as a string, for every place of a NUL and every
+// length up to the buffer's end.
+TEST_F(TagReader, ParameterTextEndsAtTheFirstNul)
+{
+    for (int len : {-1, 0, 1, 15, 16, 17, 40, 496, 510, 511, 600}) {
+        for (int nul = -1; nul < 512; nul += (nul < 40 || nul > 490) ? 1 : 37) {
+            std::memset(g_tag.params, 'x', sizeof g_tag.params);
+            if (nul >= 0) g_tag.params[nul] = '\0';
+            g_tag.paramlen = len;
+            size_t n = len < 0 ? 0 : len > 511 ? 511 : static_cast<size_t>(len);
+            size_t want = nul >= 0 && static_cast<size_t>(nul) < n ? static_cast<size_t>(nul) : n;
+            ASSERT_EQ(tagreader_paramtext(), want) << "length " << len << ", NUL at " << nul;
+        }
+    }
+    g_tag.paramlen = 0;
+    g_tag.params[0] = '\0';
 }
 
 }  // namespace
