@@ -104,8 +104,8 @@ const Filters kFilters;
 
 void skip_script()
 {
-    while (tagreader_skiptotag())
-        if (read_tag_before_body(kFilters.script) == TOK_SCRIPT + TOK_CLOSING) return;
+    for (int t; (t = tagreader_nextlookedfor(kFilters.script)) >= 0;)
+        if (t == TOK_SCRIPT + TOK_CLOSING) return;
 }
 
 }  // namespace
@@ -113,8 +113,8 @@ void skip_script()
 void firstpass_run()
 {
     bool body_seen = false;
-    while (tagreader_skiptotag()) {
-        switch (read_tag_before_body(kFilters.pass)) {
+    for (int t; (t = tagreader_nextlookedfor(kFilters.pass)) >= 0;) {
+        switch (t) {
         case TOK_BODY:
             body_seen = true;
             if (!settings.disabledoccols) body_colours();

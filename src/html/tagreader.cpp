@@ -162,7 +162,10 @@ void show_unknown()
 
 }  // namespace
 
-bool tagreader_skiptotag()
+namespace {
+
+// tagreader_skiptotag, inline in the loops of the readers here.
+inline bool skip_to_tag()
 {
     using namespace bytescan;
     static const unsigned char kLt[] = {'<'};
@@ -195,6 +198,10 @@ bool tagreader_skiptotag()
         infile_skip(avail);
     }
 }
+
+}  // namespace
+
+bool tagreader_skiptotag() { return skip_to_tag(); }
 
 size_t tagreader_paramtext()
 {
@@ -459,6 +466,17 @@ int read_tag()
 
 namespace {
 
+// read_tag_before_body for a tag the filter may name, or one that cannot be
+// read past at once.
+int read_tag_whole(const KeywordFilter& looked_for)
+{
+    int token = 0;
+    bool space = false;
+    if (read_name(&token, &space, &looked_for) == TOK_NOTHING) return TOK_NOTHING;
+    if (!g_tag.complete) read_params(space, token > 0 && token < TOK_CLOSING);
+    return token;
+}
+
 // A tag whose name the filter rules out, read past at once when the buffer
 // holds all of it up to its ">" and nothing in it is a control code (which
 // the parameters would report, and a NUL would cut the name): the bytes
@@ -500,9 +518,13 @@ int read_tag_before_body(const KeywordFilter& looked_for)
 {
     int skipped = skip_ruledout(looked_for);
     if (skipped >= 0) return skipped;
-    int token = 0;
-    bool space = false;
-    if (read_name(&token, &space, &looked_for) == TOK_NOTHING) return TOK_NOTHING;
-    if (!g_tag.complete) read_params(space, token > 0 && token < TOK_CLOSING);
-    return token;
+    return read_tag_whole(looked_for);
+}
+
+int tagreader_nextlookedfor(const KeywordFilter& looked_for)
+{
+    for (;;) {
+        if (!skip_to_tag()) return -1;
+        if (skip_ruledout(looked_for) < 0) return read_tag_whole(looked_for);
+    }
 }

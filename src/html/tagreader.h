@@ -41,6 +41,11 @@ int read_tag_before_body(const KeywordFilter& looked_for);
 // the input ends first. For the loops that look only at tags.
 bool tagreader_skiptotag();
 
+// The loop of tagreader_skiptotag and read_tag_before_body in one: reads on
+// to the next tag that the filter does not rule out and returns what
+// read_tag_before_body returns for it, or -1 when the input ends first.
+int tagreader_nextlookedfor(const KeywordFilter& looked_for);
+
 // Whether the driver is still before the body (no comment lines, unknown
 // tags or translation then). Set by the driver.
 void tagreader_setprebody(int on);
