@@ -166,20 +166,17 @@ TEST(Bytescan, FindGivesStrstrsFirstPlace)
         }
     }
     unsigned seed = 12345;
+    auto next = [&seed](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    auto letters = [&next](size_t n) {
+        std::string s;
+        while (s.size() < n) s += "ab"[next(2)];
+        return s;
+    };
     for (int round = 0; round < 20000; ++round) {
-        seed = seed * 1103515245u + 12345u;
-        size_t n = (seed >> 16) % 80;
-        std::string text;
-        for (size_t i = 0; i < n; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            text += "ab"[(seed >> 16) & 1];
-        }
-        seed = seed * 1103515245u + 12345u;
-        std::string word;
-        for (size_t i = 0, k = 1 + (seed >> 16) % 6; i < k; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            word += "ab"[(seed >> 16) & 1];
-        }
-        check(text, word);
+        std::string text = letters(next(80));
+        check(text, letters(1 + next(6)));
     }
 }

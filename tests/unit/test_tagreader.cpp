@@ -28,8 +28,8 @@ protected:
         infile_close();
         std::remove(path_.c_str());
     }
-    // Opens the text and reads the tag after its leading "<".
-    int tag(const std::string& text)
+    // Opens the text as the input, read up to and including its leading "<".
+    void open_tag(const std::string& text)
     {
         FILE* f = std::fopen(path_.c_str(), "wb");
         std::fwrite(text.data(), 1, text.size(), f);
@@ -37,6 +37,11 @@ protected:
         infile_open(path_.c_str());
         g_line = 1;
         EXPECT_EQ(infile_getc(), '<');
+    }
+    // Opens the text and reads the tag after its leading "<".
+    int tag(const std::string& text)
+    {
+        open_tag(text);
         return read_tag();
     }
     std::string rest()
@@ -191,13 +196,7 @@ TEST_F(TagReader, TagsRuledOutBeforeTheBodyAreReadPastAsByteByByte)
             std::string err, rest;
         } seen[2];
         for (int k = 0; k < 2; ++k) {
-            FILE* f = std::fopen(path_.c_str(), "wb");
-            std::string text = "<" + t + tail;
-            std::fwrite(text.data(), 1, text.size(), f);
-            std::fclose(f);
-            infile_open(path_.c_str());
-            g_line = 1;
-            ASSERT_EQ(infile_getc(), '<');
+            open_tag("<" + t + tail);
             if (k == 1) infile_ungetc(infile_getc());  // closes the buffer path
             ::testing::internal::CaptureStderr();
             int token = read_tag_before_body(filter);
@@ -212,12 +211,7 @@ TEST_F(TagReader, TagsRuledOutBeforeTheBodyAreReadPastAsByteByByte)
     }
     // Worked out by hand for a few.
     auto before_body = [&](const std::string& text) {
-        FILE* f = std::fopen(path_.c_str(), "wb");
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-        infile_open(path_.c_str());
-        g_line = 1;
-        EXPECT_EQ(infile_getc(), '<');
+        open_tag(text);
         return read_tag_before_body(filter);
     };
     EXPECT_EQ(before_body("<td a=1\nb=2\n\n>" + tail), 0);
