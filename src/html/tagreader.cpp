@@ -264,10 +264,6 @@ NameStops name_stops(const unsigned char* p)
                      bytescan::match16(p, kNul) | bytescan::match16(p + 16, kNul) << 16};
 }
 
-// The name taken straight from the input buffer when the buffer holds all
-// of it and what ends it, and it begins as a name does: the bytes taken and
-// the name stored are those of the byte loop in read_name, and its token
-// is looked up. Returns false for the byte loop.
 // Where a name at p ends, when the buffer holds all of it and what ends it
 // and it begins as a name does: n bytes, the first a "/" when `closing`.
 struct BufferName {
@@ -290,6 +286,9 @@ bool buffer_name(const unsigned char* p, size_t avail, BufferName* name)
     return true;
 }
 
+// The name taken straight from the input buffer when buffer_name can give
+// it: the bytes taken and the name stored are those of the byte loop in
+// read_name, and its token is looked up. Returns false for the byte loop.
 bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
 {
     const unsigned char* p;

@@ -20,6 +20,7 @@ extern TagBuffers g_tag;
 // The length of the parameters as a string (a NUL inside them ends it):
 // what the lower-cased copies that the attribute readers take hold.
 size_t tagreader_paramtext();
+
 // The number of the input line being read.
 extern int g_line;
 
