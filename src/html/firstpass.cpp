@@ -20,22 +20,28 @@
 
 namespace {
 
-// The tag parameters folded to lower case, or null when no memory.
-char* lowered_params()
+// The tag parameters folded to lower case (text null when no memory), and
+// their length as a string, taken once for all the words looked for.
+struct Lowered {
+    char* text;
+    size_t len;
+
+    // Where the word occurs in the copy, or null.
+    template <size_t K>
+    const char* find(const char (&word)[K]) const
+    {
+        return bytescan::find(text, len, word, K - 1);
+    }
+};
+
+Lowered lowered_params()
 {
     int len = g_tag.paramlen > 0 ? g_tag.paramlen : 0;
     char* copy = static_cast<char*>(mem_claim(static_cast<size_t>(len) + 1));
-    if (!copy) return nullptr;
+    if (!copy) return Lowered{nullptr, 0};
     bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
     copy[len] = '\0';
-    return copy;
-}
-
-// Whether the word occurs in the copy of the tag's parameters, and where.
-template <size_t K>
-const char* find(const char* copy, const char (&word)[K])
-{
-    return bytescan::find(copy, tagreader_paramtext(), word, K - 1);
+    return Lowered{copy, tagreader_paramtext()};
 }
 
 // Hides an attribute name from later searches for "link", in the tag
@@ -49,43 +55,43 @@ void mask(char* copy, const char* found)
 
 void body_colours()
 {
-    char* copy = lowered_params();
-    if (!copy) return;
+    Lowered copy = lowered_params();
+    if (!copy.text) return;
     // A background colour that cannot be had keeps the page white: with no
     // colour at all the text colour would be taken for the background.
-    if (find(copy, "bgcolor")) {
+    if (copy.find("bgcolor")) {
         if (int n = colour_fromattribute("bgcolor")) g_style.background_colour = n;
     }
-    if (find(copy, "bgcolour")) {
+    if (copy.find("bgcolour")) {
         if (int n = colour_fromattribute("bgcolour")) g_style.background_colour = n;
     }
-    if (find(copy, "text")) g_style.text_colour = colour_fromattribute("text");
-    if (const char* v = find(copy, "vlink")) {
+    if (copy.find("text")) g_style.text_colour = colour_fromattribute("text");
+    if (const char* v = copy.find("vlink")) {
         g_style.vlink_colour = colour_fromattribute("vlink");
-        mask(copy, v);
+        mask(copy.text, v);
     }
-    if (const char* a = find(copy, "alink")) mask(copy, a);
-    if (find(copy, "link")) g_style.link_colour = colour_fromattribute("link");
-    mem_release(copy);
+    if (const char* a = copy.find("alink")) mask(copy.text, a);
+    if (copy.find("link")) g_style.link_colour = colour_fromattribute("link");
+    mem_release(copy.text);
 }
 
 // Reading a font colour enters it in the colour table; that is all.
 void font_colours()
 {
-    char* copy = lowered_params();
-    if (!copy) return;
-    if (find(copy, "color")) colour_fromattribute("color");
-    if (find(copy, "colour")) colour_fromattribute("colour");
-    mem_release(copy);
+    Lowered copy = lowered_params();
+    if (!copy.text) return;
+    if (copy.find("color")) colour_fromattribute("color");
+    if (copy.find("colour")) colour_fromattribute("colour");
+    mem_release(copy.text);
 }
 
 void quillet_values()
 {
-    char* copy = lowered_params();
-    if (!copy) return;
-    if (find(copy, "fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
-    if (find(copy, "leading")) g_style.leading = special_leading(subparse_number("leading"));
-    mem_release(copy);
+    Lowered copy = lowered_params();
+    if (!copy.text) return;
+    if (copy.find("fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
+    if (copy.find("leading")) g_style.leading = special_leading(subparse_number("leading"));
+    mem_release(copy.text);
 }
 
 // The tags the first pass looks at, and the end of a script.
