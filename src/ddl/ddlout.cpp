@@ -1,5 +1,6 @@
 #include "ddl/ddlout.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +27,7 @@ FILE* g_out = nullptr;
 
 // The stream's bytes collect here and go to the file in large writes; the
 // FILE itself is left unbuffered, so nothing is copied twice. Bytes given
-// while no file is open are dropped at the next drain, as they always were.
+// while no file is open are dropped at the next drain.
 const size_t kOutBufferSize = 1 << 17;
 char g_outbuf[kOutBufferSize];
 size_t g_outlen = 0;
@@ -45,9 +46,24 @@ bool is_white(int c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// A write that fails ends the run: the output is dropped, so that its path
+// is left as it was, and the system's reason is shown.
+[[noreturn, gnu::cold, gnu::noinline]] void write_failed(int err)
+{
+    if (g_out) platform_dropoutput(g_out);
+    g_out = nullptr;
+    g_outlen = 0;
+    fatal_message(12, "Couldn't write output file \"%s\" (%s).", run_outputpath(), std::strerror(err ? err : EIO));
+}
+
+void write_out(const char* data, size_t n)
+{
+    if (g_out && std::fwrite(data, 1, n, g_out) != n) write_failed(errno);
+}
+
 void drain()
 {
-    if (g_out && g_outlen) std::fwrite(g_outbuf, 1, g_outlen, g_out);
+    if (g_outlen) write_out(g_outbuf, g_outlen);
     g_outlen = 0;
 }
 
@@ -69,7 +85,7 @@ void put_bytes(const char* data, size_t n)
     if (kOutBufferSize - g_outlen < n) {
         drain();
         if (n >= kOutBufferSize) {
-            if (g_out) std::fwrite(data, 1, n, g_out);
+            write_out(data, n);
             return;
         }
     }
@@ -158,18 +174,37 @@ void write_templateline(const char* line)
 
 bool ddlout_open(const char* path)
 {
-    ddlout_close();
-    g_outlen = 0;
-    g_out = platform_openoutput(path);
+    ddlout_drop();
+    // The fixed output of -converthtml lies in a folder everyone may write
+    // to: a link planted there is replaced, never written through.
+    g_out = platform_openoutput(path, run_mode() == RUNMODE_CONVERTHTML);
     return g_out != nullptr;
 }
 
 bool ddlout_isopen() { return g_out != nullptr; }
 
-void ddlout_close()
+bool ddlout_restart()
 {
+    g_outlen = 0;
+    if (!g_out) return ddlout_open(run_outputpath());
+    int err = platform_restartoutput(g_out);
+    if (err) write_failed(err);
+    return true;
+}
+
+void ddlout_commit()
+{
+    if (!g_out) return;
     drain();
-    if (g_out) platform_closeoutput(g_out);
+    int err = platform_commitoutput(g_out);
+    g_out = nullptr;
+    if (err) write_failed(err);
+}
+
+void ddlout_drop()
+{
+    g_outlen = 0;
+    if (g_out) platform_dropoutput(g_out);
     g_out = nullptr;
 }
 

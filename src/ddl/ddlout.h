@@ -8,10 +8,20 @@
 #include "ddl/format.h"
 #include "run/messages.h"
 
-// The output stream.
+// The output stream. Its path changes only when the run commits it: until
+// then the bytes go to a temporary file beside it (a device, a pipe or
+// standard output is written as it is), and dropping it leaves the path
+// as it was. A write that fails ends the run with exit 12.
 bool ddlout_open(const char* path);
 bool ddlout_isopen();
-void ddlout_close();
+// Empties the output to write it again from its start (opening it when it
+// is not open); false when it cannot be opened.
+bool ddlout_restart();
+// Everything written put in the output's place; a failure ends the run
+// with exit 12, the output's path left as it was.
+void ddlout_commit();
+// Drops what was written: the path is left as it was.
+void ddlout_drop();
 
 // Text through the line workspace.
 void ddlout_addchar(int ch);

@@ -28,13 +28,10 @@ long g_positions[SEC_COUNT];
 char g_lines[7][kShortLimit + 1];  // [0] strikeout, [1..6] headings
 
 // A file the output needs cannot be opened. Once the output has been begun
-// it holds only part of a preamble, so it goes before the run ends.
+// it holds only part of a preamble, so it is dropped before the run ends.
 [[noreturn]] void cannot_open(const char* message)
 {
-    if (ddlout_isopen()) {
-        ddlout_close();
-        platform_deletefile(run_outputpath());
-    }
+    ddlout_drop();
     fatal_message(30, "%s", message);
 }
 

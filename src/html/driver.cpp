@@ -22,8 +22,7 @@ int g_unsupported_warned = 0;
 
 [[noreturn]] void abandon(int code)
 {
-    ddlout_close();
-    platform_deletefile(run_outputpath());
+    ddlout_drop();
     std::exit(code);
 }
 
@@ -218,9 +217,12 @@ void convert_html()
     if (!infile_open(run_inputpath()))
         fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());
     g_line = 1;
-    // Opening the input as the output would truncate it before a byte is
-    // read: refuse it as an output that cannot be opened.
-    if (platform_samefile(run_inputpath(), run_outputpath()) || !ddlout_open(run_outputpath()))
+    // The input is never replaced by its own conversion: refuse it as an
+    // output that cannot be opened. (Standard input is read to its end
+    // before anything is written.)
+    bool same = !platform_isstdstream(run_inputpath()) && !platform_isstdstream(run_outputpath()) &&
+                platform_samefile(run_inputpath(), run_outputpath());
+    if (same || !ddlout_open(run_outputpath()))
         fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
 
     g_style.base_alignment = settings.justified ? 3 : 0;
@@ -276,5 +278,5 @@ void convert_html()
     ddlout_flush();
     ddlout_finish();
     infile_close();
-    ddlout_close();
+    ddlout_commit();
 }

@@ -23,8 +23,11 @@ bool platform_isabsolute(const char* path);
 // Default output file of -converthtml.
 const char* platform_converthtml_output();
 
-// Deletes a file; 0 on success.
-int platform_deletefile(const char* path);
+// The name the program is started by, for its usage text.
+const char* platform_commandname();
+
+// "-" names standard input as an input and standard output as an output.
+inline bool platform_isstdstream(const char* path) { return path[0] == '-' && path[1] == '\0'; }
 
 // Current working folder, ending in the join separator (empty on failure).
 std::string platform_currentfolder();
@@ -37,12 +40,39 @@ bool platform_samefile(const char* a, const char* b);
 // closed (or when the program ends); null when none can be had.
 std::FILE* platform_tempfile();
 
-// Opens a file to be written from its start, unbuffered. An existing file
-// is written over where it stands rather than emptied first, which spares
-// the system freeing its pages and blocks only to claim them again; the
-// bytes past the last one written are cut off by platform_closeoutput.
-std::FILE* platform_openoutput(const char* path);
+// The output. A regular file, or a path where nothing is yet, is written
+// as a new temporary file beside it (same folder, created exclusively),
+// which platform_commitoutput puts in the path's place in one step:
+// until then the path is exactly as it was, whatever ends the run. A link
+// is followed to the file it names unless `replace_link`, when the link
+// itself is replaced. A device or a pipe is written where it is, and "-"
+// is standard output. The stream is unbuffered (the writer collects its
+// bytes itself). Null, with errno set, when it cannot be opened; one
+// output is open at a time.
+std::FILE* platform_openoutput(const char* path, bool replace_link);
 
-// Cuts a file opened by platform_openoutput at the end of what was written
-// (a file only: pipes and devices are left as they are) and closes it.
-void platform_closeoutput(std::FILE* f);
+// Ends the output opened by platform_openoutput successfully: its bytes
+// flushed and the stream closed; a temporary file takes the replaced
+// file's permission bits (those of a new file otherwise) and its place.
+// 0, or the errno value of what failed (the temporary file then removed).
+int platform_commitoutput(std::FILE* f);
+
+// Ends the output unsuccessfully: the stream is closed and a temporary
+// file removed, so that the path is left as it was.
+void platform_dropoutput(std::FILE* f);
+
+// Empties the output to write it again from its start: 0, or an errno
+// value. A device or a pipe keeps what it was given.
+int platform_restartoutput(std::FILE* f);
+
+// Standard input as a file that can be read more than once: its bytes
+// copied into a temporary file (removed when it is closed or the program
+// ends), positioned at its start. Also used for any input that cannot be
+// read twice, such as a pipe. Null, with errno set, on a read or write
+// failure.
+std::FILE* platform_spool(std::FILE* in);
+
+// What an open file is: a pipe (or socket) can be read only once, a device
+// may never end.
+enum PlatformFileKind { PLATFORM_UNKNOWN, PLATFORM_REGULAR, PLATFORM_FOLDER, PLATFORM_PIPE, PLATFORM_DEVICE };
+PlatformFileKind platform_filekind(std::FILE* f);

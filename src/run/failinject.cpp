@@ -6,7 +6,7 @@
 #include <cstring>
 
 namespace {
-long claims = 0, messages = 0, trackers = 0, spills = 0;
+long claims = 0, messages = 0, trackers = 0, spills = 0, reads = 0;
 }
 
 bool failinject_now(const char* which)
@@ -14,6 +14,7 @@ bool failinject_now(const char* which)
     long* counter = std::strcmp(which, "QUILLET_FAIL_CLAIM") == 0     ? &claims
                     : std::strcmp(which, "QUILLET_FAIL_MESSAGE") == 0 ? &messages
                     : std::strcmp(which, "QUILLET_FAIL_SPILL") == 0   ? &spills
+                    : std::strcmp(which, "QUILLET_FAIL_READ") == 0    ? &reads
                                                                       : &trackers;
     const char* v = std::getenv(which);
     ++*counter;

@@ -1,5 +1,13 @@
 #include "run/infile.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+#include "run/failinject.h"
+#include "run/messages.h"
+
 namespace infile_detail {
 const unsigned char* cur = nullptr;
 const unsigned char* end = nullptr;
@@ -11,6 +19,7 @@ const int kBufferSize = 1 << 16;
 const int kPushBack = 4;
 
 FILE* g_in = nullptr;
+std::string g_path;  // for the read error's message
 // With bytes to spare after the buffer, for the readers that take blocks
 // of sixteen.
 unsigned char g_buf[kBufferSize + infile_slack];
@@ -35,11 +44,22 @@ void reset_buffer(long pos)
     g_npushed = 0;
 }
 
+// A read that fails ends the run: what was read is no whole input.
+[[noreturn, gnu::cold, gnu::noinline]] void read_failed(int err)
+{
+    fatal_message(10, "Couldn't read input file \"%s\" (%s).", g_path.c_str(), std::strerror(err ? err : EIO));
+}
+
 bool refill()
 {
     if (!g_in) return false;
     g_bufstart += g_len;
     g_len = static_cast<int>(std::fread(g_buf, 1, kBufferSize, g_in));
+    if (QUILLET_INJECT("QUILLET_FAIL_READ")) {
+        g_len = 0;
+        read_failed(EIO);
+    }
+    if (g_len == 0 && std::ferror(g_in)) read_failed(errno);
     cur = g_buf;
     end = g_buf + g_len;
     return g_len > 0;
@@ -67,7 +87,27 @@ int infile_detail::slow_getc()
 bool infile_open(const char* path)
 {
     infile_close();
-    g_in = std::fopen(path, "rb");
+    g_path = path;
+    if (platform_isstdstream(path)) {
+        g_in = platform_spool(stdin);
+        if (!g_in) read_failed(errno);
+    } else {
+        g_in = std::fopen(path, "rb");
+        switch (g_in ? platform_filekind(g_in) : PLATFORM_REGULAR) {
+        case PLATFORM_FOLDER:  // opened, but it has no bytes to read
+            infile_close();
+            return false;
+        case PLATFORM_PIPE: {  // read twice: its bytes are kept
+            FILE* spool = platform_spool(g_in);
+            int err = errno;
+            std::fclose(g_in);
+            g_in = spool;
+            if (!g_in) read_failed(err);
+            break;
+        }
+        default: break;
+        }
+    }
     reset_buffer(0);
     return g_in != nullptr;
 }

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdio>
 
+// Opens the input: false when it cannot be opened or is a folder. "-" is
+// standard input; it and any other pipe are read to their end first, so
+// that they can be read again. A read that fails ends the run (exit 10).
 bool infile_open(const char* path);
 bool infile_isopen();
 void infile_close();

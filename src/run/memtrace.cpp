@@ -38,7 +38,7 @@ void record(void* address, size_t extent, unsigned char method)
 {
     if (!g_table) return;
     uint32_t free = free_entries();
-    if (!free) fatal_message(0, "Too many claims for memtrace to follow.");
+    if (!free) fatal_message(1, "Too many claims for memtrace to follow.");
     int i = __builtin_ctz(free);  // the first free entry
     g_used |= 1u << i;
     g_table[i].address = address;
@@ -108,7 +108,7 @@ void memtrace_init()
                   ? nullptr
                   : static_cast<ClaimEntry*>(std::calloc(kClaimEntries, sizeof(ClaimEntry)));
     g_used = 0;
-    if (!g_table) fatal_message(0, "Couldn't perform memtrace_init, out of memory.");
+    if (!g_table) fatal_message(1, "Couldn't perform memtrace_init, out of memory.");
     std::atexit(memtrace_finish);
 }
 

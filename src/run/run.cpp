@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,16 +38,55 @@ char* claim_name(const char* name, const char* which)
     size_t n = std::strlen(name) + 1;
     char* p = static_cast<char*>(mem_claim(n));
     if (!p)
-        fatal_message(0, "Unable to claim %d bytes to buffer %s filename, aborting.",
+        fatal_message(1, "Unable to claim %d bytes to buffer %s filename, aborting.",
                       static_cast<int>(n), which);
     std::memcpy(p, name, n);
     return p;
 }
 
+// Usage errors and refused requests end with this code.
+const int kUsageExit = 2;
+
 void syntax_and_exit()
 {
-    fatal_message(0, "Syntax: Quillet <input file> <output file>\n"
+    fatal_message(kUsageExit, "Syntax: Quillet <input file> <output file>\n"
                      "        (read documentation for more options)");
+}
+
+// The version text, as -version shows it and --version prints it.
+void version_text(char* buf, size_t size)
+{
+    std::snprintf(buf, size,
+                  "%s %s (%s)\n"
+                  "Written by the Quillet developers.\n"
+                  "This version compiled at %s (CET) on %s.\n\n"
+                  "This program is free software: it may be copied and given away freely, "
+                  "as long as it is passed on whole and unchanged, with its support files, "
+                  "and no charge is made for it.\n\n"
+                  "Project page: see the README file shipped with the program.\n"
+                  "Contact: the Quillet developers, through the project page.",
+                  kProgramName, kVersion, kReleaseDate, kBuildTime, kBuildDate);
+}
+
+// --help: every way to run the program, on standard output.
+[[noreturn]] void print_usage()
+{
+    const char* me = platform_commandname();
+    std::printf("Usage: %s <input file> <output file>\n"
+                "Converts an HTML page, or a Dramaton script, into a DDL file.\n\n"
+                "  %s <input file> <output file>   convert the input into the output file\n"
+                "  %s -converthtml <input file>    convert the input into %s\n"
+                "  %s -tohtml <input> <output>     export (not supported: reports so, exit 2)\n"
+                "  %s -configure                   (not supported: reports so, exit 2)\n"
+                "  %s -version | /? | -h           show the version text as a message\n"
+                "  %s --version                    print the version text\n"
+                "  %s --help                       print this text\n\n"
+                "An input file \"-\" is standard input, an output file \"-\" standard output.\n"
+                "Options are recognised only as the first argument. The output file is\n"
+                "replaced only when the conversion succeeds (exit code 0); on any other\n"
+                "exit it is left as it was. Messages go to standard error.\n",
+                me, me, me, platform_converthtml_output(), me, me, me, me, me);
+    std::exit(std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 12);
 }
 
 }  // namespace
@@ -86,7 +126,7 @@ std::string run_programdir_from(const std::string& path)
 void run_closefiles()
 {
     infile_close();
-    ddlout_close();
+    ddlout_drop();
 }
 
 void run_releasebuffers()
@@ -105,28 +145,25 @@ void run_main(int argc, char** argv)
                             "Syntax: QuilletW <input file [HTM(L)]> <output file [DDL]>\n\n"
                             "For version details, open a command window and enter:\n"
                             "\tQuilletW -version");
-        std::exit(0);
+        std::exit(kUsageExit);
     }
 
     const char* arg1 = argv[1];
-    if (!std::strcmp(arg1, "-version") || !std::strcmp(arg1, "/?") || !std::strcmp(arg1, "-h")) {
-        fatal_message(0,
-                      "%s %s (%s)\n"
-                      "Written by the Quillet developers.\n"
-                      "This version compiled at %s (CET) on %s.\n\n"
-                      "This program is free software: it may be copied and given away freely, "
-                      "as long as it is passed on whole and unchanged, with its support files, "
-                      "and no charge is made for it.\n\n"
-                      "Project page: see the README file shipped with the program.\n"
-                      "Contact: the Quillet developers, through the project page.",
-                      kProgramName, kVersion, kReleaseDate, kBuildTime, kBuildDate);
+    if (!std::strcmp(arg1, "-version") || !std::strcmp(arg1, "/?") || !std::strcmp(arg1, "-h") ||
+        !std::strcmp(arg1, "--version")) {
+        char text[1024];
+        version_text(text, sizeof text);
+        if (arg1[1] != '-') fatal_message(0, "%s", text);
+        std::printf("%s\n", text);
+        std::exit(std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 12);
     }
+    if (!std::strcmp(arg1, "--help")) print_usage();
 
     g_programdir = run_programdir_from(platform_selfpath(argv[0]));
     StyleStackDepth = 16;
 
     if (!std::strcmp(arg1, "-configure"))
-        fatal_message(0, "-configure not currently supported...\n\n");
+        fatal_message(kUsageExit, "-configure not currently supported...\n\n");
 
     if (!std::strcmp(arg1, "-converthtml")) {
         if (argc < 3) syntax_and_exit();
@@ -139,8 +176,9 @@ void run_main(int argc, char** argv)
         g_outputpath = claim_name(argv[3], "output");
         g_runmode = RUNMODE_TOHTML;
     } else {
-        if (arg1[0] == '-')
-            fatal_message(0, "The parameter \"%s\" is not recognised, please read the %s documentation.",
+        // A lone "-" is standard input, not an option.
+        if (arg1[0] == '-' && arg1[1])
+            fatal_message(kUsageExit, "The parameter \"%s\" is not recognised, please read the %s documentation.",
                           arg1, kProgramName);
         if (argc != 3) syntax_and_exit();
         g_inputpath = claim_name(argv[1], "input");
@@ -157,7 +195,7 @@ void run_main(int argc, char** argv)
     ddlout_suppress(1);
 
     if (g_runmode == RUNMODE_TOHTML)
-        fatal_message(0, "EXPORT not supported at this time...\n\n");
+        fatal_message(kUsageExit, "EXPORT not supported at this time...\n\n");
 
     convert_html();
     std::exit(0);

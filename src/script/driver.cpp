@@ -176,8 +176,7 @@ bool dramaton_headingbreak()
 
 void dramaton_abandon(int code)
 {
-    ddlout_close();
-    platform_deletefile(run_outputpath());
+    ddlout_drop();
     std::exit(code);
 }
 
@@ -202,14 +201,13 @@ void dramaton_growfailure(const char* what)
 
 void dramaton_convert()
 {
-    ddlout_close();
-    platform_deletefile(run_outputpath());
     std::atexit(exit_handler);
     dramaton_createscenes();
     dramaton_createcast();
     dramaton_loadignorelist();
 
-    if (!ddlout_open(run_outputpath()))
+    // What the HTML side wrote is dropped: the script's output starts anew.
+    if (!ddlout_restart())
         fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
     ddlout_reset();  // whatever the HTML side had pending is discarded
     write_preamble();
@@ -220,7 +218,7 @@ void dramaton_convert()
     ddlout_flush();
     ddlout_finish();
     infile_close();
-    ddlout_close();
+    ddlout_commit();
     std::exit(0);
 }
 

@@ -232,7 +232,7 @@ void dramaton_adbreak()
 {
     if (!dramaton_begun()) {
         show_message("You cannot call <%s> before the <begin> command (line %d), aborting...", "adbreak", g_line);
-        std::exit(0);
+        std::exit(58);
     }
     SceneEntry& e = next_entry();
     e.flags = SCN_AD;

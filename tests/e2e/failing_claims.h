@@ -13,9 +13,11 @@
 #include "harness.h"
 
 // The results of the runs, one claim failing in each, that `wanted`
-// accepts; only the first unless `all`.
+// accepts; only the first unless `all`. Each run starts with out.ddl
+// holding `earlier`, or with no out.ddl.
 inline std::vector<RunResult> failing_runs(ScratchDir& d, const std::vector<std::string>& args,
-                                           const std::function<bool(const RunResult&)>& wanted, bool all)
+                                           const std::function<bool(const RunResult&)>& wanted, bool all,
+                                           const std::string* earlier = nullptr)
 {
     d.clear_env();
     d.set_env("QUILLET_INJECT_REPORT", d.path(".count"));
@@ -27,7 +29,10 @@ inline std::vector<RunResult> failing_runs(ScratchDir& d, const std::vector<std:
     for (long n = 1; n <= claims; ++n) {
         d.clear_env();
         d.set_env("QUILLET_FAIL_CLAIM", std::to_string(n));
-        d.remove("out.ddl");
+        if (earlier)
+            d.write("out.ddl", *earlier);
+        else
+            d.remove("out.ddl");
         RunResult r = d.run(args, "out.ddl");
         if (!wanted(r)) continue;
         found.push_back(r);
@@ -39,11 +44,12 @@ inline std::vector<RunResult> failing_runs(ScratchDir& d, const std::vector<std:
 
 // Those whose standard error holds `message` as one whole message.
 inline std::vector<RunResult> runs_showing(ScratchDir& d, const std::vector<std::string>& args,
-                                           const std::string& message, bool all = false)
+                                           const std::string& message, bool all = false,
+                                           const std::string* earlier = nullptr)
 {
     const std::string box = "QuilletW: " + message + "\n";
     return failing_runs(
-        d, args, [&](const RunResult& r) { return r.err.find(box) != std::string::npos; }, all);
+        d, args, [&](const RunResult& r) { return r.err.find(box) != std::string::npos; }, all, earlier);
 }
 
 #endif  // QUILLET_FAILINJECT

@@ -19,7 +19,7 @@ TEST(CommandLine, NoArgumentsShowsOnlyTheNoArgumentsBox)
 {
     ScratchDir d(std::vector<std::string>{});  // no support file at all: none is read
     RunResult r = d.run({});
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err,
               "QuilletW: No command line were parameters specified.\n\n"
               "Syntax: QuilletW <input file [HTM(L)]> <output file [DDL]>\n\n"
@@ -43,28 +43,26 @@ TEST(CommandLine, OptionsAreCaseSensitiveAndTestedBeforeTheCount)
 {
     ScratchDir d(std::vector<std::string>{});
     RunResult r = d.run({"-Version"});
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err,
               "QuilletW: The parameter \"-Version\" is not recognised, please read the QuilletW documentation.\n");
     r = d.run({"-x", "a", "b"});
+    EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err, "QuilletW: The parameter \"-x\" is not recognised, please read the QuilletW documentation.\n");
     r = d.run({"-configure"});
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err, "QuilletW: -configure not currently supported...\n\n\n");
 }
 
 TEST(CommandLine, WrongNumberOfFilesGivesTheSyntax)
 {
     ScratchDir d(std::vector<std::string>{});
-    RunResult r = d.run({"in.htm"});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.err, kSyntax);
-    r = d.run({"a", "b", "c"});
-    EXPECT_EQ(r.err, kSyntax);
-    r = d.run({"-tohtml", "a"});
-    EXPECT_EQ(r.err, kSyntax);
-    r = d.run({"-converthtml"});
-    EXPECT_EQ(r.err, kSyntax);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"in.htm"}, {"a", "b", "c"}, {"-tohtml", "a"}, {"-converthtml"}}) {
+        RunResult r = d.run(args);
+        EXPECT_EQ(r.code, 2) << args[0];
+        EXPECT_EQ(r.err, kSyntax);
+    }
 }
 
 TEST(CommandLine, ToHtmlLoadsEverythingThenStops)
@@ -73,7 +71,7 @@ TEST(CommandLine, ToHtmlLoadsEverythingThenStops)
     d.remove("config");
     d.write("in.htm", kPage);
     RunResult r = d.run({"-tohtml", "in.htm", "out.ddl"}, "out.ddl");
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err,
               "QuilletW: Warning: unable to open configuration file - using defaults.\n\n"
               "QuilletW: EXPORT not supported at this time...\n\n\n");
@@ -137,37 +135,42 @@ TEST(InputChecks, FilesThatCannotBeOpened)
     EXPECT_EQ(r.err, "QuilletW: Couldn't open output file \"no/such/folder/out.ddl\".\n");
 }
 
-TEST(InputChecks, RefusedInputsDeleteTheOutput)
+TEST(InputChecks, RefusedInputsLeaveAnEarlierOutputAsItWas)
 {
     ScratchDir d;
-    d.write("out.ddl", "old contents");
-    RunResult r = d.convert("");
+    // Each run over an earlier output.
+    auto convert = [&d](const std::string& input) {
+        d.write("in.htm", input);
+        d.write("out.ddl", "old contents");
+        return d.run({"in.htm", "out.ddl"}, "out.ddl");
+    };
+    RunResult r = convert("");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "QuilletW: This file is empty! Aborting process.\n");
-    EXPECT_FALSE(r.has_output);
+    EXPECT_EQ(r.output, "old contents");
 
-    r = d.convert("<body>123456789");  // 15 bytes
+    r = convert("<body>123456789");  // 15 bytes
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "QuilletW: This file is only 15 bytes long, it is too short to be a valid HTML file. "
                      "Aborting process.\n");
-    EXPECT_FALSE(r.has_output);
+    EXPECT_EQ(r.output, "old contents");
 
-    r = d.convert("<body>1234567890");  // 16 bytes: accepted
+    r = convert("<body>1234567890");  // 16 bytes: accepted, and the output replaced
     EXPECT_EQ(r.code, 0);
-    EXPECT_TRUE(r.has_output);
+    EXPECT_EQ(r.output.rfind("//->DDL\n", 0), 0u);
 
-    r = d.convert("\xB8<body>");  // encoded scripts are refused before the length test
+    r = convert("\xB8<body>");  // encoded scripts are refused before the length test
     EXPECT_EQ(r.code, 11);
     EXPECT_EQ(r.err, "QuilletW: This file appears to be an ENCODED Dramaton file. Sorry, but as QuilletW is a "
                      "filter and not a Dramaton viewer, it does not support encoded data. Please ask for an "
                      "unencoded version of the script if you wish to format it using QuilletW...\n");
-    EXPECT_FALSE(r.has_output);
+    EXPECT_EQ(r.output, "old contents");
 
-    r = d.convert("<html><!-- <body> --><p>No body here at all</p></html>\n");
+    r = convert("<html><!-- <body> --><p>No body here at all</p></html>\n");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "QuilletW: Reached end of file without finding '<body>', this file does not seem to be "
                      "an HTML document. Abandoning process...\n");
-    EXPECT_FALSE(r.has_output);
+    EXPECT_EQ(r.output, "old contents");
 }
 
 TEST(Tracker, NormalRunsReleaseEveryClaim)
@@ -197,8 +200,8 @@ TEST(InputChecks, TheInputIsNeverTheOutput)
     }
 }
 
-// An output that exists already is written over: whatever it held before,
-// longer or shorter, the file ends where the run's own output ends.
+// An output that exists already is replaced: whatever it held before,
+// longer or shorter, the file holds only the run's own output.
 TEST(OutputFile, AnExistingOutputHoldsOnlyTheNewRunsBytes)
 {
     ScratchDir d;
@@ -213,12 +216,12 @@ TEST(OutputFile, AnExistingOutputHoldsOnlyTheNewRunsBytes)
         EXPECT_EQ(r.code, 0) << old;
         EXPECT_EQ(r.output, fresh.output) << "over a file of " << old << " bytes";
     }
-    // A refused input still deletes it.
+    // A refused input leaves it as it was.
     d.write("out.ddl", std::string(300000, 'Z'));
     d.write("in.htm", "<html>no body here</html>\n");
     RunResult r = d.run({"in.htm", "out.ddl"}, "out.ddl");
     EXPECT_EQ(r.code, 1);
-    EXPECT_FALSE(r.has_output);
+    EXPECT_EQ(r.output, std::string(300000, 'Z'));
 }
 
 // A device or pipe as the output is written and left as it is.

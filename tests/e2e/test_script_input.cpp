@@ -90,11 +90,15 @@ TEST(ScriptContinue, ChainsThatWouldNeverEndAreRefused)
     EXPECT_EQ(r.code, 44);
     EXPECT_EQ(r.err, msg("Can't open file \"sub/../in.htm" + loop));
 
-    r = d.script(script + "<continue out.ddl>");
+    // An earlier output at the output's path is refused as the output (and
+    // left as it was).
+    d.write("in.htm", "<html><dramaton>" + script + "<continue out.ddl>");
+    d.write("out.ddl", "earlier output");
+    r = d.run({"in.htm", "out.ddl"}, "out.ddl");
     EXPECT_EQ(r.code, 44);
     EXPECT_EQ(r.err, msg("Can't open file \"out.ddl\" for Dramaton continuation, it is the output file, "
                          "aborting... [6]"));
-    EXPECT_FALSE(r.has_output);
+    EXPECT_EQ(r.output, "earlier output");
 
     // A folder is no script: the fallback name is tried, and fails.
     std::filesystem::create_directory(d.path("folder"));

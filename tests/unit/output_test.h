@@ -43,7 +43,7 @@ protected:
 
     void TearDown() override
     {
-        ddlout_close();
+        ddlout_drop();
         std::remove(path_.c_str());
     }
 
@@ -51,7 +51,7 @@ protected:
     std::string out()
     {
         ddlout_flush();
-        ddlout_close();
+        ddlout_commit();
         std::ifstream in(path_, std::ios::binary);
         std::ostringstream ss;
         ss << in.rdbuf();

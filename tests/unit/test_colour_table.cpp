@@ -38,7 +38,7 @@ protected:
 
     void TearDown() override
     {
-        ddlout_close();
+        ddlout_drop();
         std::remove((dir_ + "/colours").c_str());
         std::remove((dir_ + "/out").c_str());
         if (chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back";
@@ -67,7 +67,7 @@ protected:
     {
         ddlout_open((dir_ + "/out").c_str());
         what();
-        ddlout_close();
+        ddlout_commit();
         std::ifstream in(dir_ + "/out", std::ios::binary);
         std::ostringstream ss;
         ss << in.rdbuf();

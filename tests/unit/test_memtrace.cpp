@@ -33,7 +33,7 @@ TEST(Memtrace, ThirtyTwoClaimsAreTrackedTheThirtyThirdEndsTheRun)
             mem_claim(8);
             std::exit(5);
         },
-        ::testing::ExitedWithCode(0), "QuilletW: Too many claims for memtrace to follow.");
+        ::testing::ExitedWithCode(1), "QuilletW: Too many claims for memtrace to follow.");
 }
 
 TEST(Memtrace, ReleasingTwiceEndsTheRunWithCodeOne)

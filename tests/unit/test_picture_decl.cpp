@@ -61,7 +61,7 @@ protected:
     void TearDown() override
     {
         infile_close();
-        ddlout_close();
+        ddlout_drop();
         image_release();
         page_release();
         config_defaults();
@@ -85,7 +85,7 @@ protected:
     }
     std::string output()
     {
-        ddlout_close();
+        ddlout_commit();
         std::ifstream in(dir_ + "/out.ddl", std::ios::binary);
         std::ostringstream ss;
         ss << in.rdbuf();

@@ -80,7 +80,7 @@ protected:
         ddlout_open("out");
         ddlout_reset();
         fn();
-        ddlout_close();
+        ddlout_commit();
         std::ifstream in("out", std::ios::binary);
         std::ostringstream ss;
         ss << in.rdbuf();

@@ -51,7 +51,7 @@ inline void start_output()
 
 inline std::string end_output()
 {
-    ddlout_close();
+    ddlout_commit();
     std::string path = scratch_path("out");
     std::ifstream in(path, std::ios::binary);
     std::ostringstream ss;

@@ -29,7 +29,7 @@ protected:
     std::string output()
     {
         ddlout_flush();
-        ddlout_close();
+        ddlout_commit();
         std::ifstream in(path_, std::ios::binary);
         std::ostringstream ss;
         ss << in.rdbuf();
