@@ -72,14 +72,35 @@ RunResult ScratchDir::run(const std::vector<std::string>& args, const std::strin
 {
     RunResult r;
     std::string errpath = path(".stderr");
+    std::string outpath = path(".stdout");
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir_.c_str()) != 0) _exit(127);
         for (const auto& e : env_) setenv(e.first.c_str(), e.second.c_str(), 1);
         int fd = open(errpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) { dup2(fd, 2); close(fd); }
-        int nul = open("/dev/null", O_RDONLY);
-        if (nul >= 0) { dup2(nul, 0); close(nul); }
+        fd = open(outpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) { dup2(fd, 1); close(fd); }
+        int p[2];
+        if (has_stdin_ && pipe(p) == 0) {
+            // A writer of its own, so that no amount of input can block.
+            if (fork() == 0) {
+                close(p[0]);
+                size_t done = 0;
+                while (done < stdin_.size()) {
+                    ssize_t n = ::write(p[1], stdin_.data() + done, stdin_.size() - done);
+                    if (n <= 0) break;
+                    done += static_cast<size_t>(n);
+                }
+                _exit(0);
+            }
+            close(p[1]);
+            dup2(p[0], 0);
+            close(p[0]);
+        } else {
+            int nul = open("/dev/null", O_RDONLY);
+            if (nul >= 0) { dup2(nul, 0); close(nul); }
+        }
         std::vector<char*> argv;
         std::string prog = path("quillet");
         argv.push_back(const_cast<char*>(prog.c_str()));
@@ -93,6 +114,8 @@ RunResult ScratchDir::run(const std::vector<std::string>& args, const std::strin
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.err = slurp(errpath);
     std::remove(errpath.c_str());
+    r.out = slurp(outpath);
+    std::remove(outpath.c_str());
     if (!output.empty()) {
         bool ok = false;
         std::string o = slurp(path(output), &ok);

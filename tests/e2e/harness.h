@@ -9,6 +9,7 @@
 struct RunResult {
     int code = -1;        // exit code; -1 when the program did not exit normally
     std::string err;      // standard error
+    std::string out;      // standard output
     bool has_output = false;
     std::string output;   // the output file, when asked for and present
 };
@@ -29,6 +30,9 @@ public:
     // An environment variable for the runs that follow.
     void set_env(const std::string& name, const std::string& value) { env_.emplace_back(name, value); }
     void clear_env() { env_.clear(); }
+    // The bytes the runs that follow read from standard input, through a
+    // pipe (without it, standard input is empty).
+    void set_stdin(const std::string& bytes) { stdin_ = bytes; has_stdin_ = true; }
 
     void write(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
@@ -44,6 +48,8 @@ public:
 private:
     std::string dir_;
     std::vector<std::pair<std::string, std::string>> env_;
+    std::string stdin_;
+    bool has_stdin_ = false;
 };
 
 // The shipped support file's bytes.

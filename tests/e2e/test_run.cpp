@@ -78,23 +78,6 @@ TEST(CommandLine, ToHtmlLoadsEverythingThenStops)
     EXPECT_FALSE(r.has_output);
 }
 
-TEST(CommandLine, ConvertHtmlWritesTheFixedOutput)
-{
-    ScratchDir d;
-    d.write("in.htm", kPage);
-    std::remove("/tmp/Quillet.ddl");
-    RunResult r = d.run({"-converthtml", "in.htm", "ignored"});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.err, "");
-    FILE* f = std::fopen("/tmp/Quillet.ddl", "rb");
-    ASSERT_NE(f, nullptr);
-    char head[9] = {0};
-    EXPECT_EQ(std::fread(head, 1, 8, f), 8u);
-    std::fclose(f);
-    EXPECT_STREQ(head, "//->DDL\n");
-    std::remove("/tmp/Quillet.ddl");
-}
-
 TEST(SupportFiles, MissingFilesAndTheirExits)
 {
     {
