@@ -114,10 +114,31 @@ void skip_script()
         if (t == TOK_SCRIPT + TOK_CLOSING) return;
 }
 
+// At a <dramaton> tag the script converter takes over from the first pass
+// and reads on from the tag: the conversion pass never comes, so the tags
+// before it are read again, as the first pass read them, for the warnings
+// held back. The script converter reports with the tag reader not quiet.
+[[noreturn]] void hand_over()
+{
+    tagreader_setquiet(0);
+    if (tagreader_heldback()) {
+        infile_rewind();
+        g_line = 1;
+        for (int t; (t = tagreader_nextlookedfor(kFilters.pass)) >= 0;) {
+            if (t == TOK_SCRIPT) skip_script();
+            if (t == TOK_DRAMATON) break;
+        }
+    }
+    dramaton_convert();
+}
+
 }  // namespace
 
+// The tags are read again by the conversion pass, which reports what they
+// hold: the tag reader is quiet here.
 void firstpass_run()
 {
+    tagreader_setquiet(1);
     bool body_seen = false;
     for (int t; (t = tagreader_nextlookedfor(kFilters.pass)) >= 0;) {
         switch (t) {
@@ -133,8 +154,9 @@ void firstpass_run()
         case TOK_QUILLET:
             if (!body_seen) quillet_values();
             break;
-        case TOK_DRAMATON: dramaton_convert();
+        case TOK_DRAMATON: hand_over();
         default: break;
         }
     }
+    tagreader_setquiet(0);
 }

@@ -22,6 +22,8 @@ const int kNameLimit = 31;
 const int kParamLimit = 511;
 
 int g_prebody = 1;
+int g_quiet = 0;
+int g_heldback = 0;
 
 bool is_alnum(int c)
 {
@@ -223,6 +225,13 @@ size_t tagreader_paramtext()
 void tagreader_setprebody(int on) { g_prebody = on; }
 int tagreader_prebody() { return g_prebody; }
 
+void tagreader_setquiet(int on)
+{
+    if (on) g_heldback = 0;
+    g_quiet = on;
+}
+int tagreader_heldback() { return g_heldback; }
+
 namespace {
 
 // The name of n bytes in g_tag classified; returns -1. A name the filter
@@ -392,8 +401,11 @@ int param_byte()
     if (c == '\n') ++g_line;
     if (c == '\t' || c == '\n' || c == '\r') return ' ';
     if (c < 32) {  // control codes and the end of the input
-        show_message("Unexpected control code found in parameter of \"<%s>\" (at line %d).", g_tag.name,
-                     g_line);
+        if (g_quiet)
+            ++g_heldback;
+        else
+            show_message("Unexpected control code found in parameter of \"<%s>\" (at line %d).", g_tag.name,
+                         g_line);
         return c == EOF ? EOF : ' ';
     }
     return c;

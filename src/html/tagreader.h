@@ -51,3 +51,10 @@ int tagreader_nextlookedfor(const KeywordFilter& looked_for);
 // tags or translation then). Set by the driver.
 void tagreader_setprebody(int on);
 int tagreader_prebody();
+
+// While quiet, the warnings about control codes in the parameters are not
+// shown but counted, for a reading that another one repeats with them
+// shown. Switching it on clears the count.
+void tagreader_setquiet(int on);
+// The warnings held back since quiet was last switched on.
+int tagreader_heldback();
