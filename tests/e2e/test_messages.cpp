@@ -98,6 +98,32 @@ TEST(Messages, MissingFontMapFilesOnlyWarn)
     }
 }
 
+TEST(Messages, ControlCodeWarningsOncePerTagAtMostAHundredAndMasked)
+{
+    auto warning = [](const char* tag, int line) {
+        return box(std::string("Unexpected control code found in parameter of \"<") + tag + ">\" (at line " +
+                   std::to_string(line) + ").");
+    };
+    // Both passes read every tag, before the body too; each warning comes once.
+    ScratchDir d;
+    RunResult r = d.convert("<html><head><meta x=\x01></head><body>\n<b x=\x02>a</b><br \x03>c</body></html>\n");
+    EXPECT_EQ(r.err, warning("meta", 1) + warning("b", 2) + warning("br", 2));
+
+    // 150 of one: the hundredth ends with the note, the rest are dropped;
+    // another message is still shown.
+    r = d.convert("<html><body>" + repeat("<p align=\"x\x01\">y\n", 150) + "<table>z</body></html>\n");
+    std::string want;
+    for (int line = 1; line <= 100; ++line) want += warning("p", line);
+    want.insert(want.size() - 1, "\n\n(Further messages like this one are not shown.)");
+    EXPECT_EQ(r.err, want + box("Encountered unsupported HTML command <table>. This command usually affects the  "
+                                "document layout, so your converted document may not look entirely as it was "
+                                "intended."));
+
+    // Tab, line feed and 8-bit characters stay; a fatal message is masked too.
+    r = d.run({"-\x01\x1b\x7f\t\n\xe9"});
+    EXPECT_EQ(r.err, box("The parameter \"-???\t\n\xe9\" is not recognised, please read the QuilletW documentation."));
+}
+
 #ifdef QUILLET_FAILINJECT
 
 TEST(Messages, ClaimFailuresTheRunSurvives)
