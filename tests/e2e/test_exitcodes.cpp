@@ -4,6 +4,8 @@
 // The memory failures are reached through the test-only fault injection.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -64,6 +66,10 @@ TEST(ExitCodes, EveryCodeTheCommandLineCanReach)
          "Reached end of file without finding '<body>', this file does not seem to be an HTML document. "
          "Abandoning process..."},
         {"no input", [](ScratchDir&) {}, {"none.htm", "out.ddl"}, 10, "Couldn't open input file \"none.htm\"."},
+        {"a folder as input", [](ScratchDir& d) { d.write("in.htm", kPage); }, {".", "out.ddl"}, 10,
+         "Couldn't open input file \".\"."},
+        {"an output that cannot be written", [](ScratchDir& d) { page(d, kPage); }, {"in.htm", "/dev/full"}, 12,
+         "Couldn't write output file \"/dev/full\" (" + std::string(std::strerror(ENOSPC)) + ")."},
         {"no output", [](ScratchDir& d) { page(d, kPage); }, {"in.htm", "gone/out.ddl"}, 11,
          "Couldn't open output file \"gone/out.ddl\"."},
         {"no definitions template",
@@ -110,6 +116,78 @@ TEST(ExitCodes, EveryCodeTheCommandLineCanReach)
             check(c, d.run(c.args, "out.ddl"), earlier);
         }
     }
+}
+
+// "-" is standard input as the input and standard output as the output;
+// a pipe named as the input is read like standard input.
+TEST(Streams, StandardInputAndOutput)
+{
+    ScratchDir d;
+    page(d, kPage);
+    RunResult file = d.run({"in.htm", "out.ddl"}, "out.ddl");
+    ASSERT_EQ(file.code, 0);
+    // The same conversion, but for the input file's name in the header.
+    auto named = [&file](const std::string& name) {
+        std::string want = file.output;
+        const std::string line = "// Input file \"in.htm\"";
+        size_t at = want.find(line);
+        if (at != std::string::npos) want.replace(at, line.size(), "// Input file \"" + name + "\"");
+        return want;
+    };
+    d.remove("out.ddl");
+    d.set_stdin(kPage);
+    RunResult r = d.run({"-", "out.ddl"}, "out.ddl");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.output, named("-"));
+
+    r = d.run({"/dev/stdin", "out.ddl"}, "out.ddl");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.output, named("/dev/stdin"));
+
+    r = d.run({"in.htm", "-"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, file.output);
+    EXPECT_FALSE(d.exists("-"));
+
+    // A script's output, begun again when the script is found, through a
+    // stream that cannot be begun again.
+    const std::string script = "<html><!-- a note --><dramaton><title T><author A><begin>\nWords.";
+    page(d, script);
+    RunResult script_file = d.run({"in.htm", "out.ddl"}, "out.ddl");
+    ASSERT_EQ(script_file.code, 0);
+    d.set_stdin(script);
+    r = d.run({"-", "-"});
+    EXPECT_EQ(r.code, 0);
+    std::string want = script_file.output;
+    want.replace(want.find("\"in.htm\""), 8, "\"-\"");
+    EXPECT_EQ(r.out, want);
+
+    // Nothing to read is an empty input.
+    d.set_stdin("");
+    r = d.run({"-", "out.ddl"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, box("This file is empty! Aborting process."));
+}
+
+TEST(Streams, HelpAndVersionOnStandardOutput)
+{
+    ScratchDir d(std::vector<std::string>{});
+    RunResult r = d.run({"--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("Usage: quillet <input file> <output file>\n", 0), 0u) << r.out;
+    for (const char* option : {"-converthtml", "-tohtml", "-configure", "-version", "/?", "-h", "--version",
+                               "--help", "\"-\"", "/tmp/Quillet.ddl"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+
+    // --version prints the text -version shows.
+    RunResult shown = d.run({"-version"});
+    r = d.run({"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("QuilletW 0.48WIN (25th August 2005)\n", 0), 0u);
+    EXPECT_EQ("QuilletW: " + r.out, shown.err);
 }
 
 #ifdef QUILLET_FAILINJECT
@@ -243,6 +321,21 @@ TEST(ExitCodes, EveryStyleStackClaim)
     for (const char* s : {"font", "font effect", "colour", "font size", "indentation", "alignment", "alignment key"})
         want.push_back(box(std::string("Unable to allocate space for ") + s + " stack, cannot continue."));
     EXPECT_EQ(seen, want);
+}
+
+TEST(ExitCodes, AnInputThatCannotBeReadEndsWithTen)
+{
+    ScratchDir d;
+    page(d, kPage);
+    for (const char* n : {"1", "2", "3"}) {  // the first pass, the conversion, the end of the input
+        d.write("out.ddl", kEarlier);
+        d.set_env("QUILLET_FAIL_READ", n);
+        RunResult r = d.run({"in.htm", "out.ddl"}, "out.ddl");
+        d.clear_env();
+        EXPECT_EQ(r.code, 10) << n;
+        EXPECT_EQ(r.err, box("Couldn't read input file \"in.htm\" (" + std::string(std::strerror(EIO)) + ")."));
+        EXPECT_EQ(r.output, kEarlier);
+    }
 }
 
 TEST(ExitCodes, TrackerWithoutItsTable)
