@@ -35,7 +35,7 @@ int main(int argc, char** argv)
         ddlout_directchar(' ');
         ++written;
     }
-    ddlout_close();
+    ddlout_commit();
     infile_close();
     return sum == 0xFFFFFFFFu ? 3 : 0;  // keeps the reads from being optimised away
 }

@@ -240,15 +240,14 @@ extern "C" void on_stop_signal(int sig)
     std::raise(sig);
 }
 
-void arm_signals(const std::string& temppath)
+const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void install_signals()
 {
     static bool installed = false;
-    if (temppath.size() >= sizeof g_signalpath) return;
-    std::memcpy(g_signalpath, temppath.c_str(), temppath.size() + 1);
-    g_signalarmed = 1;
     if (installed) return;
     installed = true;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    for (int sig : kStopSignals) {
         struct sigaction old;
         // A signal the caller chose to ignore (nohup) stays ignored.
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
@@ -258,6 +257,24 @@ void arm_signals(const std::string& temppath)
         sigemptyset(&sa.sa_mask);
         sigaction(sig, &sa, nullptr);
     }
+}
+
+// Creates the temporary file from the template, with the stop signals held
+// until the handler knows its name, so that no signal falls in between.
+int create_temp(std::string& tmpl)
+{
+    install_signals();
+    sigset_t stops, old;
+    sigemptyset(&stops);
+    for (int sig : kStopSignals) sigaddset(&stops, sig);
+    sigprocmask(SIG_BLOCK, &stops, &old);
+    int fd = mkostemp(&tmpl[0], O_CLOEXEC);
+    if (fd >= 0 && tmpl.size() < sizeof g_signalpath) {
+        std::memcpy(g_signalpath, tmpl.c_str(), tmpl.size() + 1);
+        g_signalarmed = 1;
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    return fd;
 }
 
 std::FILE* open_temp(const char* path, bool replace_link)
@@ -289,20 +306,20 @@ std::FILE* open_temp(const char* path, bool replace_link)
         g_output.mode = 0666 & ~mask;
     }
     std::string tmpl = folder_of(target) + ".quillet-XXXXXX";
-    int fd = mkostemp(&tmpl[0], O_CLOEXEC);
+    int fd = create_temp(tmpl);
     if (fd < 0) return nullptr;
     std::FILE* f = fdopen(fd, "wb");
     if (!f) {
         int e = errno;
         close(fd);
         unlink(tmpl.c_str());
+        g_signalarmed = 0;
         errno = e;
         return nullptr;
     }
     g_output.temp = true;
     g_output.temppath = tmpl;
     g_output.target = target;
-    arm_signals(tmpl);
     return f;
 }
 

@@ -103,7 +103,6 @@ int sweep(ScratchDir& d, const std::vector<std::string>& args, const std::vector
         }
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.output.rfind("//->DDL\n", 0), 0u) << "a recovered run left no new output";
-        EXPECT_EQ(ddl_problems(r.output), "");
         for (const std::string& m : ms) {
             bool known = false;
             for (const char* p : kRecovered) known = known || matches(m, p);
