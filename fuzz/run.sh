@@ -25,20 +25,22 @@ cp "$top"/fuzz/seeds/pictures.htm "$work/pictures.htm"
 cp "$top"/fuzz/seeds/pic.gif "$top"/fuzz/seeds/pic.jpg "$work/"
 cp "$top"/fuzz/seeds/translat "$work/translat.rules"
 
+# The output goes to /dev/null: a run the fuzzer kills leaves no temporary
+# output file behind, and no disk is written.
 dict=html
-target=(./quillet @@ out.ddl)
+target=(./quillet @@ /dev/null)
 file=""
 seeds=()
 case "$surface" in
   page) seeds=("$top"/examples/*.htm "$top"/fuzz/seeds/*.htm) ;;
   translat-page) cp "$work/translat.rules" "$work/translat"; seeds=("$top"/examples/*.htm "$top"/fuzz/seeds/*.htm) ;;
-  translat) file=translat; dict=translat; target=(./quillet page.htm out.ddl); seeds=("$top"/fuzz/seeds/translat) ;;
+  translat) file=translat; dict=translat; target=(./quillet page.htm /dev/null); seeds=("$top"/fuzz/seeds/translat) ;;
   script) dict=dramaton; seeds=("$top"/examples/play.htm "$top"/tests/regress/script/*.htm) ;;
-  drmign) file=drmign; dict=dramaton; target=(./quillet script.htm out.ddl); seeds=("$top"/fuzz/seeds/drmign) ;;
+  drmign) file=drmign; dict=dramaton; target=(./quillet script.htm /dev/null); seeds=("$top"/fuzz/seeds/drmign) ;;
   config|definits|colours|fontmap|fontexpt|entities)
-    file=$surface; target=(./quillet page.htm out.ddl); seeds=("$top/support/$surface") ;;
-  drmstyle) file=drmstyle; target=(./quillet script.htm out.ddl); seeds=("$top/support/drmstyle") ;;
-  picture) file=pic.jpg; target=(./quillet pictures.htm out.ddl); seeds=("$top"/fuzz/seeds/pic.jpg "$top"/fuzz/seeds/pic.gif) ;;
+    file=$surface; target=(./quillet page.htm /dev/null); seeds=("$top/support/$surface") ;;
+  drmstyle) file=drmstyle; target=(./quillet script.htm /dev/null); seeds=("$top/support/drmstyle") ;;
+  picture) file=pic.jpg; target=(./quillet pictures.htm /dev/null); seeds=("$top"/fuzz/seeds/pic.jpg "$top"/fuzz/seeds/pic.gif) ;;
   *) echo "unknown surface $surface" >&2; exit 2 ;;
 esac
 for s in "${seeds[@]}"; do [ -f "$s" ] && cp "$s" "$camp/in/"; done

@@ -345,6 +345,17 @@ int close_and_place(std::FILE* f, int err)
     }
     if (std::fclose(f) != 0 && !err) err = errno;
     if (err) return err;
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+    // A file that is there is swapped with the new one in one step and then
+    // removed under the temporary name. (Renaming over it makes ext4 start
+    // writing the whole new file out at once, which costs a tenth of a
+    // large page's run; neither way waits for the disk.)
+    if (g_output.existed &&
+        renameat2(AT_FDCWD, g_output.temppath.c_str(), AT_FDCWD, g_output.target.c_str(), RENAME_EXCHANGE) == 0) {
+        unlink(g_output.temppath.c_str());
+        return 0;
+    }
+#endif
     return rename(g_output.temppath.c_str(), g_output.target.c_str()) == 0 ? 0 : errno;
 }
 
