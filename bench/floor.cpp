@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "ddl/ddlout.h"
-#include "run/infile.h"
+#include "base/infile.h"
 
 int main(int argc, char** argv)
 {

@@ -8,14 +8,10 @@
 
 #include "ddl/format.h"
 #include "ddl/template.h"
-#include "html/style.h"
-#include "platform/platform.h"
-#include "pictures/pictures.h"
-#include "resources/colour.h"
-#include "resources/config.h"
-#include "run/bytescan.h"
-#include "run/memtrace.h"
-#include "run/runstate.h"
+#include "base/platform.h"
+#include "base/bytescan.h"
+#include "base/memtrace.h"
+#include "base/runstate.h"
 
 namespace {
 
@@ -40,6 +36,7 @@ int g_suppressed = 1;
 int g_linestart = 0;
 int g_column = 0;
 int g_lastwritten = 0;
+bool g_smartquotes = true;
 
 bool is_white(int c)
 {
@@ -106,7 +103,7 @@ void put_bytes(const char* data, size_t n)
     const int len = g_wslen;
     char* o = reserve(2 * static_cast<size_t>(len) + 3 + 16);
     char* const start = o;
-    const bool smart = settings.usesmartquotes != 0;
+    const bool smart = g_smartquotes;
     const unsigned char* ws = reinterpret_cast<const unsigned char*>(g_ws);
     static const unsigned char kChanged[] = {0x13, '"', '\'', '\\'};
     // The last byte written: ws[i - 1] after a run, else `changed`, the
@@ -160,7 +157,9 @@ void put_bytes(const char* data, size_t n)
     g_outlen += static_cast<size_t>(o - start);
 }
 
-void write_templateline(const char* line)
+}  // namespace
+
+void ddlout_templateline(const char* line)
 {
     if (std::strchr(line, '\xA4')) {
         ddlout_expandtemplate(line);
@@ -169,8 +168,6 @@ void write_templateline(const char* line)
         ddlout_directchar('\n');
     }
 }
-
-}  // namespace
 
 bool ddlout_open(const char* path)
 {
@@ -311,6 +308,7 @@ void ddlout_break(int kind)
 }
 
 void ddlout_setlinestart(int on) { g_linestart = on; }
+void ddlout_setsmartquotes(int on) { g_smartquotes = on != 0; }
 void ddlout_suppress(int on) { g_suppressed = on; }
 int ddlout_suppressed() { return g_suppressed; }
 
@@ -328,69 +326,7 @@ void ddlout_strikeout(int on)
         return;
     }
     ddlout_flush();
-    write_templateline(template_strikeout());
-}
-
-void ddlout_foreground(int n)
-{
-    if (n == 0) ddlout_direct("{foreground}\n");
-    else ddlout_foregroundcolour(n);
-}
-
-void ddlout_foregroundcolour(int i)
-{
-    if (i == 0) {
-        ddlout_direct("{foreground}\n");
-        return;
-    }
-    int bg = g_style.background_colour;
-    int r = colour_component(i, 1), g = colour_component(i, 2), b = colour_component(i, 3);
-    if (r == colour_component(bg, 1) && g == colour_component(bg, 2) && b == colour_component(bg, 3)) {
-        // Text in the background colour would be invisible: use its contrast.
-        r = 255 - r; g = 255 - g; b = 255 - b;
-        i = colour_findrgb(r, g, b);
-        if (!i || !colour_isused(i)) {
-            ddlout_directf("{foreground {colour {rgb 0x%05X 0x%05X 0x%05x}} 0x10000 0}\n",
-                           colour_scale(r), colour_scale(g), colour_scale(b));
-            return;
-        }
-    }
-    char cmd[64];
-    int n = ddl_join(cmd, sizeof cmd, "{foreground COL_", i, 3, " 0x10000 0}\n");
-    ddlout_directbytes(cmd, n < static_cast<int>(sizeof cmd) ? static_cast<size_t>(n) : sizeof cmd - 1);
-}
-
-void ddlout_heading(int level)
-{
-    ddlout_flush();
-    ddlout_break(1);
-    const char* line = "";
-    if (settings.ignoreheadings) {
-        if (settings.headingsinbold) ddlout_command("{bold 1}");
-    } else {
-        line = template_heading(level);
-    }
-    ddlout_flush();
-    write_templateline(line);
-}
-
-void ddlout_header()
-{
-    ddlout_direct("//->DDL\n");
-    ddlout_directf("// Produced by %s v%s (%s)\n", "QuilletW", "0.48WIN", "25th August 2005");
-    ddlout_directf("// %s\n", "Copyright (c) 2005 the Quillet developers");
-    ddlout_directf("//\n//\n// Input file \"%s\"\n//\n//\n\n", run_inputpath());
-    ddlout_direct("DOC={document}\n\n");
-    colour_writedecls();
-    ddlout_copysection(template_position(SEC_DEFCOLOURS));
-    ddlout_direct("\n");
-    ddlout_copysection(template_position(SEC_DEFFONTS));
-    ddlout_direct("\n");
-    ddlout_copysection(template_position(SEC_GENPREF));
-    ddlout_copysection(template_position(SEC_STYLES));
-    ddlout_copysection(template_position(SEC_CHAP_A4PRE));
-    image_writedecls();
-    ddlout_copysection(template_position(SEC_CHAP_A4POST));
+    ddlout_templateline(template_strikeout());
 }
 
 void ddlout_finish()

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "ddl/format.h"
-#include "run/messages.h"
+#include "base/messages.h"
 
 // The output stream. Its path changes only when the run commits it: until
 // then the bytes go to a temporary file beside it (a device, a pipe or
@@ -45,15 +45,16 @@ inline void ddlout_commandjoin(const char* before, long long value, int digits, 
 }
 void ddlout_break(int kind);
 void ddlout_setlinestart(int on);
+// Whether quotes in text become typographic ones (on at first).
+void ddlout_setsmartquotes(int on);
 void ddlout_suppress(int on);
 int ddlout_suppressed();
 void ddlout_tab();
 void ddlout_strikeout(int on);
-void ddlout_foreground(int n);
-void ddlout_foregroundcolour(int i);
-void ddlout_heading(int level);
-void ddlout_header();
 void ddlout_finish();
+// A template line (strikeout, heading): straight to the stream, its value
+// markers expanded, and a line feed.
+void ddlout_templateline(const char* line);
 
 // Straight to the stream, bypassing the workspace and the suppressed state
 // (comment lines, the preamble, template sections, declarations).

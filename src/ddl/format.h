@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "run/messages.h"
+#include "base/messages.h"
 
 // As vsnprintf: at most size - 1 characters and a terminator are stored
 // (nothing when size is 0); the result is the length of the whole text.

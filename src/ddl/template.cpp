@@ -4,12 +4,10 @@
 #include <cstring>
 
 #include "ddl/ddlout.h"
-#include "html/style.h"
-#include "platform/platform.h"
-#include "resources/lineread.h"
-#include "resources/page.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/platform.h"
+#include "base/lineread.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 
@@ -45,30 +43,12 @@ void open_definits(SupportFile& f)
     if (!f.open(run_supportpath("definits"))) cannot_open("Cannot open definitions file, aborting.");
 }
 
-// A marker's value, written straight to the output.
+// Writes a marker's value straight to the output; none without it.
+void (*g_valuewriter)(const char* key) = nullptr;
+
 void write_value(const char* key)
 {
-    char buf[40];
-    if (!std::strcmp(key, "ALIGN")) {
-        std::snprintf(buf, sizeof buf, "{align %d}", g_style.base_alignment);
-    } else if (!std::strcmp(key, "BGCOL")) {
-        std::snprintf(buf, sizeof buf, "COL_%03d", g_style.background_colour ? g_style.background_colour : 2);
-    } else if (!std::strcmp(key, "FGCOL")) {
-        std::snprintf(buf, sizeof buf, "COL_%03d", g_style.text_colour ? g_style.text_colour : 1);
-    } else if (!std::strcmp(key, "FSIZE")) {
-        std::snprintf(buf, sizeof buf, "{textsize %d000}", g_style.base_size);
-    } else if (!std::strcmp(key, "TLEAD")) {
-        std::snprintf(buf, sizeof buf, "{leading 2 %d}", g_style.leading);
-    } else if (!std::strcmp(key, "PSIZE")) {
-        page_write(1);
-        return;
-    } else if (!std::strcmp(key, "MRGNS")) {
-        page_write(2);
-        return;
-    } else {
-        return;
-    }
-    ddlout_direct(buf);
+    if (g_valuewriter) g_valuewriter(key);
 }
 
 }  // namespace
@@ -100,6 +80,8 @@ void definits_load()
         }
     }
 }
+
+void template_setvaluewriter(void (*writer)(const char* key)) { g_valuewriter = writer; }
 
 long template_position(int section)
 {

@@ -19,6 +19,10 @@ enum TemplateSection {
 const long kDrmstylePosition = -2;
 
 void definits_load();
+// The writer of the value markers' values: given the five-letter key, it
+// writes the value to the output (an unknown key writes nothing). The
+// values belong to the converter, which sets it before any is copied.
+void template_setvaluewriter(void (*writer)(const char* key));
 long template_position(int section);
 const char* template_strikeout();
 const char* template_heading(int level);  // "" outside 1-6

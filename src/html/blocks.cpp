@@ -5,9 +5,9 @@
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
-#include "html/attributes.h"
+#include "markup/attributes.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/style.h"
 #include "resources/config.h"
 

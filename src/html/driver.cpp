@@ -4,21 +4,76 @@
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
+#include "html/preamble.h"
 #include "html/style.h"
-#include "html/tagreader.h"
-#include "platform/platform.h"
+#include "markup/tagreader.h"
+#include "resources/colour.h"
+#include "base/platform.h"
 #include "resources/config.h"
 #include "resources/entities.h"
-#include "run/bytescan.h"
-#include "run/infile.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/bytescan.h"
+#include "base/infile.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 #include "script/dramaton.h"
+#include "translate/translate.h"
 
 namespace {
 
 int g_unsupported_warned = 0;
+
+void write_comment_line(int token)
+{
+    const char* slash = (g_tag.closing && !g_tag.paramlen) ? "/" : "";
+    if (g_tag.found) {
+        ddlout_directf("// <%s%s%s> (token %d)\n", slash, g_tag.name, g_tag.params, token);
+    } else {
+        ddlout_directf("// <%s%s%s> %s\n", g_tag.closing ? "/" : "", g_tag.name, g_tag.params,
+                       "(unrecognised)");
+    }
+}
+
+void show_unknown()
+{
+    ddlout_flush();
+    ddlout_foregroundcolour(colour_findrgb(255, 0, 0));
+    if (g_style.italic_count == 1) ddlout_command("{italic 0}");
+    ddlout_addstring(" [");
+    ddlout_flush();
+    ddlout_command("{italic 1}");
+    ddlout_addchar('<');
+    if (g_tag.closing) ddlout_addchar('/');
+    ddlout_addstring("%s", g_tag.name);
+    if (g_tag.paramlen) ddlout_addstring(" ...");
+    ddlout_addchar('>');
+    ddlout_flush();
+    ddlout_command("{italic 0}");
+    ddlout_addstring("] ");
+    ddlout_flush();
+    if (g_style.italic_count == 1) ddlout_command("{italic 1}");
+    ddlout_foreground(0);
+}
+
+}  // namespace
+
+int read_tag()
+{
+    int token = tagreader_read();
+    if (token == TOK_NOTHING) return TOK_NOTHING;
+    const bool body = !tagreader_prebody();
+    if (body && settings.includeprocessed) write_comment_line(token);
+    if (!g_tag.found && body && settings.includeunknown) show_unknown();
+
+    if (body && translate_active()) {
+        if (g_tag.found) return translate_token(token);
+        int t = translate_name(g_tag.name);
+        return t == -1 ? 0 : t;
+    }
+    return token;
+}
+
+namespace {
 
 [[noreturn]] void abandon(int code)
 {

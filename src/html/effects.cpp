@@ -7,11 +7,11 @@
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/style.h"
 #include "resources/config.h"
-#include "run/infile.h"
-#include "run/runstate.h"
+#include "base/infile.h"
+#include "base/runstate.h"
 
 namespace {
 

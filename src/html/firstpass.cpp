@@ -4,18 +4,18 @@
 // Nothing is written; a failed claim just skips the tag.
 #include <cstring>
 
-#include "html/attributes.h"
+#include "markup/attributes.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/special.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "pictures/pictures.h"
 #include "resources/colour.h"
 #include "resources/config.h"
-#include "run/bytescan.h"
-#include "run/infile.h"
-#include "run/memtrace.h"
+#include "base/bytescan.h"
+#include "base/infile.h"
+#include "base/memtrace.h"
 #include "script/dramaton.h"
 
 namespace {

@@ -5,14 +5,15 @@
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
-#include "html/attributes.h"
+#include "markup/attributes.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
+#include "html/preamble.h"
 #include "html/style.h"
-#include "html/tagreader.h"
-#include "run/infile.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "markup/tagreader.h"
+#include "base/infile.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 

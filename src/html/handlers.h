@@ -11,3 +11,7 @@ void special_tag(int token, bool closing);   // quillet, pre, embed, img, script
 
 // The first pass over the whole input before the body is searched.
 void firstpass_run();
+
+// Called just after "&" was read from the input; reads the rest of the
+// entity and writes its character (or the unknown-entity marker).
+void entity_convert();

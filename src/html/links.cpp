@@ -10,13 +10,14 @@
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
 #include "html/handlers.h"
+#include "html/preamble.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/colour.h"
 #include "resources/config.h"
-#include "run/bytescan.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
+#include "base/bytescan.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
 
 namespace {
 

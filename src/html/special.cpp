@@ -6,16 +6,16 @@
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
 #include "ddl/template.h"
-#include "html/attributes.h"
+#include "markup/attributes.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/special.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "pictures/pictures.h"
 #include "resources/config.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 

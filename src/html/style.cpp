@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "resources/config.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
+int StyleStackDepth = 0;
 StyleState g_style = [] {
     StyleState s{};
     s.base_size = 12;

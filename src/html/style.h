@@ -48,6 +48,9 @@ struct StyleState {
 
 extern StyleState g_style;
 
+// Capacity of every style stack (set before the stacks are created).
+extern int StyleStackDepth;
+
 // Puts every field back to its starting value (stacks are not touched).
 void style_initstate();
 

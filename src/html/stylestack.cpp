@@ -5,10 +5,11 @@
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
+#include "html/preamble.h"
 #include "html/style.h"
 #include "resources/config.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 

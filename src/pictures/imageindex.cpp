@@ -16,15 +16,15 @@
 #include <vector>
 
 #include "ddl/ddlout.h"
-#include "html/attributes.h"
-#include "html/tagreader.h"
+#include "markup/attributes.h"
+#include "markup/tagreader.h"
 #include "pictures/pictures.h"
-#include "platform/platform.h"
+#include "base/platform.h"
 #include "resources/config.h"
-#include "run/infile.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/infile.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "pictures/imageindex.h"
-#include "platform/platform.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/platform.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
-#include "html/attributes.h"
+#include "markup/attributes.h"
 #include "pictures/imageindex.h"
 #include "pictures/pictures.h"
 #include "resources/config.h"
-#include "run/infile.h"
-#include "run/messages.h"
+#include "base/infile.h"
+#include "base/messages.h"
 
 namespace {
 

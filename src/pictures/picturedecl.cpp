@@ -10,7 +10,7 @@
 #include "pictures/pictures.h"
 #include "resources/config.h"
 #include "resources/page.h"
-#include "run/messages.h"
+#include "base/messages.h"
 
 namespace {
 

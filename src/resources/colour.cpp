@@ -9,14 +9,14 @@
 
 #include "ddl/ddlout.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/config.h"
-#include "resources/lineread.h"
+#include "base/lineread.h"
 #include "resources/nameindex.h"
-#include "run/bytescan.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/bytescan.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 

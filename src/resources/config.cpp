@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 Settings settings;
 

@@ -5,15 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "ddl/ddlout.h"
-#include "resources/colour.h"
 #include "resources/config.h"
-#include "resources/lineread.h"
+#include "base/lineread.h"
 #include "resources/nameindex.h"
-#include "run/infile.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 
@@ -150,44 +147,4 @@ int entity_find_nocase(const char* name)
     int c = search(g_main, g_mainfolded, name);
     if (!c) c = search(g_additional, g_addfolded, name);
     return c;
-}
-
-void entity_convert()
-{
-    char name[kNameLimit + 1];
-    int n = 0;
-    bool semicolon = false;
-    while (n < kNameLimit) {
-        int c = infile_getc();
-        if (c == EOF) break;
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
-            infile_ungetc(' ');
-            break;
-        }
-        if (c == ';') {
-            semicolon = true;
-            break;
-        }
-        name[n++] = static_cast<char>(c);
-    }
-    name[n] = '\0';
-
-    if (semicolon) {
-        int code = entity_find(name);
-        if (!code) code = entity_find_nocase(name);
-        if (code == 9) {
-            ddlout_command("{tab}");
-        } else if (code) {
-            ddlout_addchar(code);
-        } else if (!settings.omitunknownents) {
-            ddlout_flush();
-            ddlout_foregroundcolour(colour_findrgb(255, 0, 0));
-            ddlout_addstring(" [&%s;] ", name);
-            ddlout_flush();
-            ddlout_foreground(0);
-        }
-        return;
-    }
-    if (n == 0) ddlout_addchar('&');
-    else ddlout_addstring("&%s", name);
 }

@@ -3,9 +3,6 @@
 #pragma once
 
 void entity_load();
-// Called just after "&" was read from the input; reads the rest of the
-// entity and writes its character (or the unknown-entity marker).
-void entity_convert();
 // Exact lookup in the main, then the additional table; 0 when not found.
 int entity_find(const char* name);
 // Numeric or case-folded lookup; 0 when not found.

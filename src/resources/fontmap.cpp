@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "resources/lineread.h"
+#include "base/lineread.h"
 #include "resources/nameindex.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 
 namespace {
 

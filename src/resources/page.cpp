@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "ddl/ddlout.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "ddl/ddlout.h"
-#include "html/tagreader.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
+#include "markup/tagreader.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
 #include "script/script.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "ddl/ddlout.h"
-#include "html/tagreader.h"
-#include "run/infile.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "markup/tagreader.h"
+#include "base/infile.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 #include "script/script.h"
 
 namespace {

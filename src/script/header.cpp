@@ -4,8 +4,8 @@
 #include <ctime>
 
 #include "ddl/ddlout.h"
-#include "html/tagreader.h"
-#include "run/messages.h"
+#include "markup/tagreader.h"
+#include "base/messages.h"
 #include "script/script.h"
 
 namespace {

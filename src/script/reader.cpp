@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "ddl/ddlout.h"
-#include "html/keywords.h"
-#include "html/tagreader.h"
+#include "markup/keywords.h"
+#include "markup/tagreader.h"
 #include "resources/config.h"
-#include "resources/lineread.h"
-#include "run/infile.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
+#include "base/lineread.h"
+#include "base/infile.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
 #include "script/script.h"
 
 namespace {

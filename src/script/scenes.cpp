@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "ddl/ddlout.h"
-#include "html/tagreader.h"
-#include "platform/platform.h"
-#include "run/failinject.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
+#include "markup/tagreader.h"
+#include "base/platform.h"
+#include "base/failinject.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
 #include "script/script.h"
 
 namespace {

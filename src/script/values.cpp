@@ -4,7 +4,7 @@
 
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "script/script.h"
 
 namespace {

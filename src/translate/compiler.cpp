@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "html/keywords.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "markup/keywords.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 #include "translate/script.h"
 #include "translate/translate.h"
 

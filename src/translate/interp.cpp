@@ -3,13 +3,13 @@
 #include <cstring>
 
 #include "html/driver.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/config.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
 #include "translate/script.h"
 #include "translate/translate.h"
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
-#include "run/memtrace.h"
-#include "run/runstate.h"
+#include "base/platform.h"
+#include "base/memtrace.h"
+#include "base/runstate.h"
 #include "translate/script.h"
 #include "translate/translate.h"
 

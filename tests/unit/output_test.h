@@ -13,10 +13,12 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "ddl/template.h"
+#include "html/preamble.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/config.h"
-#include "run/runstate.h"
+#include "base/runstate.h"
 
 class OutputTest : public ::testing::Test {
 protected:
@@ -29,6 +31,8 @@ protected:
     void SetUp() override
     {
         config_defaults();
+        ddlout_setsmartquotes(settings.usesmartquotes);
+        template_setvaluewriter(preamble_writevalue);
         style_initstate();
         style_resetstacks();
         char tmpl[] = "/tmp/quillet-output-XXXXXX";

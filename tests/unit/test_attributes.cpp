@@ -10,13 +10,13 @@
 #include <string>
 
 #include "ddl/ddlout.h"
-#include "html/attributes.h"
+#include "markup/attributes.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "resources/fontmap.h"
-#include "run/runstate.h"
+#include "base/runstate.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/config.h"
-#include "run/infile.h"
-#include "run/runstate.h"
+#include "base/infile.h"
+#include "base/runstate.h"
 
 namespace {
 

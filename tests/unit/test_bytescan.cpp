@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "run/bytescan.h"
+#include "base/bytescan.h"
 
 namespace {
 

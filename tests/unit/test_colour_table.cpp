@@ -11,8 +11,9 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "html/preamble.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 

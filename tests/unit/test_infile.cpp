@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "run/infile.h"
+#include "base/infile.h"
 
 TEST(Infile, PushBackPeekAndPositionsAcrossRefills)
 {

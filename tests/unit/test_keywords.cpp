@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "html/keywords.h"
+#include "markup/keywords.h"
 
 TEST(Keywords, HtmlNamesAreFoundWhateverTheirCase)
 {

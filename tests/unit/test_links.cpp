@@ -7,7 +7,7 @@
 
 #include "html/links.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "run/memtrace.h"
+#include "base/memtrace.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "run/messages.h"
+#include "base/messages.h"
 
 TEST(MessageLimit, TheHundredthShowingOfACutMessageEndsWithTheWholeNote)
 {

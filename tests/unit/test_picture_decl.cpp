@@ -10,12 +10,14 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "ddl/template.h"
+#include "html/preamble.h"
 #include "pictures/imageindex.h"
 #include "pictures/picturedata.h"
 #include "pictures/pictures.h"
 #include "resources/config.h"
 #include "resources/page.h"
-#include "run/infile.h"
+#include "base/infile.h"
 
 namespace {
 
@@ -53,6 +55,8 @@ protected:
         oldcwd_ = buf;
         ASSERT_EQ(chdir(dir_.c_str()), 0);
         config_defaults();
+        ddlout_setsmartquotes(settings.usesmartquotes);
+        template_setvaluewriter(preamble_writevalue);
         page_load();
         image_release();
         ddlout_reset();
@@ -65,6 +69,8 @@ protected:
         image_release();
         page_release();
         config_defaults();
+        ddlout_setsmartquotes(settings.usesmartquotes);
+        template_setvaluewriter(preamble_writevalue);
         ddlout_reset();
         if (chdir(oldcwd_.c_str()) != 0) ADD_FAILURE();
         std::string cmd = "rm -rf '" + dir_ + "'";
@@ -333,7 +339,7 @@ TEST_F(PictureFiles, LargePictureIsStreamedWhole)
 TEST_F(PictureFiles, TextEmbedsOrMarks)
 {
     write("a.gif", kGif);
-    settings.usesmartquotes = 0;
+    ddlout_setsmartquotes(0);
     ddlout_suppress(0);
     image_addentry("a.gif", "a.gif", 0, 7);
     input_at(7);
@@ -343,7 +349,7 @@ TEST_F(PictureFiles, TextEmbedsOrMarks)
 
 TEST_F(PictureFiles, MarkerKeepsTheItalicState)
 {
-    settings.usesmartquotes = 0;
+    ddlout_setsmartquotes(0);
     ddlout_suppress(0);
     image_addentry("pic.png", "pic.png", 100u | 50u << 16, 12);
     input_at(12);
@@ -357,7 +363,7 @@ TEST_F(PictureFiles, MarkerKeepsTheItalicState)
 TEST_F(PictureFiles, DisabledImagesAreMarked)
 {
     write("a.gif", kGif);
-    settings.usesmartquotes = 0;
+    ddlout_setsmartquotes(0);
     ddlout_suppress(0);
     image_addentry("a.gif", "a.gif", 0, 3);
     input_at(3);

@@ -9,12 +9,13 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "html/preamble.h"
 #include "ddl/template.h"
 #include "html/style.h"
 #include "resources/config.h"
 #include "resources/entities.h"
 #include "resources/page.h"
-#include "run/runstate.h"
+#include "base/runstate.h"
 
 namespace {
 
@@ -64,6 +65,8 @@ protected:
         dir_ = tmpl;
         ASSERT_EQ(chdir(dir_.c_str()), 0);
         config_defaults();
+        ddlout_setsmartquotes(settings.usesmartquotes);
+        template_setvaluewriter(preamble_writevalue);
     }
     void TearDown() override
     {

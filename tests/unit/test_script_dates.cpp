@@ -1,7 +1,7 @@
 // The date operation's checks and corrections, with today's date given.
 #include <gtest/gtest.h>
 
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "script/script.h"
 
 namespace {

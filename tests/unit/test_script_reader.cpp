@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "run/memtrace.h"
+#include "base/memtrace.h"
 #include "script/dramaton.h"
 #include "script/script.h"
 #include "test_script_util.h"

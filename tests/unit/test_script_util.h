@@ -11,8 +11,8 @@
 #include <string>
 
 #include "ddl/ddlout.h"
-#include "html/tagreader.h"
-#include "run/infile.h"
+#include "markup/tagreader.h"
+#include "base/infile.h"
 
 inline void set_params(const std::string& p)
 {

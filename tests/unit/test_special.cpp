@@ -11,13 +11,15 @@
 #include <unistd.h>
 
 #include "ddl/ddlout.h"
+#include "ddl/template.h"
+#include "html/preamble.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/special.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/config.h"
-#include "run/runstate.h"
+#include "base/runstate.h"
 
 namespace {
 

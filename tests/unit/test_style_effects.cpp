@@ -11,11 +11,11 @@
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/style.h"
 #include "resources/colour.h"
 #include "resources/config.h"
-#include "run/runstate.h"
+#include "base/runstate.h"
 
 namespace {
 

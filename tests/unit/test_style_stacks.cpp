@@ -13,7 +13,7 @@
 #include "html/style.h"
 #include "resources/colour.h"
 #include "resources/config.h"
-#include "run/runstate.h"
+#include "base/runstate.h"
 
 namespace {
 

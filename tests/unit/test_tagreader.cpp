@@ -8,9 +8,10 @@
 #include <string>
 
 #include "ddl/ddlout.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
+#include "html/driver.h"
 #include "resources/config.h"
-#include "run/infile.h"
+#include "base/infile.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "base/platform.h"
 #include "translate/script.h"
 #include "test_translate_helpers.h"
 

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "html/driver.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/style.h"
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 #include "resources/config.h"
-#include "run/runstate.h"
+#include "base/runstate.h"
 #include "translate/script.h"
 #include "translate/translate.h"
 #include "test_translate_helpers.h"

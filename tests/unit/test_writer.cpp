@@ -9,6 +9,8 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "ddl/template.h"
+#include "html/preamble.h"
 #include "html/style.h"
 #include "resources/colour.h"
 #include "resources/config.h"
@@ -21,6 +23,8 @@ protected:
     void SetUp() override
     {
         config_defaults();
+        ddlout_setsmartquotes(settings.usesmartquotes);
+        template_setvaluewriter(preamble_writevalue);
         ASSERT_TRUE(ddlout_open(path_.c_str()));
         ddlout_reset();
         ddlout_suppress(0);
@@ -43,14 +47,14 @@ protected:
 
 TEST_F(Writer, QuotesAreEscapedWithoutSmartQuotes)
 {
-    settings.usesmartquotes = 0;
+    ddlout_setsmartquotes(0);
     add("say \"hi\" it's a\\b");
     EXPECT_EQ(output(), "\"say \\\"hi\\\" it's a\\\\b\"\n");
 }
 
 TEST_F(Writer, SmartQuotesOpenAfterWhiteSpaceAndCloseAfterText)
 {
-    settings.usesmartquotes = 1;
+    ddlout_setsmartquotes(1);
     ddlout_break(1);  // after a break the last written character is a space
     add("\"a\" 'b' x\"y");
     EXPECT_EQ(output(), "{newpara}\n\"\x94" "a\x95 \x90" "b\x91 x\x95y\"\n");
@@ -71,7 +75,7 @@ TEST_F(Writer, QuotingRulesHoldAtEveryPositionOfALine)
     for (int smart = 0; smart < 2; ++smart) {
         for (char ch : changed) {
             SetUp();
-            settings.usesmartquotes = smart;
+            ddlout_setsmartquotes(smart);
             std::string want;
             for (int k = 0; k <= 40; ++k) {
                 for (int spaced = 0; spaced < 2 && (spaced == 0 || k > 0); ++spaced) {

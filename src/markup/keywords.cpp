@@ -1,9 +1,9 @@
-#include "html/keywords.h"
+#include "markup/keywords.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "run/bytescan.h"
+#include "base/bytescan.h"
 
 // Row 0 is the empty name; the "zorbit" row ends every table.
 const KeywordEntry kHtmlKeywords[] = {

@@ -11,7 +11,11 @@ void* mem_claim(size_t size);
 void* mem_reclaim(void* block, size_t size);
 void mem_release(void* block);
 void memtrace_removeentry(void* block);
+// At the end of the run (registered with atexit by memtrace_init): calls the
+// function given to memtrace_setfinish, which closes the run's files and
+// releases its own claims, then reports the claims still in use.
 void memtrace_finish();
+void memtrace_setfinish(void (*finish)());
 
 // Writes the report of claims still in use; nothing when there are none.
 void memtrace_report(FILE* out);

@@ -1,4 +1,4 @@
-#include "run/runstate.h"
+#include "app/run.h"
 
 int main(int argc, char** argv)
 {

@@ -1,17 +1,16 @@
-#include "html/tagreader.h"
+#include "markup/tagreader.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "ddl/ddlout.h"
-#include "html/keywords.h"
+#include "markup/keywords.h"
 #include "html/style.h"
 #include "resources/colour.h"
 #include "resources/config.h"
-#include "run/bytescan.h"
-#include "run/infile.h"
-#include "run/messages.h"
-#include "translate/translate.h"
+#include "base/bytescan.h"
+#include "base/infile.h"
+#include "base/messages.h"
 
 TagBuffers g_tag;
 int g_line = 1;
@@ -128,38 +127,6 @@ bool skip_comment()
     infile_ungetc(b);
     infile_ungetc(a);
     return false;
-}
-
-void write_comment_line(int token)
-{
-    const char* slash = (g_tag.closing && !g_tag.paramlen) ? "/" : "";
-    if (g_tag.found) {
-        ddlout_directf("// <%s%s%s> (token %d)\n", slash, g_tag.name, g_tag.params, token);
-    } else {
-        ddlout_directf("// <%s%s%s> %s\n", g_tag.closing ? "/" : "", g_tag.name, g_tag.params,
-                       "(unrecognised)");
-    }
-}
-
-void show_unknown()
-{
-    ddlout_flush();
-    ddlout_foregroundcolour(colour_findrgb(255, 0, 0));
-    if (g_style.italic_count == 1) ddlout_command("{italic 0}");
-    ddlout_addstring(" [");
-    ddlout_flush();
-    ddlout_command("{italic 1}");
-    ddlout_addchar('<');
-    if (g_tag.closing) ddlout_addchar('/');
-    ddlout_addstring("%s", g_tag.name);
-    if (g_tag.paramlen) ddlout_addstring(" ...");
-    ddlout_addchar('>');
-    ddlout_flush();
-    ddlout_command("{italic 0}");
-    ddlout_addstring("] ");
-    ddlout_flush();
-    if (g_style.italic_count == 1) ddlout_command("{italic 1}");
-    ddlout_foreground(0);
 }
 
 }  // namespace
@@ -457,21 +424,12 @@ void read_params(bool space, bool keep)
 
 }  // namespace
 
-int read_tag()
+int tagreader_read()
 {
     int token = 0;
     bool space = false;
     if (read_name(&token, &space, nullptr) == TOK_NOTHING) return TOK_NOTHING;
     if (!g_tag.complete) read_params(space, true);
-
-    if (!g_prebody && settings.includeprocessed) write_comment_line(token);
-    if (!g_tag.found && !g_prebody && settings.includeunknown) show_unknown();
-
-    if (!g_prebody && translate_active()) {
-        if (g_tag.found) return translate_token(token);
-        int t = translate_name(g_tag.name);
-        return t == -1 ? 0 : t;
-    }
     return token;
 }
 

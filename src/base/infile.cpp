@@ -1,12 +1,12 @@
-#include "run/infile.h"
+#include "base/infile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
-#include "run/failinject.h"
-#include "run/messages.h"
+#include "base/platform.h"
+#include "base/failinject.h"
+#include "base/messages.h"
 
 namespace infile_detail {
 const unsigned char* cur = nullptr;

@@ -1,21 +1,21 @@
 // Attribute sub-parsers. Each finds its attribute name anywhere in the
 // lower-cased parameter text of the tag just read (a plain substring
 // search) and reads the value by a rule of its own.
-#include "html/attributes.h"
+#include "markup/attributes.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 
 #include "html/style.h"
-#include "html/tagreader.h"
-#include "platform/platform.h"
+#include "markup/tagreader.h"
+#include "base/platform.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "resources/fontmap.h"
-#include "run/bytescan.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
+#include "base/bytescan.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
 
 namespace {
 

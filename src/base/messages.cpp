@@ -1,4 +1,4 @@
-#include "run/messages.h"
+#include "base/messages.h"
 
 #include <cstdarg>
 #include <cstddef>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <new>
 
-#include "platform/platform.h"
-#include "run/failinject.h"
+#include "base/platform.h"
+#include "base/failinject.h"
 
 namespace {
 

@@ -5,19 +5,20 @@
 #include "ddl/ddlout.h"
 #include "ddl/template.h"
 #include "html/driver.h"
-#include "platform/platform.h"
+#include "html/preamble.h"
+#include "html/style.h"
+#include "base/platform.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "resources/entities.h"
 #include "resources/fontmap.h"
 #include "resources/page.h"
-#include "run/infile.h"
-#include "run/memtrace.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/infile.h"
+#include "base/memtrace.h"
+#include "base/messages.h"
+#include "base/runstate.h"
+#include "app/run.h"
 #include "translate/translate.h"
-
-int StyleStackDepth = 0;
 
 namespace {
 
@@ -27,21 +28,13 @@ const char* const kReleaseDate = "25th August 2005";
 const char* const kBuildTime = "16:47:20";
 const char* const kBuildDate = "Aug 25 2005";
 
-char* g_inputpath = nullptr;
-char* g_outputpath = nullptr;
-int g_runmode = RUNMODE_CONVERT;
-std::string g_programdir;
-
-// Claims an exactly sized buffer for a file name.
-char* claim_name(const char* name, const char* which)
+// Sets a file name through its setter, ending the run when its copy cannot
+// be claimed.
+void set_name(bool (*setter)(const char*), const char* name, const char* which)
 {
-    size_t n = std::strlen(name) + 1;
-    char* p = static_cast<char*>(mem_claim(n));
-    if (!p)
+    if (!setter(name))
         fatal_message(1, "Unable to claim %d bytes to buffer %s filename, aborting.",
-                      static_cast<int>(n), which);
-    std::memcpy(p, name, n);
-    return p;
+                      static_cast<int>(std::strlen(name) + 1), which);
 }
 
 // Usage errors and refused requests end with this code.
@@ -91,54 +84,25 @@ void version_text(char* buf, size_t size)
 
 }  // namespace
 
-const char* run_inputpath() { return g_inputpath ? g_inputpath : ""; }
-bool run_setinputpath(const char* path)
-{
-    size_t n = std::strlen(path) + 1;
-    char* p = static_cast<char*>(mem_claim(n));
-    if (!p) return false;
-    std::memcpy(p, path, n);
-    if (g_inputpath) mem_release(g_inputpath);
-    g_inputpath = p;
-    return true;
-}
+namespace {
 
-const char* run_outputpath() { return g_outputpath ? g_outputpath : ""; }
-int run_mode() { return g_runmode; }
-const std::string& run_programdir() { return g_programdir; }
-
-std::string run_supportpath(const char* leaf)
-{
-    std::string p = g_programdir;
-    p += leaf;
-    return p;
-}
-
-std::string run_programdir_from(const std::string& path)
-{
-    if (path.empty()) return std::string();
-    if (platform_issep(path.back())) return path;
-    size_t i = path.size();
-    while (i > 0 && !platform_issep(path[i - 1])) --i;
-    return path.substr(0, i);
-}
-
-void run_closefiles()
+// The tracker's last act before its report: every file closed (an output
+// not committed is dropped) and the run's own claims released.
+void close_run()
 {
     infile_close();
     ddlout_drop();
-}
-
-void run_releasebuffers()
-{
-    if (g_inputpath) { mem_release(g_inputpath); g_inputpath = nullptr; }
-    if (g_outputpath) { mem_release(g_outputpath); g_outputpath = nullptr; }
+    run_releasepaths();
     page_release();
 }
+
+}  // namespace
 
 void run_main(int argc, char** argv)
 {
     memtrace_init();
+    memtrace_setfinish(close_run);
+    template_setvaluewriter(preamble_writevalue);
 
     if (argc <= 1) {
         platform_messagebox("No command line were parameters specified.\n\n"
@@ -159,7 +123,7 @@ void run_main(int argc, char** argv)
     }
     if (!std::strcmp(arg1, "--help")) print_usage();
 
-    g_programdir = run_programdir_from(platform_selfpath(argv[0]));
+    run_setprogramdir(run_programdir_from(platform_selfpath(argv[0])));
     StyleStackDepth = 16;
 
     if (!std::strcmp(arg1, "-configure"))
@@ -167,25 +131,26 @@ void run_main(int argc, char** argv)
 
     if (!std::strcmp(arg1, "-converthtml")) {
         if (argc < 3) syntax_and_exit();
-        g_inputpath = claim_name(argv[2], "input");
-        g_outputpath = claim_name(platform_converthtml_output(), "output");
-        g_runmode = RUNMODE_CONVERTHTML;
+        set_name(run_setinputpath, argv[2], "input");
+        set_name(run_setoutputpath, platform_converthtml_output(), "output");
+        run_setmode(RUNMODE_CONVERTHTML);
     } else if (!std::strcmp(arg1, "-tohtml")) {
         if (argc < 4) syntax_and_exit();
-        g_inputpath = claim_name(argv[2], "input");
-        g_outputpath = claim_name(argv[3], "output");
-        g_runmode = RUNMODE_TOHTML;
+        set_name(run_setinputpath, argv[2], "input");
+        set_name(run_setoutputpath, argv[3], "output");
+        run_setmode(RUNMODE_TOHTML);
     } else {
         // A lone "-" is standard input, not an option.
         if (arg1[0] == '-' && arg1[1])
             fatal_message(kUsageExit, "The parameter \"%s\" is not recognised, please read the %s documentation.",
                           arg1, kProgramName);
         if (argc != 3) syntax_and_exit();
-        g_inputpath = claim_name(argv[1], "input");
-        g_outputpath = claim_name(argv[2], "output");
+        set_name(run_setinputpath, argv[1], "input");
+        set_name(run_setoutputpath, argv[2], "output");
     }
 
     config_load();
+    ddlout_setsmartquotes(settings.usesmartquotes);
     page_load();
     definits_load();
     colour_load();
@@ -194,7 +159,7 @@ void run_main(int argc, char** argv)
     translate_compile(translate_load());
     ddlout_suppress(1);
 
-    if (g_runmode == RUNMODE_TOHTML)
+    if (run_mode() == RUNMODE_TOHTML)
         fatal_message(kUsageExit, "EXPORT not supported at this time...\n\n");
 
     convert_html();

@@ -1,12 +1,11 @@
-#include "run/memtrace.h"
+#include "base/memtrace.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "run/failinject.h"
-#include "run/messages.h"
-#include "run/runstate.h"
+#include "base/failinject.h"
+#include "base/messages.h"
 
 namespace {
 
@@ -21,6 +20,7 @@ struct ClaimEntry {
 };
 
 ClaimEntry* g_table = nullptr;
+void (*g_finish)() = nullptr;
 // Bit i set while entry i records a block: the searches below look at
 // those entries only, highest first, as the scans of the whole table did.
 uint32_t g_used = 0;
@@ -207,11 +207,12 @@ void memtrace_report(FILE* out)
     }
 }
 
+void memtrace_setfinish(void (*finish)()) { g_finish = finish; }
+
 void memtrace_finish()
 {
     if (!g_table) return;
-    run_closefiles();
-    run_releasebuffers();
+    if (g_finish) g_finish();
     memtrace_report(stderr);
     std::fflush(stderr);
 #ifdef QUILLET_FAILINJECT

@@ -11,8 +11,14 @@ const char* run_inputpath();
 // false when the copy cannot be claimed (the old path stays).
 bool run_setinputpath(const char* path);
 const char* run_outputpath();
+// The same for the output path.
+bool run_setoutputpath(const char* path);
+// Releases both paths' copies.
+void run_releasepaths();
 int run_mode();
+void run_setmode(int mode);
 const std::string& run_programdir();
+void run_setprogramdir(const std::string& folder);
 
 // Program folder plus a bare support file name.
 std::string run_supportpath(const char* leaf);
@@ -20,13 +26,3 @@ std::string run_supportpath(const char* leaf);
 // The program folder of a program path: cut after its last separator, the
 // whole path when it ends in one, empty without one.
 std::string run_programdir_from(const std::string& path);
-
-// Entry used by main(); never returns.
-[[noreturn]] void run_main(int argc, char** argv);
-
-// Run-end clean-up used by the claim tracker.
-void run_closefiles();
-void run_releasebuffers();
-
-// Capacity of every style stack.
-extern int StyleStackDepth;

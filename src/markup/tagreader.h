@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "html/keywords.h"
+#include "markup/keywords.h"
 
 struct TagBuffers {
     char name[32];      // at most 31 characters, without a leading "/"
@@ -28,11 +28,12 @@ extern int g_line;
 // counted); false when the input ends first.
 bool tagreader_skipcommentbody();
 
-// Called just after a "<" was read; returns the TagToken.
-int read_tag();
+// Called just after a "<" was read: reads the tag into g_tag and returns
+// its TagToken as the keyword table gives it.
+int tagreader_read();
 
-// read_tag for the reading before the body (no comment lines, unknown tags
-// or translation) that looks for a few tags only: a name the filter rules
+// tagreader_read for the reading before the body that looks for a few
+// tags only: a name the filter rules
 // out reads as unknown, and only an opening tag that is known keeps its
 // parameters. The others' are read past, with the same lines counted and
 // the same messages shown.

@@ -1,4 +1,4 @@
-#include "run/failinject.h"
+#include "base/failinject.h"
 
 #ifdef QUILLET_FAILINJECT
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "resources/lineread.h"
+#include "base/lineread.h"
 
 int support_readline(FILE* f, char* buf, int limit)
 {
