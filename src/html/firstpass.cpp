@@ -60,18 +60,18 @@ void body_colours()
     // A background colour that cannot be had keeps the page white: with no
     // colour at all the text colour would be taken for the background.
     if (copy.find("bgcolor")) {
-        if (int n = colour_fromattribute("bgcolor")) g_style.background_colour = n;
+        if (int n = colour_fromattribute("bgcolor", g_style.text_colour)) g_style.background_colour = n;
     }
     if (copy.find("bgcolour")) {
-        if (int n = colour_fromattribute("bgcolour")) g_style.background_colour = n;
+        if (int n = colour_fromattribute("bgcolour", g_style.text_colour)) g_style.background_colour = n;
     }
-    if (copy.find("text")) g_style.text_colour = colour_fromattribute("text");
+    if (copy.find("text")) g_style.text_colour = colour_fromattribute("text", g_style.text_colour);
     if (const char* v = copy.find("vlink")) {
-        g_style.vlink_colour = colour_fromattribute("vlink");
+        g_style.vlink_colour = colour_fromattribute("vlink", g_style.text_colour);
         mask(copy.text, v);
     }
     if (const char* a = copy.find("alink")) mask(copy.text, a);
-    if (copy.find("link")) g_style.link_colour = colour_fromattribute("link");
+    if (copy.find("link")) g_style.link_colour = colour_fromattribute("link", g_style.text_colour);
     mem_release(copy.text);
 }
 
@@ -80,8 +80,8 @@ void font_colours()
 {
     Lowered copy = lowered_params();
     if (!copy.text) return;
-    if (copy.find("color")) colour_fromattribute("color");
-    if (copy.find("colour")) colour_fromattribute("colour");
+    if (copy.find("color")) colour_fromattribute("color", g_style.text_colour);
+    if (copy.find("colour")) colour_fromattribute("colour", g_style.text_colour);
     mem_release(copy.text);
 }
 

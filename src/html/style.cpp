@@ -84,3 +84,35 @@ void style_resetstacks()
     if (g_style.alignkey_stack) g_style.alignkey_stack[0] = 0;
     g_style.align_depth = 1;
 }
+
+int subparse_align(int key)
+{
+    int kind = subparse_alignkind();
+    if (kind < 0) return 0;
+    style_pushalign(kind, key);
+    return 1;
+}
+
+int subparse_face()
+{
+    int font = subparse_facefont();
+    if (!font) return 0;
+    style_pushfont(font);
+    return 1;
+}
+
+int subparse_size()
+{
+    int size = subparse_sizevalue();
+    if (!size) return 0;
+    style_pushsize(size);
+    return 1;
+}
+
+int subparse_colour()
+{
+    int colour = subparse_colourvalue(g_style.text_colour);
+    if (!colour) return 0;
+    style_pushcolour(colour);
+    return 1;
+}

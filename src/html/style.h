@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "markup/attributes.h"
+
 struct StyleState {
     int32_t bold_count;
     int32_t italic_count;
@@ -67,8 +69,7 @@ const int kListUnordered = 1024;
 const int kListDefinition = 2048;
 const int kListDirectory = 4096;
 
-// Alignment kinds given to style_pushalign.
-enum AlignKind { ALIGN_NORMAL = 0, ALIGN_CENTRED = 1, ALIGN_RIGHT = 2 };
+// Alignment kinds given to style_pushalign: AlignKind of the attributes.
 
 // Pushes and pops; each writes the commands that bring the state in force.
 void style_pushfont(int font);
@@ -84,6 +85,13 @@ void style_pushalign(int kind, int key);
 void style_popalign(int key);
 void style_reassert();
 void style_resetonpara();
+
+// The style attributes of the tag just read, each pushed on its stack when
+// the tag has it: 1 when pushed, 0 otherwise.
+int subparse_align(int key);
+int subparse_face();
+int subparse_size();
+int subparse_colour();
 
 // Text size in millipoints of an HTML size around the base size (held
 // within the int range whatever the base size).

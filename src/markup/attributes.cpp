@@ -5,15 +5,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
-#include "html/style.h"
 #include "markup/tagreader.h"
 #include "base/platform.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "resources/fontmap.h"
 #include "base/bytescan.h"
+#include "base/ascii.h"
 #include "base/memtrace.h"
 #include "base/messages.h"
 
@@ -23,6 +24,7 @@ const int kStringLimit = 100;  // values this long or longer read as empty
 const int kFaceLimit = 31;
 const int kSrcLimit = 255;
 const int kLeafLimit = 31;
+const int kColourValueLimit = 100;  // colour values this long or longer read as empty
 const char* const kUnknownFile = "<filename unknown>";
 const char* const kClaimFailed = "<mem_alloc_failed>";
 
@@ -131,20 +133,20 @@ bool has_name(const Copy& c, std::string_view name)
 
 }  // namespace
 
-int subparse_align(int key)
+int subparse_alignkind()
 {
-    if (settings.ignorealignment || g_tag.paramlen <= 0) return 0;
+    if (settings.ignorealignment || g_tag.paramlen <= 0) return -1;
     Copy c;
-    if (!open_copy(c, "align") || !c.value) return 0;
+    if (!open_copy(c, "align") || !c.value) return -1;
     switch (*c.value) {
-    case 'l': style_pushalign(ALIGN_NORMAL, key); return 1;
-    case 'c': style_pushalign(ALIGN_CENTRED, key); return 1;
-    case 'r': style_pushalign(ALIGN_RIGHT, key); return 1;
-    default: return 0;  // justify and anything else
+    case 'l': return ALIGN_NORMAL;
+    case 'c': return ALIGN_CENTRED;
+    case 'r': return ALIGN_RIGHT;
+    default: return -1;  // justify and anything else
     }
 }
 
-int subparse_face()
+int subparse_facefont()
 {
     if (settings.ignorefonts) return 0;
     Copy c;
@@ -164,16 +166,13 @@ int subparse_face()
         char* comma = std::strchr(name, ',');
         if (comma) *comma = '\0';
         int font = fontmap_find(name);
-        if (font) {
-            style_pushfont(font);
-            return 1;
-        }
+        if (font) return font;
         if (!comma) return 0;
         name = comma + 1;
     }
 }
 
-int subparse_size()
+int subparse_sizevalue()
 {
     Copy c;
     if (!open_copy(c, "size") || !c.value) return 0;
@@ -189,11 +188,10 @@ int subparse_size()
     else if (mode == '-') n = 3 - n;
     if (n < 1) n = 1;
     if (n > 7) n = 7;
-    style_pushsize(static_cast<int>(n));
-    return 1;
+    return static_cast<int>(n);
 }
 
-int subparse_colour()
+int subparse_colourvalue(int textcolour)
 {
     if (settings.disabledoccols || settings.processblind) return 0;
     bool color, colour;
@@ -205,8 +203,8 @@ int subparse_colour()
     }
     if (!color && !colour) return 0;
     int n = 0;
-    if (color) n = colour_fromattribute("color");
-    if (colour) n = colour_fromattribute("colour");
+    if (color) n = colour_fromattribute("color", textcolour);
+    if (colour) n = colour_fromattribute("colour", textcolour);
     if (n == 0) {
         show_message("Unusual error! Could not match font colour in the following HTML command at line %d "
                      "(this colour should have been defined in the first pass)...",
@@ -214,8 +212,56 @@ int subparse_colour()
         show_message("<%s %s", g_tag.name, g_tag.params);
         return 0;
     }
-    style_pushcolour(n);
-    return 1;
+    return n;
+}
+
+int colour_fromattribute(std::string_view attribute, int textcolour)
+{
+    int len = g_tag.paramlen;
+    if (len < 0) len = 0;
+    if (len > static_cast<int>(sizeof g_tag.params) - 1) len = sizeof g_tag.params - 1;
+    char* copy = static_cast<char*>(mem_claimzero(len + 1, 1));
+    if (!copy) {
+        if (settings.trytorecover) {
+            show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
+                         "disabling document colours");
+            settings.disabledoccols = 1;
+            return 0;
+        }
+        fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
+    }
+    bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
+    copy[len] = '\0';
+
+    size_t k = attribute.size();
+    const char* at = bytescan::find(copy, tagreader_paramtext(), attribute.data(), k);
+    if (!at) {
+        mem_release(copy);
+        return 0;
+    }
+    const char* p = at + k;
+    while (*p && !ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
+    const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
+    while (*p && ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
+    std::string value(start, p);
+    if (value.size() >= static_cast<size_t>(kColourValueLimit)) value.clear();
+    mem_release(copy);
+
+    if (value.empty() || value[0] != '#') {
+        int n = colour_findname(value.c_str());
+        if (n) {
+            colour_flagused(n);
+            return n;
+        }
+        if (value.size() != 6) return colour_add(value.c_str(), textcolour);
+        for (char c : value)
+            if (!ascii_ishex(static_cast<unsigned char>(c))) return 1;  // six letters, but no colour: black
+        value.insert(value.begin(), '#');
+    }
+    int n = colour_findhex(value.c_str());
+    if (n == 0) return colour_add(value.c_str(), textcolour);
+    colour_flagused(n);
+    return n;
 }
 
 int subparse_number(const char* name)

@@ -8,8 +8,6 @@
 #include <unordered_map>
 
 #include "ddl/ddlout.h"
-#include "html/style.h"
-#include "markup/tagreader.h"
 #include "resources/config.h"
 #include "base/lineread.h"
 #include "resources/nameindex.h"
@@ -36,7 +34,6 @@ const int kStandardCount = 9;
 const int kStandardRecords = 11;
 const int kAddedSlots = 150;
 const int kFileLineLimit = 79;
-const int kValueLimit = 100;  // attribute values this long or longer read as empty
 // A colours file longer than this is read only this far (the table must
 // stay a sensible size).
 const int kMaxFileLines = 1 << 16;
@@ -117,11 +114,6 @@ void read_rgb(const char* p, int* r, int* g, int* b)
     *r = comp[0];
     *g = comp[1];
     *b = comp[2];
-}
-
-bool is_alnum(int c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
 void copy_name(char dst[32], const char* src)
@@ -266,56 +258,7 @@ int colour_findname(const char* name)
     return p ? p + 15 : 0;
 }
 
-int colour_fromattribute(std::string_view attribute)
-{
-    int len = g_tag.paramlen;
-    if (len < 0) len = 0;
-    if (len > static_cast<int>(sizeof g_tag.params) - 1) len = sizeof g_tag.params - 1;
-    char* copy = static_cast<char*>(mem_claimzero(len + 1, 1));
-    if (!copy) {
-        if (settings.trytorecover) {
-            show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
-                         "disabling document colours");
-            settings.disabledoccols = 1;
-            return 0;
-        }
-        fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
-    }
-    bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
-    copy[len] = '\0';
-
-    size_t k = attribute.size();
-    const char* at = bytescan::find(copy, tagreader_paramtext(), attribute.data(), k);
-    if (!at) {
-        mem_release(copy);
-        return 0;
-    }
-    const char* p = at + k;
-    while (*p && !is_alnum(static_cast<unsigned char>(*p))) ++p;
-    const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
-    while (*p && is_alnum(static_cast<unsigned char>(*p))) ++p;
-    std::string value(start, p);
-    if (value.size() >= static_cast<size_t>(kValueLimit)) value.clear();
-    mem_release(copy);
-
-    if (value.empty() || value[0] != '#') {
-        int n = colour_findname(value.c_str());
-        if (n) {
-            colour_flagused(n);
-            return n;
-        }
-        if (value.size() != 6) return colour_add(value.c_str());
-        for (char c : value)
-            if (!is_hex(static_cast<unsigned char>(c))) return 1;  // six letters, but no colour: black
-        value.insert(value.begin(), '#');
-    }
-    int n = colour_findhex(value.c_str());
-    if (n == 0) return colour_add(value.c_str());
-    colour_flagused(n);
-    return n;
-}
-
-int colour_add(const char* text)
+int colour_add(const char* text, int textcolour)
 {
     if (!g_user) return 0;  // no document colours in this run
     int count = hdr_count(g_user);
@@ -329,10 +272,9 @@ int colour_add(const char* text)
     if (text[0] == '#') {
         read_rgb(text + 1, &r.red, &r.green, &r.blue);
     } else {
-        int t = g_style.text_colour;  // colour_component gives 0 when none is set
-        r.red = colour_component(t, 1);
-        r.green = colour_component(t, 2);
-        r.blue = colour_component(t, 3);
+        r.red = colour_component(textcolour, 1);  // 0 when no colour is set
+        r.green = colour_component(textcolour, 2);
+        r.blue = colour_component(textcolour, 3);
     }
     r.used = 1;
     hdr_count(g_user) = count + 1;

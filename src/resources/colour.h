@@ -5,11 +5,13 @@
 #include <string_view>
 
 void colour_load();
-int colour_fromattribute(std::string_view attribute);
 int colour_findrgb(int red, int green, int blue);
 int colour_findhex(const char* text);
 int colour_findname(const char* name);
-int colour_add(const char* text);
+// Adds a document colour: "#rrggbb", or a name not in the table, which
+// takes the components of colour number `textcolour` (0: black). Its
+// number, or 0 when the table is full.
+int colour_add(const char* text, int textcolour = 0);
 void colour_flagused(int number);
 int colour_isused(int number);
 int colour_component(int number, int which);

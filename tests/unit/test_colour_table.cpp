@@ -13,6 +13,7 @@
 #include "ddl/ddlout.h"
 #include "html/preamble.h"
 #include "html/style.h"
+#include "markup/attributes.h"
 #include "markup/tagreader.h"
 #include "resources/colour.h"
 #include "resources/config.h"
@@ -61,7 +62,7 @@ protected:
     static int attr(const std::string& p, const char* name)
     {
         params(p);
-        return colour_fromattribute(name);
+        return colour_fromattribute(name, g_style.text_colour);  // as the converter gives it
     }
 
     std::string written(void (*what)())

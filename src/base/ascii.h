@@ -1,0 +1,9 @@
+// Character classes and case of ASCII letters, the same in every locale
+// and for every byte (bytes from 128 on are in no class).
+#pragma once
+
+inline bool ascii_isdigit(int c) { return c >= '0' && c <= '9'; }
+inline bool ascii_isalpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline bool ascii_isalnum(int c) { return ascii_isalpha(c) || ascii_isdigit(c); }
+inline bool ascii_ishex(int c) { return ascii_isdigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+inline int ascii_lower(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
