@@ -268,6 +268,7 @@ void driver_dispatch(int token) { dispatch(token); }
 void convert_html()
 {
     style_createstacks();
+    translate_sethooks(driver_dispatch, style_optiontest);
 
     if (!infile_open(run_inputpath()))
         fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());

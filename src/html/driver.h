@@ -10,5 +10,6 @@ void convert_html();
 int read_tag();
 
 // Acts on a token as the body loop does (opening tokens 1-127, closing
-// tokens 128 and up); used by the translate script's option switches.
+// tokens 128 and up); the translate script's option switches act through
+// it.
 void driver_dispatch(int token);

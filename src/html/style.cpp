@@ -116,3 +116,32 @@ int subparse_colour()
     style_pushcolour(colour);
     return 1;
 }
+
+namespace {
+
+int top_alignment()
+{
+    int depth = g_style.align_depth;
+    if (!g_style.align_stack || depth < 1) return g_style.base_alignment;
+    if (depth > StyleStackDepth + 1) depth = StyleStackDepth + 1;
+    return g_style.align_stack[depth - 1];
+}
+
+}  // namespace
+
+bool style_optiontest(int letter)
+{
+    switch (letter) {
+    case 'b': return g_style.bold_count != 0;
+    case 'c': return top_alignment() == ALIGN_CENTRED;
+    case 'h': return g_style.link_count != 0;
+    case 'i': return g_style.italic_count != 0;
+    case 'l': return top_alignment() == g_style.base_alignment;
+    case 'o': return g_style.list_depth != 0;
+    case 'p': return g_style.pre_count != 0 || g_style.plaintext_count != 0;
+    case 'r': return top_alignment() == ALIGN_RIGHT;
+    case 't': return g_style.tt_count != 0;
+    case 'u': return g_style.underline_count != 0;
+    default: return false;
+    }
+}

@@ -93,6 +93,10 @@ int subparse_face();
 int subparse_size();
 int subparse_colour();
 
+// Whether a translate script's option letter (b, c, h, i, l, o, p, r, t, u)
+// is in force: the effect counted, the alignment on top of its stack.
+bool style_optiontest(int letter);
+
 // Text size in millipoints of an HTML size around the base size (held
 // within the int range whatever the base size).
 int style_sizeof(int n);

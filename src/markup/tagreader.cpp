@@ -5,7 +5,6 @@
 
 #include "ddl/ddlout.h"
 #include "markup/keywords.h"
-#include "html/style.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "base/bytescan.h"

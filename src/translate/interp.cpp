@@ -2,9 +2,7 @@
 // entries, testing the tag's parameters, the flags and the style state.
 #include <cstring>
 
-#include "html/driver.h"
 #include "markup/keywords.h"
-#include "html/style.h"
 #include "markup/tagreader.h"
 #include "resources/config.h"
 #include "base/memtrace.h"
@@ -31,13 +29,9 @@ int* flag_at(TranslateScript& s, int n)
     return (n >= 1 && n <= kFlagCount) ? &s.flags[n - 1] : nullptr;
 }
 
-int top_alignment()
-{
-    int depth = g_style.align_depth;
-    if (!g_style.align_stack || depth < 1) return g_style.base_alignment;
-    if (depth > StyleStackDepth + 1) depth = StyleStackDepth + 1;
-    return g_style.align_stack[depth - 1];
-}
+// What the rules act through, given by the converter.
+void (*g_dispatch)(int token) = nullptr;
+bool (*g_optiontest)(int letter) = nullptr;
 
 // The tag an option letter switches on or off, as the body loop would see it.
 int option_token(int letter)
@@ -65,7 +59,7 @@ void switch_option(int letter, bool on)
     }
     if (on && (letter == 'h' || letter == 'o')) return;  // refused by the compiler
     int token = option_token(letter);
-    if (token) driver_dispatch(on ? token : token + TOK_CLOSING);
+    if (token && g_dispatch) g_dispatch(on ? token : token + TOK_CLOSING);
 }
 
 // Compares the lower-cased tag parameters with a string: containment or
@@ -118,22 +112,16 @@ void print_string(const TranslateScript& s, int n)
 
 }  // namespace
 
+void translate_sethooks(void (*dispatch)(int token), bool (*optiontest)(int letter))
+{
+    g_dispatch = dispatch;
+    g_optiontest = optiontest;
+}
+
 bool translate_optiontest(int letter)
 {
-    switch (letter) {
-    case 'b': return g_style.bold_count != 0;
-    case 'c': return top_alignment() == ALIGN_CENTRED;
-    case 'd': return settings.debug != 0;
-    case 'h': return g_style.link_count != 0;
-    case 'i': return g_style.italic_count != 0;
-    case 'l': return top_alignment() == g_style.base_alignment;
-    case 'o': return g_style.list_depth != 0;
-    case 'p': return g_style.pre_count != 0 || g_style.plaintext_count != 0;
-    case 'r': return top_alignment() == ALIGN_RIGHT;
-    case 't': return g_style.tt_count != 0;
-    case 'u': return g_style.underline_count != 0;
-    default: return false;
-    }
+    if (letter == 'd') return settings.debug != 0;
+    return g_optiontest && g_optiontest(letter);
 }
 
 int translate_run(int pc)

@@ -8,6 +8,12 @@ long translate_load();
 // Compiles the block at that position (0: nothing) and makes translation
 // active when it compiled without error.
 void translate_compile(long position);
+// What the rules act through, given by the converter: the body loop's
+// action on a token (closing tokens past TOK_CLOSING), for the option
+// switches, and whether an option letter other than 'd' is in force in the
+// style state, for the option tests. Without them, switches do nothing
+// and those tests fail.
+void translate_sethooks(void (*dispatch)(int token), bool (*optiontest)(int letter));
 // Whether a compiled block is active for this run.
 int translate_active();
 // Runs the rules on a found tag's token; returns the token to act on.

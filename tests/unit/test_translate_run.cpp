@@ -52,6 +52,7 @@ protected:
     void SetUp() override
     {
         saved_style_ = g_style;
+        translate_sethooks(driver_dispatch, style_optiontest);
         saved_settings_ = settings;
         StyleStackDepth = 16;
     }
