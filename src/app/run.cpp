@@ -17,16 +17,12 @@
 #include "base/memtrace.h"
 #include "base/messages.h"
 #include "base/runstate.h"
+#include "base/version.h"
 #include "app/run.h"
 #include "translate/translate.h"
 
 namespace {
 
-const char* const kProgramName = "QuilletW";
-const char* const kVersion = "0.48WIN";
-const char* const kReleaseDate = "25th August 2005";
-const char* const kBuildTime = "16:47:20";
-const char* const kBuildDate = "Aug 25 2005";
 
 // Sets a file name through its setter, ending the run when its copy cannot
 // be claimed.

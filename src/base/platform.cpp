@@ -1,5 +1,7 @@
 #include "base/platform.h"
 
+#include "base/version.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -25,7 +27,7 @@
 void platform_messagebox(const char* text)
 {
 #ifdef _WIN32
-    MessageBoxA(nullptr, text, "QuilletW", MB_OK);
+    MessageBoxA(nullptr, text, kProgramName, MB_OK);
 #else
     std::fputs("QuilletW: ", stderr);
     std::fputs(text, stderr);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -203,6 +204,12 @@ void ddlout_drop()
     g_outlen = 0;
     if (g_out) platform_dropoutput(g_out);
     g_out = nullptr;
+}
+
+void ddlout_abandon(int code)
+{
+    ddlout_drop();
+    std::exit(code);
 }
 
 void ddlout_reset()

@@ -22,6 +22,9 @@ bool ddlout_restart();
 void ddlout_commit();
 // Drops what was written: the path is left as it was.
 void ddlout_drop();
+// Drops what was written and ends the run with the exit code: the end of
+// every conversion that cannot go on.
+[[noreturn]] void ddlout_abandon(int code);
 
 // Text through the line workspace.
 void ddlout_addchar(int ch);

@@ -29,8 +29,8 @@ char g_lines[7][kShortLimit + 1];  // [0] strikeout, [1..6] headings
 // it holds only part of a preamble, so it is dropped before the run ends.
 [[noreturn]] void cannot_open(const char* message)
 {
-    ddlout_drop();
-    fatal_message(30, "%s", message);
+    show_message("%s", message);
+    ddlout_abandon(30);
 }
 
 // The template is read once, when it is indexed; its sections are copied

@@ -9,6 +9,7 @@
 #include "html/style.h"
 #include "markup/tagreader.h"
 #include "resources/colour.h"
+#include "base/version.h"
 #include "base/platform.h"
 #include "resources/config.h"
 #include "resources/entities.h"
@@ -74,12 +75,6 @@ int read_tag()
 }
 
 namespace {
-
-[[noreturn]] void abandon(int code)
-{
-    ddlout_drop();
-    std::exit(code);
-}
 
 void dispatch_open(int t)
 {
@@ -290,8 +285,8 @@ void convert_html()
         show_message("This file appears to be an ENCODED Dramaton file. Sorry, but as %s is a filter and "
                      "not a Dramaton viewer, it does not support encoded data. Please ask for an unencoded "
                      "version of the script if you wish to format it using %s...",
-                     "QuilletW", "QuilletW");
-        abandon(11);
+                     kProgramName, kProgramName);
+        ddlout_abandon(11);
     }
     long long length = infile_length();
     if (length < 16) {
@@ -301,7 +296,7 @@ void convert_html()
             show_message("This file is only %d bytes long, it is too short to be a valid HTML file. "
                          "Aborting process.",
                          static_cast<int>(length));
-        abandon(1);
+        ddlout_abandon(1);
     }
 
     tagreader_setprebody(1);
@@ -321,7 +316,7 @@ void convert_html()
     if (!found) {
         show_message("Reached end of file without finding '<body>', this file does not seem to be an HTML "
                      "document. Abandoning process...");
-        abandon(1);
+        ddlout_abandon(1);
     }
 
     ddlout_header();

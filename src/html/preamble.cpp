@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/runstate.h"
+#include "base/version.h"
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
 #include "ddl/template.h"
@@ -88,8 +89,8 @@ void ddlout_heading(int level)
 void ddlout_header()
 {
     ddlout_direct("//->DDL\n");
-    ddlout_directf("// Produced by %s v%s (%s)\n", "QuilletW", "0.48WIN", "25th August 2005");
-    ddlout_directf("// %s\n", "Copyright (c) 2005 the Quillet developers");
+    ddlout_directf("// Produced by %s v%s (%s)\n", kProgramName, kVersion, kReleaseDate);
+    ddlout_directf("// %s\n", kCopyright);
     ddlout_directf("//\n//\n// Input file \"%s\"\n//\n//\n\n", run_inputpath());
     ddlout_direct("DOC={document}\n\n");
     colour_writedecls();

@@ -14,6 +14,7 @@
 #include "markup/tagreader.h"
 #include "pictures/pictures.h"
 #include "resources/config.h"
+#include "base/version.h"
 #include "base/messages.h"
 #include "base/runstate.h"
 
@@ -21,11 +22,7 @@ namespace {
 
 const int kMonospacedFont = 21;
 
-const char* const kProgramName = "QuilletW";
-const char* const kVersion = "0.48WIN";
-const char* const kReleaseDate = "25th August 2005";
 const char* const kAuthor = "the Quillet developers";
-const char* const kCopyright = "Copyright (c) 2005 the Quillet developers";
 
 const char* const kNotDebugBuild =
     "Can't execute %s because you are not using the debug-enabled version of !Quillet. "

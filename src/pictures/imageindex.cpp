@@ -77,8 +77,7 @@ std::string key_of(const std::string& a, const std::string& b)
 [[noreturn]] void out_of_memory()
 {
     show_message("Unable to allocate memory for image reference.");
-    ddlout_drop();
-    std::exit(61);
+    ddlout_abandon(61);
 }
 
 // Room for entry k. The claim grows by doubling, so that thousands of

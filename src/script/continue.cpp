@@ -43,7 +43,7 @@ OpenResult open_script(const char* path)
 [[noreturn]] void claim_failure()
 {
     show_message("Can't claim memory for continuation processing, aborting...");
-    dramaton_abandon(44);
+    ddlout_abandon(44);
 }
 
 [[noreturn]] void fail(const char* name, int code)
@@ -57,7 +57,7 @@ OpenResult open_script(const char* path)
                      name, code);
     else
         show_message("Can't open file \"%s\" for Dramaton continuation, aborting... [%d]", name, code);
-    dramaton_abandon(44);
+    ddlout_abandon(44);
 }
 
 // Anything but a plain failure to open ends the run at once.

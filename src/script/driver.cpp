@@ -7,6 +7,7 @@
 #include "ddl/ddlout.h"
 #include "ddl/template.h"
 #include "markup/tagreader.h"
+#include "base/version.h"
 #include "base/platform.h"
 #include "resources/config.h"
 #include "base/bytescan.h"
@@ -36,9 +37,9 @@ void exit_handler()
 void write_preamble()
 {
     ddlout_direct("//->DDL\n");
-    ddlout_directf("// Produced by DRAMATON : %s v%s (%s)\n", "QuilletW", "0.48WIN", "25th August 2005");
+    ddlout_directf("// Produced by DRAMATON : %s v%s (%s)\n", kProgramName, kVersion, kReleaseDate);
     ddlout_direct("// WINDOWS EXECUTABLE VERSION\n");
-    ddlout_directf("// %s\n", "Copyright (c) 2005 the Quillet developers");
+    ddlout_directf("// %s\n", kCopyright);
     ddlout_directf("//\n//\n// Input file \"%s\"\n// [DRAMATON mode]\n//\n\n//\n\n", run_inputpath());
     ddlout_direct("DOC={document}\n\n");
     ddlout_direct("// standard colours\n");
@@ -174,11 +175,6 @@ bool dramaton_headingbreak()
     return true;
 }
 
-void dramaton_abandon(int code)
-{
-    ddlout_drop();
-    std::exit(code);
-}
 
 bool dramaton_grow(void** block, int* capacity, size_t entrysize)
 {
@@ -196,7 +192,7 @@ bool dramaton_grow(void** block, int* capacity, size_t entrysize)
 void dramaton_growfailure(const char* what)
 {
     show_message("Unable to (re)allocate memory for %s array, unable to continue.", what);
-    dramaton_abandon(1);
+    ddlout_abandon(1);
 }
 
 void dramaton_convert()

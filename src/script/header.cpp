@@ -308,11 +308,11 @@ void dramaton_begin()
     ddlout_suppress(0);
     if (!g_header.author[0]) {
         show_message("You cannot <begin> a script without first defining %s <%s>!", "an", "author");
-        dramaton_abandon(57);
+        ddlout_abandon(57);
     }
     if (!g_header.title[0]) {
         show_message("You cannot <begin> a script without first defining %s <%s>!", "a", "title");
-        dramaton_abandon(56);
+        ddlout_abandon(56);
     }
     if (!g_header.copyright_year)
         show_message("This is NOT an error: It has been noticed that you are <begin>ning a script without first "

@@ -217,7 +217,7 @@ void dramaton_skipuntil(int token)
 {
     if (token < DRM_CLOSING) {
         show_message("In skip code, match tag was '%d', not a known closer; aborting!", token);
-        dramaton_abandon(255);
+        ddlout_abandon(255);
     }
     for (;;) {
         int c = infile_getc();

@@ -15,8 +15,6 @@ int dramaton_lasttoken();
 // The heading-written rule: false the first time (and marks a heading as
 // written), true afterwards, when the caller writes its break.
 bool dramaton_headingbreak();
-// Closes and deletes the output, then ends the process.
-[[noreturn]] void dramaton_abandon(int code);
 
 int dramaton_escape();
 int dramaton_shorthand();
