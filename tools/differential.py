@@ -108,14 +108,20 @@ def run(folder, page):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--")]
-    if len(args) != 2:
+    argv = sys.argv[1:]
+    mutants, big = 300, None
+    if "--mutants" in argv:
+        i = argv.index("--mutants")
+        mutants = int(argv[i + 1])
+        del argv[i:i + 2]
+    if "--big" in argv:
+        i = argv.index("--big")
+        big = argv[i + 1]
+        del argv[i:i + 2]
+    if len(argv) != 2:
         print(__doc__)
         return 2
-    mutants = int(sys.argv[sys.argv.index("--mutants") + 1]) if "--mutants" in sys.argv else 300
-    big = sys.argv[sys.argv.index("--big") + 1] if "--big" in sys.argv else None
-    args = [a for a in args if a not in (str(mutants), big)]
-    old, new = (os.path.abspath(a) for a in args[:2])
+    old, new = (os.path.abspath(a) for a in argv)
     pictures = [os.path.join(TOP, "examples", f) for f in os.listdir(os.path.join(TOP, "examples"))
                 if f.endswith((".gif", ".jpg"))]
     configs = [("shipped", None, None), ("all on", config_lines(b"true"), None),
