@@ -1,11 +1,13 @@
 // Malformed inputs and support files: no crash, no hang, the design's
-// message where it names one.
+// message where it names one; malformed and extreme pages through the
+// formatting handlers keep the DDL well formed.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
 #include "harness.h"
+#include "page_format.h"
 
 namespace {
 
@@ -60,6 +62,95 @@ TEST(BadInput, TemplateMarkersAtTheEndOfLines)
     // Marker lines have no line end of their own; cut markers have no value.
     EXPECT_NE(r.output.find("x{papersize \"a4\" 0 {w 595276} {h 841890} {sideways 0}}\n{fcurve"),
               std::string::npos);
+}
+
+}  // namespace
+
+// Malformed and extreme pages through the formatting handlers: deep
+// nesting, stray closing tags, cut-off attributes and huge values. None may
+// crash or hang the run, and the DDL must stay well formed.
+namespace {
+
+using format_test::FormatTest;
+using format_test::ddl_problems;
+
+class FormatBadInput : public FormatTest {
+protected:
+    void converts(const std::string& html)
+    {
+        RunResult r = run(html);
+        EXPECT_TRUE(r.has_output) << html.substr(0, 80);
+        EXPECT_EQ(ddl_problems(r.output), "") << html.substr(0, 80);
+    }
+};
+
+std::string repeat(const std::string& s, int n)
+{
+    std::string r;
+    for (int i = 0; i < n; ++i) r += s;
+    return r;
+}
+
+TEST_F(FormatBadInput, ThousandfoldNesting)
+{
+    const char* const opens[] = {
+        "<ul><li>", "<ol><li>", "<dl><dt>", "<blockquote>", "<font face=courier size=+1 color=#FF0000>",
+        "<big>", "<small>", "<center>", "<div align=right>", "<p align=left>", "<h1>", "<h3 align=center>",
+        "<a href=\"http://x/\">", "<pre>", "<b><i><u>", "<embed align=center>", "<hr align=right>",
+    };
+    const char* const closes[] = {
+        "</ul>", "</ol>", "</dl>", "</blockquote>", "</font>", "</big>", "</small>", "</center>",
+        "</div>", "</p>", "</h1>", "</h3>", "</a>", "</pre>", "</u></i></b>", "</embed>", "</hr>",
+    };
+    for (size_t i = 0; i < sizeof opens / sizeof opens[0]; ++i)
+        converts("<body>" + repeat(std::string(opens[i]) + "x ", 1000) + repeat(closes[i], 1000) + "end</body>");
+    // All of them at once, closed in the wrong order.
+    std::string all;
+    for (const char* o : opens) all += o;
+    std::string ends;
+    for (const char* c : closes) ends += c;
+    converts("<body>" + repeat(all + "y", 100) + repeat(ends, 120) + "</body>");
+}
+
+TEST_F(FormatBadInput, OverflowWithoutRecoveryEndsTheRun)
+{
+    config("atrytorecover=false\n");
+    RunResult r = d_.convert("<html><body>" + repeat("<ul>", 20) + "x</body>");
+    EXPECT_EQ(r.code, 50);
+    EXPECT_NE(r.err.find("Too many nested indentation changes, can't keep track of >16. Aborting."),
+              std::string::npos);
+}
+
+TEST_F(FormatBadInput, StrayClosingTags)
+{
+    converts("<body>a</a></font></basefont></big></small></h1></h6></p></div></center></left></right>"
+             "</blockquote></ul></ol></dl></dir></menu></li></dt></dd></hr></pre></listing></xmp>"
+             "</plaintext></embed></img></quillet></script>b</body>");
+}
+
+TEST_F(FormatBadInput, AttributesCutOffByTheEndOfTheInput)
+{
+    for (const char* tail : {"<font color=\"#FF0000", "<font face=\"", "<a href=\"mailto:", "<p align=\"",
+                             "<quillet ddlscript=\"abc", "<quillet macro=\"", "<embed src=\"x", "<basefont size=",
+                             "<img align=center src=\"", "<h2 align=", "<div align", "<quillet fontsize="}) {
+        // The first pass meets it as well as the conversion.
+        converts(std::string("<body>text ") + tail);
+    }
+    converts("<body bgcolor=\"");
+    converts("<body vlink=");
+    converts("<body text=\"#12");
+}
+
+TEST_F(FormatBadInput, HugeValues)
+{
+    const std::string nines(40, '9');
+    converts("<body><font size=" + nines + ">a</font><font size=-" + nines + ">b</font>"
+             "<basefont size=" + nines + ">c<basefont size=-" + nines + ">d"
+             "<quillet fontsize=" + nines + ">e<quillet leading=-" + nines + ">f"
+             "<embed src=" + std::string(400, 'n') + " width=" + nines + " height=" + nines + ">g"
+             "<font color=\"#" + std::string(300, 'f') + "\">h</font>"
+             "<font face=\"" + std::string(300, 'z') + "\">i</font>"
+             "<quillet ddlscript=\"" + std::string(200, 'q') + "\">j</body>");
 }
 
 }  // namespace

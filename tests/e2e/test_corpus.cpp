@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "test_format.h"
+#include "page_format.h"
 
 namespace {
 

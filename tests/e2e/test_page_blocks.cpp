@@ -1,6 +1,6 @@
 // Paragraphs, alignment, block quotations, lists and rules as written into
 // the document text.
-#include "test_format.h"
+#include "page_format.h"
 
 namespace {
 

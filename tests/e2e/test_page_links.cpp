@@ -1,5 +1,5 @@
 // Links and the page values the first pass collects before the preamble.
-#include "test_format.h"
+#include "page_format.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The program's own <quillet> commands, preformatted text, <embed> and the
 // alignment around <img>.
-#include "test_format.h"
+#include "page_format.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Fonts, sizes, colours and headings as written into the document text.
-#include "test_format.h"
+#include "page_format.h"
 
 namespace {
 
