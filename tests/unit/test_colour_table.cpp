@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/runstate.h"
 #include "ddl/ddlout.h"
 #include "html/preamble.h"
 #include "html/style.h"
@@ -33,6 +34,7 @@ protected:
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         old_ = cwd;
         ASSERT_EQ(chdir(dir_.c_str()), 0);
+        run_setprogramdir("");  // the support files of this folder
         config_defaults();
         style_initstate();
         ddlout_reset();
@@ -44,6 +46,7 @@ protected:
         std::remove((dir_ + "/colours").c_str());
         std::remove((dir_ + "/out").c_str());
         if (chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back";
+        run_setprogramdir(QUILLET_SUPPORT_DIR "/");
         rmdir(dir_.c_str());
     }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/runstate.h"
 #include "resources/fontmap.h"
 
 namespace {
@@ -22,6 +23,7 @@ protected:
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         old_ = cwd;
         ASSERT_EQ(chdir(dir_.c_str()), 0);
+        run_setprogramdir("");  // the support files of this folder
     }
 
     void TearDown() override
@@ -29,6 +31,7 @@ protected:
         std::remove((dir_ + "/fontmap").c_str());
         std::remove((dir_ + "/fontexpt").c_str());
         if (chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back";
+        run_setprogramdir(QUILLET_SUPPORT_DIR "/");
         rmdir(dir_.c_str());
     }
 

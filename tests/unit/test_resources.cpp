@@ -64,6 +64,7 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir_ = tmpl;
         ASSERT_EQ(chdir(dir_.c_str()), 0);
+        run_setprogramdir("");  // the support files of this folder
         config_defaults();
         ddlout_setsmartquotes(settings.usesmartquotes);
         template_setvaluewriter(preamble_writevalue);
@@ -71,6 +72,7 @@ protected:
     void TearDown() override
     {
         if (chdir(old_.c_str()) != 0) {}
+        run_setprogramdir(QUILLET_SUPPORT_DIR "/");
         std::string cmd = "rm -rf '" + dir_ + "'";
         if (std::system(cmd.c_str()) != 0) {}
     }
