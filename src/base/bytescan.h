@@ -84,6 +84,12 @@ inline unsigned below16(const unsigned char* p, unsigned char n)
 #endif
 }
 
+// The place of the lowest bit set in a mask that is not zero: where the
+// first byte of a block that ends a run is.
+inline int first(uint32_t mask) { return __builtin_ctz(mask); }
+// The place of the highest bit set in a mask that is not zero.
+inline int last(uint32_t mask) { return 31 - __builtin_clz(mask); }
+
 // The low n bits set (n from 0; sixteen at most).
 inline unsigned low_bits(size_t n) { return n >= 16 ? 0xFFFFu : (1u << n) - 1; }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/bytescan.h"
 #include "base/failinject.h"
 #include "base/messages.h"
 
@@ -39,7 +40,7 @@ void record(void* address, size_t extent, unsigned char method)
     if (!g_table) return;
     uint32_t free = free_entries();
     if (!free) fatal_message(1, "Too many claims for memtrace to follow.");
-    int i = __builtin_ctz(free);  // the first free entry
+    int i = bytescan::first(free);  // the first free entry
     g_used |= 1u << i;
     g_table[i].address = address;
     g_table[i].extent = static_cast<int>(extent);
@@ -74,9 +75,9 @@ void hexdump(FILE* out, const unsigned char* base, int extent)
 int find_entry(uintptr_t address)
 {
     // A null block matches the highest free entry, whose record stays empty.
-    if (uint32_t free = address == 0 ? free_entries() : 0) return 31 - __builtin_clz(free);
+    if (uint32_t free = address == 0 ? free_entries() : 0) return bytescan::last(free);
     for (uint32_t used = g_used; used;) {
-        int i = 31 - __builtin_clz(used);
+        int i = bytescan::last(used);
         if (reinterpret_cast<uintptr_t>(g_table[i].address) == address) return i;
         used &= ~(1u << i);
     }

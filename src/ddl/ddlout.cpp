@@ -116,7 +116,7 @@ void put_bytes(const char* data, size_t n)
     while (i < len) {
         unsigned hits = bytescan::match16(ws + i, kChanged) | 0x10000u;
         bytescan::copy16(o, ws + i);
-        int k = __builtin_ctz(hits);
+        int k = bytescan::first(hits);
         if (k >= len - i) {
             o += len - i;
             i = len;

@@ -68,7 +68,7 @@ size_t copy_params(char* dst, size_t room)
     if (avail > room) avail = room;
     size_t n = 0;
     while (n < avail) {
-        size_t k = static_cast<size_t>(__builtin_ctz(below16(p + n, 0x20) | match16(p + n, kEnd) | 0x10000u));
+        size_t k = static_cast<size_t>(bytescan::first(below16(p + n, 0x20) | match16(p + n, kEnd) | 0x10000u));
         size_t left = avail - n;
         k = k < left ? k : left;
         if (dst) {
@@ -155,7 +155,7 @@ inline bool skip_to_tag()
             unsigned lt = match16(p + i, kLt) & valid;
             unsigned nl = match16(p + i, kNl);
             if (lt) {
-                unsigned k = static_cast<unsigned>(__builtin_ctz(lt));
+                unsigned k = static_cast<unsigned>(bytescan::first(lt));
                 g_line += lines + static_cast<int>(count16(nl & ((1u << k) - 1)));
                 infile_skip(i + k + 1);
                 return true;
@@ -181,7 +181,7 @@ size_t tagreader_paramtext()
     const unsigned char* p = reinterpret_cast<const unsigned char*>(g_tag.params);
     for (size_t i = 0; i < len; i += 16) {
         if (unsigned nul = bytescan::match16(p + i, kNul)) {
-            size_t at = i + static_cast<size_t>(__builtin_ctz(nul));
+            size_t at = i + static_cast<size_t>(bytescan::first(nul));
             return at < len ? at : len;
         }
     }
@@ -256,7 +256,7 @@ bool buffer_name(const unsigned char* p, size_t avail, BufferName* name)
     // The name runs to the first byte that ends it, at most kNameLimit
     // bytes (the first byte is never one that ends it).
     name->at = name_stops(p);
-    name->n = __builtin_ctz((name->at.stops & ~1u) | 1u << kNameLimit);
+    name->n = bytescan::first((name->at.stops & ~1u) | 1u << kNameLimit);
     name->closing = p[0] == '/';
     return true;
 }
@@ -295,7 +295,7 @@ bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
     // looked up where it is in the input: the bytes just stored would have
     // to reach the look-up's loads through the store buffer, which cannot
     // join the terminator and the copy.
-    int len = __builtin_ctz((at.nuls >> closing) | 1u << stored);
+    int len = bytescan::first((at.nuls >> closing) | 1u << stored);
     classify(reinterpret_cast<const char*>(p + closing), static_cast<size_t>(len), filter, token);
     return true;
 }
@@ -472,7 +472,7 @@ int skip_ruledout(const KeywordFilter& filter)
         if (ctl & before) return -1;
         if (gt) {
             g_line += lines + static_cast<int>(count16(nl & before));
-            infile_skip(i + static_cast<size_t>(__builtin_ctz(gt)) + 1);
+            infile_skip(i + static_cast<size_t>(bytescan::first(gt)) + 1);
             return name.closing * TOK_CLOSING;
         }
         lines += static_cast<int>(count16(nl & valid));
