@@ -126,10 +126,6 @@ void blocks_tag(int token, bool closing)
 {
     switch (token) {
     case TOK_P: paragraph(closing); break;
-    case TOK_BR:
-        ddlout_flush();
-        ddlout_break(0);
-        break;
     case TOK_CENTER: align_tag(ALIGN_CENTRED, TOK_CENTER, closing); break;
     case TOK_LEFT: align_tag(ALIGN_NORMAL, TOK_LEFT, closing); break;
     case TOK_RIGHT: align_tag(ALIGN_RIGHT, TOK_RIGHT, closing); break;

@@ -17,7 +17,6 @@ int g_line = 1;
 namespace {
 
 const int kNameLimit = 31;
-const int kParamLimit = 511;
 
 int g_prebody = 1;
 int g_quiet = 0;

@@ -6,9 +6,13 @@
 
 #include "markup/keywords.h"
 
+// The most bytes of a tag's parameters that are kept; the rest of a longer
+// tag is read past.
+const int kParamLimit = 511;
+
 struct TagBuffers {
     char name[32];      // at most 31 characters, without a leading "/"
-    char params[512];   // everything after the name up to and including ">"
+    char params[kParamLimit + 1];  // everything after the name up to and including ">"
     int paramlen;
     int closing;        // the name began with "/"
     int complete;       // ">" ended the name: no parameters

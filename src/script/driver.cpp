@@ -20,7 +20,6 @@
 
 namespace {
 
-const int kParamLimit = 511;
 
 int g_begun = 0;
 int g_lasttoken = 0;

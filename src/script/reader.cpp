@@ -16,7 +16,6 @@
 namespace {
 
 const int kNameLimit = 31;
-const int kParamLimit = 511;
 const int kIgnoreLineLimit = 79;
 
 char* g_ignore = nullptr;
