@@ -9,6 +9,7 @@
 
 #include "ddl/format.h"
 #include "ddl/template.h"
+#include "base/ascii.h"
 #include "base/platform.h"
 #include "base/bytescan.h"
 #include "base/memtrace.h"
@@ -39,10 +40,6 @@ int g_column = 0;
 int g_lastwritten = 0;
 bool g_smartquotes = true;
 
-bool is_white(int c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // A write that fails ends the run: the output is dropped, so that its path
 // is left as it was, and the system's reason is shown.
@@ -133,7 +130,7 @@ void put_bytes(const char* data, size_t n)
             break;
         case '"':
             if (smart) {
-                *o++ = static_cast<char>(is_white(last) ? 0x94 : 0x95);
+                *o++ = static_cast<char>(ascii_isspace(last) ? 0x94 : 0x95);
             } else {
                 *o++ = '\\';
                 *o++ = '"';
@@ -141,7 +138,7 @@ void put_bytes(const char* data, size_t n)
             changed = '"';
             break;
         case '\'':
-            *o++ = smart ? static_cast<char>(is_white(last) ? 0x90 : 0x91) : '\'';
+            *o++ = smart ? static_cast<char>(ascii_isspace(last) ? 0x90 : 0x91) : '\'';
             changed = '\'';
             break;
         default:  // the backslash

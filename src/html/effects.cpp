@@ -10,6 +10,7 @@
 #include "markup/keywords.h"
 #include "html/style.h"
 #include "resources/config.h"
+#include "base/ascii.h"
 #include "base/infile.h"
 #include "base/runstate.h"
 
@@ -180,10 +181,6 @@ void var_tag(bool closing)
     ddlout_command("{italic 0}");
 }
 
-bool is_alnum(int c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-}
 
 }  // namespace
 
@@ -261,7 +258,7 @@ void effects_tag(int token, bool closing)
     case TOK_KBD: kbd_tag(closing); break;
     case TOK_SPAN:
         // A closing span directly followed by a word is taken as a column break.
-        if (closing && is_alnum(infile_peek())) ddlout_command("{tab}");
+        if (closing && ascii_isalnum(infile_peek())) ddlout_command("{tab}");
         break;
     default: break;
     }

@@ -11,6 +11,7 @@
 #include "html/preamble.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
+#include "base/ascii.h"
 #include "base/infile.h"
 #include "base/messages.h"
 #include "base/runstate.h"
@@ -60,7 +61,6 @@ void font_close()
     if (--g_style.effect_depth < 0) g_style.effect_depth = 0;
 }
 
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
 
 void basefont()
 {
@@ -70,10 +70,10 @@ void basefont()
     int i = 0;
     for (;; ++i) {
         if (i >= len || p[i] == '\0' || p[i] == '>' || infile_peek() == EOF) return;
-        if (is_digit(p[i])) break;
+        if (ascii_isdigit(p[i])) break;
     }
     int n = 0;
-    for (int j = i; j < len && is_digit(p[j]); ++j) {
+    for (int j = i; j < len && ascii_isdigit(p[j]); ++j) {
         if (n < 100000) n = n * 10 + (p[j] - '0');  // far beyond any size; stops growing
     }
     int sign = i > 0 ? p[i - 1] : 0;

@@ -7,6 +7,7 @@
 #include "markup/keywords.h"
 #include "resources/colour.h"
 #include "resources/config.h"
+#include "base/ascii.h"
 #include "base/bytescan.h"
 #include "base/infile.h"
 #include "base/messages.h"
@@ -22,10 +23,6 @@ int g_prebody = 1;
 int g_quiet = 0;
 int g_heldback = 0;
 
-bool is_alnum(int c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
 
 // `name` holds the bytes that the name loop below stores as they stand and
 // that end nothing (whole runs of them are copied from the input buffer);
@@ -37,7 +34,7 @@ struct ByteClasses {
     {
         for (int c = 0; c < 256; ++c) {
             name[c] = c != '>' && c != ' ' && c != '\n' && c != '\r';
-            start[c] = is_alnum(c) || c == '?' || c == '-' || c == '/';
+            start[c] = ascii_isalnum(c) || c == '?' || c == '-' || c == '/';
         }
     }
 };

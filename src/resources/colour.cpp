@@ -9,6 +9,7 @@
 
 #include "ddl/ddlout.h"
 #include "resources/config.h"
+#include "base/ascii.h"
 #include "base/lineread.h"
 #include "resources/nameindex.h"
 #include "base/bytescan.h"
@@ -88,7 +89,6 @@ void release_tables()
     g_user = nullptr;
 }
 
-bool is_hex(int c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 int hex_value(int c)
 {
@@ -101,7 +101,7 @@ int hex_value(int c)
 int read_pair(const char* p)
 {
     int v = 0;
-    for (int i = 0; i < 2 && is_hex(static_cast<unsigned char>(p[i])); ++i) v = v * 16 + hex_value(p[i]);
+    for (int i = 0; i < 2 && ascii_ishex(static_cast<unsigned char>(p[i])); ++i) v = v * 16 + hex_value(p[i]);
     return v;
 }
 

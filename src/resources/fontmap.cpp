@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/ascii.h"
 #include "base/lineread.h"
 #include "resources/nameindex.h"
 #include "base/memtrace.h"
@@ -84,13 +85,12 @@ void parse_name(const char* line, char out[32])
     out[n] = '\0';
 }
 
-bool is_space(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // A decimal number: white space skipped, an optional sign, digits up to the
 // first other character. Long digit runs are held out of range, never overflowed.
 int parse_number(const char* p)
 {
-    while (is_space(static_cast<unsigned char>(*p))) ++p;
+    while (ascii_isspace(static_cast<unsigned char>(*p))) ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
     long v = 0;
