@@ -12,10 +12,15 @@ bool infile_open(const char* path);
 bool infile_isopen();
 void infile_close();
 
-// The read position inside the current buffer, kept here so that the
-// common case of infile_getc is a pointer step; nothing else touches it.
+// The read-past-the-end rule of every block reader: after the last byte
+// that infile_available gives, infile_slack more bytes may be read (their
+// values mean nothing), so that a reader can take sixteen bytes at a time
+// without a check at the end. Buffers handed to such readers (the
+// workspace, the tag buffers) keep the same room.
 const int infile_slack = 32;
 
+// The read position inside the current buffer, kept here so that the
+// common case of infile_getc is a pointer step; nothing else touches it.
 namespace infile_detail {
 extern const unsigned char* cur;
 extern const unsigned char* end;

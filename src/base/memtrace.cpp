@@ -23,7 +23,8 @@ struct ClaimEntry {
 ClaimEntry* g_table = nullptr;
 void (*g_finish)() = nullptr;
 // Bit i set while entry i records a block: the searches below look at
-// those entries only, highest first, as the scans of the whole table did.
+// those entries only, highest first (the order the design's searches of
+// the whole table give).
 uint32_t g_used = 0;
 static_assert(kClaimEntries <= 32, "a bit for each entry");
 

@@ -196,10 +196,9 @@ int tagreader_heldback() { return g_heldback; }
 
 namespace {
 
-// The name of n bytes in g_tag classified; returns -1. A name the filter
-// rules out is not looked up and reads as unknown.
-// The token of the name of len bytes at `name` (sixteen readable), with
-// g_tag.closing set: a name the filter rules out reads as unknown.
+// Sets *token for the name of len bytes at `name` (sixteen bytes readable),
+// g_tag.closing already set: a name the filter rules out is not looked up
+// and reads as unknown.
 void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
 {
     if (filter && !keyword_mayname(*filter, name, static_cast<int>(len))) *token = 0;
