@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "ddl/format.h"
@@ -22,6 +23,9 @@ const int kFlushAbove = 76;
 const int kScratchSize = 1024;
 
 FILE* g_out = nullptr;
+std::string* g_sink = nullptr;  // the output in memory instead of a file
+
+bool is_open() { return g_out || g_sink; }
 
 // The stream's bytes collect here and go to the file in large writes; the
 // FILE itself is left unbuffered, so nothing is copied twice. Bytes given
@@ -53,7 +57,8 @@ bool g_smartquotes = true;
 
 void write_out(const char* data, size_t n)
 {
-    if (g_out && std::fwrite(data, 1, n, g_out) != n) write_failed(errno);
+    if (g_sink) g_sink->append(data, n);
+    else if (g_out && std::fwrite(data, 1, n, g_out) != n) write_failed(errno);
 }
 
 void drain()
@@ -176,11 +181,22 @@ bool ddlout_open(const char* path)
     return g_out != nullptr;
 }
 
-bool ddlout_isopen() { return g_out != nullptr; }
+bool ddlout_opensink(std::string* sink)
+{
+    ddlout_drop();
+    g_sink = sink;
+    return true;
+}
+
+bool ddlout_isopen() { return is_open(); }
 
 bool ddlout_restart()
 {
     g_outlen = 0;
+    if (g_sink) {
+        g_sink->clear();
+        return true;
+    }
     if (!g_out) return ddlout_open(run_outputpath());
     int err = platform_restartoutput(g_out);
     if (err) write_failed(err);
@@ -189,6 +205,11 @@ bool ddlout_restart()
 
 void ddlout_commit()
 {
+    if (g_sink) {
+        drain();
+        g_sink = nullptr;
+        return;
+    }
     if (!g_out) return;
     drain();
     int err = platform_commitoutput(g_out);
@@ -199,6 +220,7 @@ void ddlout_commit()
 void ddlout_drop()
 {
     g_outlen = 0;
+    g_sink = nullptr;
     if (g_out) platform_dropoutput(g_out);
     g_out = nullptr;
 }
@@ -297,7 +319,7 @@ void ddlout_flush()
 void ddlout_commandn(const char* text, size_t n)
 {
     ddlout_flush();
-    if (!g_out) return;
+    if (!is_open()) return;
     put_bytes(text, n);
     put('\n');
 }
@@ -340,17 +362,17 @@ void ddlout_finish()
 
 void ddlout_directbytes(const char* data, size_t n)
 {
-    if (g_out && n) put_bytes(data, n);
+    if (n && is_open()) put_bytes(data, n);
 }
 
 void ddlout_directchar(int ch)
 {
-    if (g_out) put(ch);
+    if (is_open()) put(ch);
 }
 
 void ddlout_directf(const char* format, ...)
 {
-    if (!g_out) return;
+    if (!is_open()) return;
     char small[512];
     va_list ap;
     va_start(ap, format);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "ddl/format.h"
 #include "base/messages.h"
@@ -13,6 +14,9 @@
 // standard output is written as it is), and dropping it leaves the path
 // as it was. A write that fails ends the run with exit 12.
 bool ddlout_open(const char* path);
+// The output kept in memory instead: appended to *sink as it is written,
+// complete after ddlout_commit (for tests and tools that read it back).
+bool ddlout_opensink(std::string* sink);
 bool ddlout_isopen();
 // Empties the output to write it again from its start (opening it when it
 // is not open); false when it cannot be opened.

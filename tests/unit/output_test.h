@@ -1,5 +1,5 @@
 // A fixture for tests of the writer's users: the style state made fresh for
-// each test and a scratch output file whose contents can be read back.
+// each test and the output captured in memory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <memory>
 #include <string>
 
 #include "ddl/ddlout.h"
@@ -19,6 +20,7 @@
 #include "markup/tagreader.h"
 #include "resources/config.h"
 #include "base/runstate.h"
+#include "support.h"
 
 class OutputTest : public ::testing::Test {
 protected:
@@ -35,45 +37,20 @@ protected:
         template_setvaluewriter(preamble_writevalue);
         style_initstate();
         style_resetstacks();
-        char tmpl[] = "/tmp/quillet-output-XXXXXX";
-        int fd = mkstemp(tmpl);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path_ = tmpl;
         ddlout_reset();
-        ASSERT_TRUE(ddlout_open(path_.c_str()));
+        capture_.reset();  // before the new one opens its sink
+        capture_ = std::make_unique<test_support::Capture>();
         ddlout_suppress(0);
     }
 
-    void TearDown() override
-    {
-        ddlout_drop();
-        std::remove(path_.c_str());
-    }
+    void TearDown() override { capture_.reset(); }
 
     // Everything written since the last call, pending text included.
-    std::string out()
-    {
-        ddlout_flush();
-        ddlout_commit();
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        ddlout_open(path_.c_str());
-        return ss.str();
-    }
+    std::string out() { return capture_->text(); }
 
     // The tag being handled: its name and parameter text.
-    static void set_tag(const char* name, const std::string& params)
-    {
-        std::snprintf(g_tag.name, sizeof g_tag.name, "%s", name);
-        set_params(params);
-    }
-    static void set_params(const std::string& params)
-    {
-        std::snprintf(g_tag.params, sizeof g_tag.params, "%s", params.c_str());
-        g_tag.paramlen = static_cast<int>(std::strlen(g_tag.params));
-    }
+    static void set_tag(const char* name, const std::string& params) { test_support::set_tag(name, params); }
+    static void set_params(const std::string& params) { test_support::set_params(params); }
 
-    std::string path_;
+    std::unique_ptr<test_support::Capture> capture_;
 };

@@ -12,6 +12,7 @@
 
 #include "base/runstate.h"
 #include "ddl/ddlout.h"
+#include "support.h"
 #include "html/preamble.h"
 #include "html/style.h"
 #include "markup/attributes.h"
@@ -70,13 +71,9 @@ protected:
 
     std::string written(void (*what)())
     {
-        ddlout_open((dir_ + "/out").c_str());
+        test_support::Capture capture;
         what();
-        ddlout_commit();
-        std::ifstream in(dir_ + "/out", std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
+        return capture.text();
     }
 
     std::string dir_, old_;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "support.h"
 #include "html/preamble.h"
 #include "ddl/template.h"
 #include "html/style.h"
@@ -82,14 +83,10 @@ protected:
     }
     std::string capture(void (*fn)())
     {
-        ddlout_open("out");
+        test_support::Capture capture;
         ddlout_reset();
         fn();
-        ddlout_commit();
-        std::ifstream in("out", std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
+        return capture.text();
     }
 };
 

@@ -1,5 +1,5 @@
 // Helpers of the script unit tests: a command's parameter text, an input
-// stream from a string, and an output file read back.
+// stream from a string, and the output captured.
 #pragma once
 
 #include <unistd.h>
@@ -13,12 +13,9 @@
 #include "ddl/ddlout.h"
 #include "markup/tagreader.h"
 #include "base/infile.h"
+#include "support.h"
 
-inline void set_params(const std::string& p)
-{
-    std::snprintf(g_tag.params, sizeof g_tag.params, "%s", p.c_str());
-    g_tag.paramlen = static_cast<int>(std::strlen(g_tag.params));
-}
+using test_support::set_params;
 
 inline std::string scratch_path(const char* leaf)
 {
@@ -42,20 +39,23 @@ inline std::string rest_of_input()
     return s;
 }
 
-// Output written between start_output() and end_output().
+// Output written between start_output() and end_output(), in memory.
+inline std::string& captured_output()
+{
+    static std::string bytes;
+    return bytes;
+}
+
 inline void start_output()
 {
     ddlout_reset();
-    ddlout_open(scratch_path("out").c_str());
+    ddlout_opensink(&captured_output());
 }
 
 inline std::string end_output()
 {
     ddlout_commit();
-    std::string path = scratch_path("out");
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    std::remove(path.c_str());
-    return ss.str();
+    std::string t;
+    t.swap(captured_output());
+    return t;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support.h"
 #include "translate/script.h"
 
 // A stream holding the bytes, at its start.
@@ -43,6 +44,6 @@ inline std::vector<int> program_bytes()
     return std::vector<int>(s.program, s.program + s.length);
 }
 
-inline std::string box(const std::string& text) { return "QuilletW: " + text + "\n"; }
+using test_support::box;
 
 inline bool backslash_only(char c) { return c == '\\'; }

@@ -6,9 +6,11 @@
 #include <unistd.h>
 #include <fstream>
 #include <sstream>
+#include <memory>
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "support.h"
 #include "ddl/template.h"
 #include "html/preamble.h"
 #include "html/style.h"
@@ -19,26 +21,19 @@ namespace {
 
 class Writer : public ::testing::Test {
 protected:
-    std::string path_ = "/tmp/quillet-writer-" + std::to_string(::getpid()) + ".ddl";
     void SetUp() override
     {
         config_defaults();
         ddlout_setsmartquotes(settings.usesmartquotes);
         template_setvaluewriter(preamble_writevalue);
-        ASSERT_TRUE(ddlout_open(path_.c_str()));
         ddlout_reset();
+        capture_.reset();  // before the new one opens its sink
+        capture_ = std::make_unique<test_support::Capture>();
         ddlout_suppress(0);
     }
-    void TearDown() override { std::remove(path_.c_str()); }
-    std::string output()
-    {
-        ddlout_flush();
-        ddlout_commit();
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    void TearDown() override { capture_.reset(); }
+    std::string output() { return capture_->text(); }
+    std::unique_ptr<test_support::Capture> capture_;
     void add(const std::string& s)
     {
         for (unsigned char c : s) ddlout_addchar(c);
