@@ -39,20 +39,7 @@ void show_unknown()
 {
     ddlout_flush();
     ddlout_foregroundcolour(colour_findrgb(255, 0, 0));
-    if (g_style.italic_count == 1) ddlout_command("{italic 0}");
-    ddlout_addstring(" [");
-    ddlout_flush();
-    ddlout_command("{italic 1}");
-    ddlout_addchar('<');
-    if (g_tag.closing) ddlout_addchar('/');
-    ddlout_addstring("%s", g_tag.name);
-    if (g_tag.paramlen) ddlout_addstring(" ...");
-    ddlout_addchar('>');
-    ddlout_flush();
-    ddlout_command("{italic 0}");
-    ddlout_addstring("] ");
-    ddlout_flush();
-    if (g_style.italic_count == 1) ddlout_command("{italic 1}");
+    tagreader_writemarker(g_style.italic_count == 1);
     ddlout_foreground(0);
 }
 

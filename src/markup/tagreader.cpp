@@ -418,6 +418,25 @@ void read_params(bool space, bool keep)
 
 }  // namespace
 
+void tagreader_writemarker(bool italic)
+{
+    ddlout_flush();
+    if (italic) ddlout_command("{italic 0}");
+    ddlout_addstring(" [");
+    ddlout_flush();
+    ddlout_command("{italic 1}");
+    ddlout_addchar('<');
+    if (g_tag.closing) ddlout_addchar('/');
+    ddlout_addstring("%s", g_tag.name);
+    if (g_tag.paramlen > 0) ddlout_addstring(" ...");
+    ddlout_addchar('>');
+    ddlout_flush();
+    ddlout_command("{italic 0}");
+    ddlout_addstring("] ");
+    ddlout_flush();
+    if (italic) ddlout_command("{italic 1}");
+}
+
 int tagreader_read()
 {
     int token = 0;

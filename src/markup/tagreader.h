@@ -32,6 +32,10 @@ extern int g_line;
 // counted); false when the input ends first.
 bool tagreader_skipcommentbody();
 
+// Writes the marker of the tag just read into the text: " [<name ...>] "
+// with the tag in italics; `italic` says that italics are on around it.
+void tagreader_writemarker(bool italic);
+
 // Called just after a "<" was read: reads the tag into g_tag and returns
 // its TagToken as the keyword table gives it.
 int tagreader_read();

@@ -34,22 +34,7 @@ void write_processed(int result)
 // An unrecognised command shown in the text, in italics between brackets.
 void show_unknown()
 {
-    int italic = dramaton_italicon();
-    ddlout_flush();
-    if (italic) ddlout_command("{italic 0}");
-    ddlout_addstring(" [");
-    ddlout_flush();
-    ddlout_command("{italic 1}");
-    ddlout_addchar('<');
-    if (g_tag.closing) ddlout_addchar('/');
-    ddlout_addstring("%s", g_tag.name);
-    if (g_tag.paramlen > 0) ddlout_addstring(" ...");
-    ddlout_addchar('>');
-    ddlout_flush();
-    ddlout_command("{italic 0}");
-    ddlout_addstring("] ");
-    ddlout_flush();
-    if (italic) ddlout_command("{italic 1}");
+    tagreader_writemarker(dramaton_italicon() != 0);
 }
 
 }  // namespace
