@@ -112,7 +112,7 @@ void dramaton_defcharacter(int kind)
         }
     }
     bool first = g_count == 0;
-    int index = append(name.text, alias.text, kind == 2, 0);
+    int index = append(name.text, alias.text, kind == CAST_ACTRESS, 0);
     if (first && !quiet) {
         ddlout_command("{textsize 16000}");
         dramaton_text("Cast");
@@ -157,7 +157,7 @@ void dramaton_speechopen()
     dramaton_stylereset(0);
     ddlout_command("{remuserstyle STYLE_03}");
     int last = dramaton_lasttoken();
-    if (last == 13 || last == DRM_CLOSING + 13) {
+    if (last == DRM_DIA || last == DRM_CLOSING + DRM_DIA) {
         ddlout_direct("// last token was <dia> or </dia> - not adding extra spaces.\n");
     } else {
         ddlout_directf("// last token was NOT <dia> or </dia> [was %d] - adding extra spaces.\n", last);

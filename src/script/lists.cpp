@@ -177,9 +177,9 @@ void dramaton_list(int kind)
     ddlout_flush();
     dramaton_stylereset(2);
     ddlout_command("{newpage}{textsize 16000}");
-    dramaton_text(kind == 3 ? "Character list" : "Scene list");
+    dramaton_text(kind == LIST_CAST ? "Character list" : "Scene list");
     ddlout_command("{newpara}{textsize}{tabruler }{tabruler {tableader \"\"}");
-    if (kind == 3) character_list();
+    if (kind == LIST_CAST) character_list();
     else scene_list();
     ddlout_command("{tabruler }{tabruler {tableader \"\"} }");
     ddlout_setlinestart(1);

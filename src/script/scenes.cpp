@@ -174,7 +174,7 @@ void dramaton_sceneopen()
         count_entry();
         ddlout_flush();
         ddlout_directf("\n// scene \"%s\" is being omitted...\n", dramaton_loweredparams());
-        dramaton_skipuntil(DRM_CLOSING + 28);
+        dramaton_skipuntil(DRM_CLOSING + DRM_SCENE);
         ddlout_direct("// ...now resuming as normal.\n\n");
         return;
     }
@@ -259,7 +259,7 @@ void dramaton_omit()
 {
     ddlout_flush();
     ddlout_direct("\n// Beginning omit...\n");
-    dramaton_skipuntil(DRM_CLOSING + 24);
+    dramaton_skipuntil(DRM_CLOSING + DRM_OMIT);
     ddlout_direct("// ...omit finished.\n\n");
 }
 
@@ -290,12 +290,12 @@ void dramaton_chapterclose()
 void dramaton_break(int kind)
 {
     static const char* const names[4] = {"", "br", "p", "newpage"};
-    if (kind < 1 || kind > 3) return;
+    if (kind < BREAK_LINE || kind > BREAK_PAGE) return;
     if (refused(names[kind])) return;
     ddlout_flush();
-    if (kind == 1) {
+    if (kind == BREAK_LINE) {
         ddlout_break(0);
-    } else if (kind == 2) {
+    } else if (kind == BREAK_PARA) {
         ddlout_break(1);
         ddlout_break(1);
     } else {

@@ -153,8 +153,8 @@ void dramaton_directiveopen(int type)
     if (!is_directive(type)) return;
     if (refused(directive_name(type))) return;
     ddlout_flush();
-    switch (dramaton_lasttoken() % 128) {
-    case 16: case 22: case 26: case 30: case 2:
+    switch (dramaton_lasttoken() % DRM_CLOSING) {
+    case DRM_DIR: case DRM_LOC: case DRM_PROP: case DRM_SFX: case DRM_ACT:
         // Two directives in a row are kept one space apart.
         ddlout_setlinestart(0);
         ddlout_addchar(0x13);
