@@ -10,12 +10,12 @@
 #include "markup/keywords.h"
 #include "html/style.h"
 #include "resources/config.h"
+#include "resources/fontmap.h"
 #include "base/infile.h"
 #include "base/runstate.h"
 
 namespace {
 
-const int kMonoFont = 21;
 const int kAddressFont = 41;
 
 // Lowers a counter; true when it has come down to zero (it is then held at 0).
@@ -103,7 +103,7 @@ void mono_tag(bool closing)
     if (g_style.trashtt == 1 && g_style.tt_count > 0) return;
     ++g_style.tt_count;
     ddlout_flush();
-    style_pushfont(kMonoFont);
+    style_pushfont(kMonospacedFont);
 }
 
 void samp_tag(bool closing)
@@ -114,7 +114,7 @@ void samp_tag(bool closing)
     }
     ++g_style.tt_count;
     ddlout_flush();
-    style_pushfont(kMonoFont);
+    style_pushfont(kMonospacedFont);
 }
 
 void kbd_tag(bool closing)
@@ -123,7 +123,7 @@ void kbd_tag(bool closing)
     if (!closing) {
         ++s.tt_count;
         ddlout_flush();
-        style_pushfont(kMonoFont);
+        style_pushfont(kMonospacedFont);
         ddlout_command("{italic 1}");
         ++s.italic_count;
         return;

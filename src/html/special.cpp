@@ -14,13 +14,12 @@
 #include "markup/tagreader.h"
 #include "pictures/pictures.h"
 #include "resources/config.h"
+#include "resources/fontmap.h"
 #include "base/version.h"
 #include "base/messages.h"
 #include "base/runstate.h"
 
 namespace {
-
-const int kMonospacedFont = 21;
 
 const char* const kAuthor = "the Quillet developers";
 

@@ -8,6 +8,7 @@
 #include "html/preamble.h"
 #include "html/style.h"
 #include "resources/config.h"
+#include "resources/fontmap.h"
 #include "base/messages.h"
 #include "base/runstate.h"
 
@@ -110,7 +111,7 @@ void style_popfont()
     if (popped == restore) return;
     ddlout_flush();
     // Inside preformatted or monospaced text the monospaced font stays.
-    if ((s.pre_count || s.tt_count) && !s.plaintext_count && restore != 21) restore = 21;
+    if ((s.pre_count || s.tt_count) && !s.plaintext_count && restore != kMonospacedFont) restore = kMonospacedFont;
     write_font(restore);
 }
 
