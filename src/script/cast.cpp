@@ -105,7 +105,7 @@ void dramaton_defcharacter(int kind)
     ScriptValue alias = dramaton_keyvalue("alias", 0);
     bool quiet = dramaton_findlowered("quiet") >= 0;
     if (!quiet) {
-        dramaton_stylereset(0);
+        dramaton_stylereset(RESET_EFFECTS);
         if (dramaton_headingbreak()) {
             ddlout_command("{newline}{newline}");
             ddlout_setlinestart(1);
@@ -154,7 +154,7 @@ void dramaton_speechopen()
     }
     char speaker[64];
     dramaton_copyfield(speaker, sizeof speaker, dramaton_value(0).text);
-    dramaton_stylereset(0);
+    dramaton_stylereset(RESET_EFFECTS);
     ddlout_command("{remuserstyle STYLE_03}");
     int last = dramaton_lasttoken();
     if (last == DRM_DIA || last == DRM_CLOSING + DRM_DIA) {

@@ -175,7 +175,7 @@ DurationParts dramaton_splitduration(long long seconds)
 void dramaton_list(int kind)
 {
     ddlout_flush();
-    dramaton_stylereset(2);
+    dramaton_stylereset(RESET_EFFECTS);
     ddlout_command("{newpage}{textsize 16000}");
     dramaton_text(kind == LIST_CAST ? "Character list" : "Scene list");
     ddlout_command("{newpara}{textsize}{tabruler }{tabruler {tableader \"\"}");

@@ -180,7 +180,7 @@ void dramaton_sceneopen()
     }
 
     ddlout_flush();
-    dramaton_stylereset(1);
+    dramaton_stylereset(RESET_STYLES);
     if (dramaton_headingbreak()) {
         if (total_count() > 0) {
             ddlout_command("{newpara}{newpara}{newpara}{newpara}{newpara}");
@@ -237,7 +237,7 @@ void dramaton_adbreak()
     SceneEntry& e = next_entry();
     e.flags = SCN_AD;
     ddlout_flush();
-    dramaton_stylereset(1);
+    dramaton_stylereset(RESET_STYLES);
     if (dramaton_headingbreak()) {
         if (total_count() > 0) {
             ddlout_command("{newpara}{newpara}{newpara}{newpara}");
@@ -269,7 +269,7 @@ void dramaton_chapteropen()
     char title[64];
     dramaton_copyfield(title, sizeof title, dramaton_value(0).text);
     ddlout_flush();
-    dramaton_stylereset(0);
+    dramaton_stylereset(RESET_EFFECTS);
     if (dramaton_headingbreak()) {
         ddlout_break(1);
         ddlout_break(1);

@@ -117,6 +117,10 @@ enum {
 void dramaton_styleon(int id);
 void dramaton_styleoff(int id);
 int dramaton_styletest(int id);
+// What dramaton_stylereset ends: the effects and the open directive, or
+// those and every user style.
+enum { RESET_EFFECTS = 0, RESET_STYLES = 1 };
+
 void dramaton_stylereset(int mode);
 int dramaton_italicon();
 int dramaton_directivetype();
