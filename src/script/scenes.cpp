@@ -154,10 +154,10 @@ void dramaton_sceneopen()
 
     dramaton_lowerparams();
     int ie = 0, dn = 0;
-    if (dramaton_findlowered("int") >= 0) ie = 1;
-    if (dramaton_findlowered("ext") >= 0) ie = 2;
-    if (dramaton_findlowered("day") >= 0) dn = 1;
-    if (dramaton_findlowered("night") >= 0) dn = 2;
+    if (dramaton_findlowered("int") >= 0) ie = PLACE_INT;
+    if (dramaton_findlowered("ext") >= 0) ie = PLACE_EXT;
+    if (dramaton_findlowered("day") >= 0) dn = TIME_DAY;
+    if (dramaton_findlowered("night") >= 0) dn = TIME_NIGHT;
     int at = dramaton_findlowered("duration");
     if (at >= 0) {
         const char* next = nullptr;
@@ -167,7 +167,7 @@ void dramaton_sceneopen()
     } else {
         e.minutes = e.seconds = -1;
     }
-    e.flags = ie + 4 * dn;
+    e.flags = dramaton_sceneflags(ie, dn);
 
     if (dramaton_findlowered("omitted") >= 0) {
         e.flags |= SCN_OMITTED;
@@ -199,7 +199,7 @@ void dramaton_sceneopen()
     if (ie) {
         dramaton_text(" (");
         ddlout_command("{italic 1}");
-        dramaton_text(ie == 1 ? "int" : "ext");
+        dramaton_text(ie == PLACE_INT ? "int" : "ext");
         if (dn) {
             dramaton_text(", ");
         } else {
@@ -212,7 +212,7 @@ void dramaton_sceneopen()
             dramaton_text(" (");
             ddlout_command("{italic 1}");
         }
-        dramaton_text(dn == 1 ? "day" : "night");
+        dramaton_text(dn == TIME_DAY ? "day" : "night");
         ddlout_command("{italic 0}");
         dramaton_text(")");
     }

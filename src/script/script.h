@@ -168,6 +168,13 @@ void dramaton_sortentries(CastEntry* entries, int count);
 // ---- Scenes and page structure (scenes.cpp) ------------------------------
 
 enum { SCN_AD = 16, SCN_OMITTED = 32 };
+// A scene's place and time of day (0 when not given), held in its flags as
+// place + 4 * time.
+enum { PLACE_INT = 1, PLACE_EXT = 2 };
+enum { TIME_DAY = 1, TIME_NIGHT = 2 };
+inline int dramaton_sceneflags(int place, int time) { return place + 4 * time; }
+inline int dramaton_sceneplace(int flags) { return flags & 3; }
+inline int dramaton_scenetime(int flags) { return (flags >> 2) & 3; }
 
 struct SceneEntry {
     char title[64];
