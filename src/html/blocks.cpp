@@ -25,7 +25,7 @@ void paragraph(bool closing)
         return;
     }
     ddlout_flush();
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
     if (settings.resetstylesonp) style_resetonpara();
     if (!settings.ignorealignment) subparse_align(TOK_P);
 }
@@ -97,7 +97,7 @@ void definition()
 void horizontal_rule()
 {
     ddlout_flush();
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
     style_pushsize(2);
     subparse_align(TOK_HR);
     if (g_style.italic_count) {
@@ -128,7 +128,7 @@ void blocks_tag(int token, bool closing)
     case TOK_P: paragraph(closing); break;
     case TOK_BR:
         ddlout_flush();
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         break;
     case TOK_CENTER: align_tag(ALIGN_CENTRED, TOK_CENTER, closing); break;
     case TOK_LEFT: align_tag(ALIGN_NORMAL, TOK_LEFT, closing); break;

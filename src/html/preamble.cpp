@@ -75,7 +75,7 @@ void ddlout_foregroundcolour(int i)
 void ddlout_heading(int level)
 {
     ddlout_flush();
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
     const char* line = "";
     if (settings.ignoreheadings) {
         if (settings.headingsinbold) ddlout_command("{bold 1}");

@@ -45,7 +45,7 @@ void plaintext_tag(bool closing)
     if (!closing) {
         ++g_style.pre_count;
         ++g_style.plaintext_count;
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         ddlout_setlinestart(0);
         return;
     }
@@ -53,7 +53,7 @@ void plaintext_tag(bool closing)
     if (g_style.plaintext_count > 0) --g_style.plaintext_count;
     if (g_style.plaintext_count > 0) return;
     ddlout_flush();
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void pre_tag(bool closing)
@@ -62,7 +62,7 @@ void pre_tag(bool closing)
         ++g_style.pre_count;
         ddlout_flush();
         style_pushfont(kMonospacedFont);
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         ddlout_setlinestart(0);  // leading spaces of the first line are kept
         return;
     }
@@ -70,7 +70,7 @@ void pre_tag(bool closing)
     g_style.pre_count = 0;
     ddlout_flush();
     style_popfont();
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void write_textsize(int points)

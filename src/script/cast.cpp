@@ -131,7 +131,7 @@ void dramaton_defcharacter(int kind)
         ddlout_command("{italic 0}");
         dramaton_text("):");
     }
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{textsize 12000}");
     dramaton_styleon(STY_CASTDESC);
 }
@@ -142,7 +142,7 @@ void dramaton_defcharacterclose()
         show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", kCastName,
                      g_line, kCastName);
     dramaton_styleoff(STY_CASTDESC);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void dramaton_speechopen()
@@ -180,7 +180,7 @@ void dramaton_speechopen()
         dramaton_styleoff(STY_SPEAKER);
     }
     dramaton_styleon(STY_SPEECH);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 
     int found = dramaton_findspeaker(name);
     if (found < 0) {

@@ -50,7 +50,7 @@ int date_day(unsigned d) { return static_cast<int>(d & 0xFF); }
 
 void newlines(int n)
 {
-    for (int i = 0; i < n; ++i) ddlout_break(0);
+    for (int i = 0; i < n; ++i) ddlout_break(DDL_NEWLINE);
 }
 
 // One line of the address block: its part and, at the tab, a date.
@@ -122,7 +122,7 @@ void write_titlepage()
     address_line(nparts > 1 ? parts[1] : nullptr, "Finished", h.dates[DATE_FINISHED], 0);
     address_line(nparts > 2 ? parts[2] : nullptr, "Revised", h.dates[DATE_REVISED], 0);
     if (nparts > 3) dramaton_text(parts[3]);
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
 
     if (h.telephone[0]) {
         dramaton_text(h.telephone);

@@ -217,7 +217,7 @@ void dramaton_sceneopen()
         dramaton_text(")");
     }
     if (minutes != -1 && seconds != -1) ddlout_addstring(" [%02d:%02d]", minutes, seconds);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{textsize 13000}");
     dramaton_styleon(STY_SCENE);
 }
@@ -250,7 +250,7 @@ void dramaton_adbreak()
     dramaton_styleon(STY_SCENE);
     ddlout_command("{textsize 16000}{italic 1}");
     dramaton_text("-- suggested advertisement break --");
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{italic 0}{textsize 13000}");
     dramaton_styleoff(STY_SCENE);
 }
@@ -271,12 +271,12 @@ void dramaton_chapteropen()
     ddlout_flush();
     dramaton_stylereset(RESET_EFFECTS);
     if (dramaton_headingbreak()) {
-        ddlout_break(1);
-        ddlout_break(1);
+        ddlout_break(DDL_NEWPARA);
+        ddlout_break(DDL_NEWPARA);
     }
     ddlout_command("{textsize 16000}");
     dramaton_text(title);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{textsize 13000}");
     dramaton_styleon(STY_CHAPTER);
 }
@@ -294,10 +294,10 @@ void dramaton_break(int kind)
     if (refused(names[kind])) return;
     ddlout_flush();
     if (kind == BREAK_LINE) {
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
     } else if (kind == BREAK_PARA) {
-        ddlout_break(1);
-        ddlout_break(1);
+        ddlout_break(DDL_NEWPARA);
+        ddlout_break(DDL_NEWPARA);
     } else {
         ddlout_command("{newpage}");
         ddlout_setlinestart(1);
