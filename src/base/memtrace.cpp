@@ -13,10 +13,13 @@ namespace {
 const int kClaimEntries = 32;
 const size_t kSmallClaim = 1024;
 
+// How a recorded block was claimed; 0 is an entry recording none.
+enum ClaimMethod { CLAIM_NONE = 0, CLAIM_ZEROED = 1, CLAIM_PLAIN = 2, CLAIM_RESIZED = 3 };
+
 struct ClaimEntry {
     void* address;
     int extent;
-    unsigned char method;  // 1 zeroed, 2 plain, 3 resized
+    unsigned char method;  // a ClaimMethod
     char claimant[24];
 };
 
@@ -92,7 +95,7 @@ void forget(int i)
     g_table[i].address = nullptr;
     g_used &= ~(1u << i);
     g_table[i].extent = 0;
-    g_table[i].method = 0;
+    g_table[i].method = CLAIM_NONE;
 }
 
 // Forgets the record of a block.
@@ -132,7 +135,7 @@ void* mem_claimzero(size_t count, size_t size)
     } else {
         p = std::calloc(n, each);
     }
-    if (p) record(p, count * size, 1);
+    if (p) record(p, count * size, CLAIM_ZEROED);
     return p;
 }
 
@@ -140,7 +143,7 @@ void* mem_claim(size_t size)
 {
     if (QUILLET_INJECT("QUILLET_FAIL_CLAIM")) return nullptr;
     void* p = std::malloc(size ? size : 1);
-    if (p) record(p, size, 2);
+    if (p) record(p, size, CLAIM_PLAIN);
     return p;
 }
 
@@ -155,7 +158,7 @@ void* mem_reclaim(void* block, size_t size)
     if (old >= 0) {
         forget(old);
     }
-    record(p, size, 3);
+    record(p, size, CLAIM_RESIZED);
     return p;
 }
 
@@ -197,10 +200,10 @@ void memtrace_report(FILE* out)
         std::fprintf(out, "  Base address : &%08X\n  Area extent  : %d bytes\n  Claimed with : ",
                      addr32(e.address), e.extent);
         switch (e.method) {
-        case 0: std::fputs("!unknown!\n", out); break;
-        case 1: std::fputs("calloc()\n", out); break;
-        case 2: std::fputs("malloc()\n", out); break;
-        case 3: std::fputs("realloc()\n", out); break;
+        case CLAIM_NONE: std::fputs("!unknown!\n", out); break;
+        case CLAIM_ZEROED: std::fputs("calloc()\n", out); break;
+        case CLAIM_PLAIN: std::fputs("malloc()\n", out); break;
+        case CLAIM_RESIZED: std::fputs("realloc()\n", out); break;
         default: std::fprintf(out, "!error - method %d!\n", e.method); break;
         }
         std::fprintf(out, "  Claimed by   : %s\n\n", e.claimant);

@@ -327,7 +327,7 @@ void ddlout_commandn(const char* text, size_t n)
 void ddlout_break(int kind)
 {
     ddlout_flush();
-    ddlout_command(kind ? "{newpara}" : "{newline}");
+    ddlout_command(kind != DDL_NEWLINE ? "{newpara}" : "{newline}");
     g_linestart = 1;
     g_column = 0;
     g_lastwritten = ' ';

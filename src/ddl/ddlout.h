@@ -50,6 +50,9 @@ inline void ddlout_commandjoin(const char* before, long long value, int digits, 
     int n = ddl_join(cmd, sizeof cmd, before, value, digits, after);
     ddlout_commandn(cmd, n < static_cast<int>(sizeof cmd) ? static_cast<size_t>(n) : sizeof cmd - 1);
 }
+// The breaks ddlout_break writes: {newline} and {newpara}.
+enum { DDL_NEWLINE = 0, DDL_NEWPARA = 1 };
+// The workspace flushed, then a break of that kind; a new line starts.
 void ddlout_break(int kind);
 void ddlout_setlinestart(int on);
 // Whether quotes in text become typographic ones (on at first).

@@ -25,7 +25,7 @@ void paragraph(bool closing)
         return;
     }
     ddlout_flush();
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
     if (settings.resetstylesonp) style_resetonpara();
     if (!settings.ignorealignment) subparse_align(TOK_P);
 }
@@ -97,7 +97,7 @@ void definition()
 void horizontal_rule()
 {
     ddlout_flush();
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
     style_pushsize(2);
     subparse_align(TOK_HR);
     if (g_style.italic_count) {

@@ -83,7 +83,7 @@ void dispatch_open(int t)
     case TOK_BODY: ddlout_suppress(0); break;
     case TOK_BR:
         ddlout_flush();
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         break;
     case TOK_EMBED: case TOK_IMG: case TOK_PLAINTEXT: case TOK_PRE: case TOK_SCRIPT: case TOK_QUILLET:
         special_tag(t, false);
@@ -116,7 +116,7 @@ void dispatch_close(int t)
         break;
     case TOK_BR:
         ddlout_flush();
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         break;
     case TOK_EMBED: case TOK_PLAINTEXT: case TOK_PRE: case TOK_SCRIPT:
         special_tag(t, true);
@@ -207,7 +207,7 @@ void body_loop()
         bool pre = g_style.pre_count || g_style.plaintext_count;
         if (pre) {
             if (c == '\n') {
-                ddlout_break(0);
+                ddlout_break(DDL_NEWLINE);
                 ddlout_setlinestart(0);
                 continue;
             }

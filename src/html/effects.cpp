@@ -11,12 +11,12 @@
 #include "html/style.h"
 #include "resources/config.h"
 #include "base/ascii.h"
+#include "resources/fontmap.h"
 #include "base/infile.h"
 #include "base/runstate.h"
 
 namespace {
 
-const int kMonoFont = 21;
 const int kAddressFont = 41;
 
 // Lowers a counter; true when it has come down to zero (it is then held at 0).
@@ -104,7 +104,7 @@ void mono_tag(bool closing)
     if (g_style.trashtt == 1 && g_style.tt_count > 0) return;
     ++g_style.tt_count;
     ddlout_flush();
-    style_pushfont(kMonoFont);
+    style_pushfont(kMonospacedFont);
 }
 
 void samp_tag(bool closing)
@@ -115,7 +115,7 @@ void samp_tag(bool closing)
     }
     ++g_style.tt_count;
     ddlout_flush();
-    style_pushfont(kMonoFont);
+    style_pushfont(kMonospacedFont);
 }
 
 void kbd_tag(bool closing)
@@ -124,7 +124,7 @@ void kbd_tag(bool closing)
     if (!closing) {
         ++s.tt_count;
         ddlout_flush();
-        style_pushfont(kMonoFont);
+        style_pushfont(kMonospacedFont);
         ddlout_command("{italic 1}");
         ++s.italic_count;
         return;

@@ -134,7 +134,7 @@ void heading_end()
         ddlout_command("FONT_001 ");
     }
     style_reassert();
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void heading(int level, bool closing)

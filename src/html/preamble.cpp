@@ -32,10 +32,10 @@ void preamble_writevalue(const char* key)
     } else if (!std::strcmp(key, "TLEAD")) {
         std::snprintf(buf, sizeof buf, "{leading 2 %d}", g_style.leading);
     } else if (!std::strcmp(key, "PSIZE")) {
-        page_write(1);
+        page_write(PAGE_PAPERSIZE);
         return;
     } else if (!std::strcmp(key, "MRGNS")) {
-        page_write(2);
+        page_write(PAGE_TEXTBOX);
         return;
     } else {
         return;
@@ -75,7 +75,7 @@ void ddlout_foregroundcolour(int i)
 void ddlout_heading(int level)
 {
     ddlout_flush();
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
     const char* line = "";
     if (settings.ignoreheadings) {
         if (settings.headingsinbold) ddlout_command("{bold 1}");

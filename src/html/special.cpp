@@ -14,13 +14,12 @@
 #include "markup/tagreader.h"
 #include "pictures/pictures.h"
 #include "resources/config.h"
+#include "resources/fontmap.h"
 #include "base/version.h"
 #include "base/messages.h"
 #include "base/runstate.h"
 
 namespace {
-
-const int kMonospacedFont = 21;
 
 const char* const kAuthor = "the Quillet developers";
 
@@ -46,7 +45,7 @@ void plaintext_tag(bool closing)
     if (!closing) {
         ++g_style.pre_count;
         ++g_style.plaintext_count;
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         ddlout_setlinestart(0);
         return;
     }
@@ -54,7 +53,7 @@ void plaintext_tag(bool closing)
     if (g_style.plaintext_count > 0) --g_style.plaintext_count;
     if (g_style.plaintext_count > 0) return;
     ddlout_flush();
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void pre_tag(bool closing)
@@ -63,7 +62,7 @@ void pre_tag(bool closing)
         ++g_style.pre_count;
         ddlout_flush();
         style_pushfont(kMonospacedFont);
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         ddlout_setlinestart(0);  // leading spaces of the first line are kept
         return;
     }
@@ -71,7 +70,7 @@ void pre_tag(bool closing)
     g_style.pre_count = 0;
     ddlout_flush();
     style_popfont();
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void write_textsize(int points)

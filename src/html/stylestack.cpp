@@ -8,6 +8,7 @@
 #include "html/preamble.h"
 #include "html/style.h"
 #include "resources/config.h"
+#include "resources/fontmap.h"
 #include "base/messages.h"
 #include "base/runstate.h"
 
@@ -110,7 +111,7 @@ void style_popfont()
     if (popped == restore) return;
     ddlout_flush();
     // Inside preformatted or monospaced text the monospaced font stays.
-    if ((s.pre_count || s.tt_count) && !s.plaintext_count && restore != 21) restore = 21;
+    if ((s.pre_count || s.tt_count) && !s.plaintext_count && restore != kMonospacedFont) restore = kMonospacedFont;
     write_font(restore);
 }
 
@@ -207,7 +208,7 @@ void style_listitem()
     StyleState& s = g_style;
     if (s.list_depth <= 0) return;
     ddlout_flush();
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     int v = slot_get(s.indent_stack, s.list_depth - 1);
     if (v < kListUnordered) {
         ddlout_addstring("%d. ", v);
@@ -232,7 +233,7 @@ void style_poplist()
     if (s.indent_level < 1) {
         s.indent_level = 0;
         ddlout_command("{leftindent}");
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
     } else {
         write_indent();
     }
@@ -274,7 +275,7 @@ void style_pushalign(int kind, int key)
     }
     ddlout_flush();
     write_align(value);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void style_popalign(int key)
@@ -298,18 +299,18 @@ void style_popalign(int key)
         // The top alignment belongs to another tag: leave it in place.
         ++s.align_depth;
         ddlout_flush();
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         return;
     }
     if (popped == restore && !paragraph) {
         ddlout_flush();
-        ddlout_break(0);
+        ddlout_break(DDL_NEWLINE);
         return;
     }
     if (paragraph) restore = base_align();
     ddlout_flush();
     write_align(restore);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void style_resetonpara()

@@ -8,36 +8,39 @@
 // Row 0 is the empty name; the "zorbit" row ends every table.
 const KeywordEntry kHtmlKeywords[] = {
     {"", 0},
-    {"a", 1}, {"address", 2}, {"b", 4}, {"basefont", 3}, {"big", 5}, {"blockquote", 6},
-    {"body", 7}, {"br", 13}, {"center", 19}, {"centre", 19}, {"cite", 14}, {"code", 15},
-    {"dd", 23}, {"dfn", 16}, {"dir", 40}, {"div", 17}, {"dl", 21}, {"dramaton", 60},
-    {"dt", 22}, {"em", 36}, {"embed", 24}, {"font", 25}, {"h1", 29}, {"h2", 30}, {"h3", 31},
-    {"h4", 32}, {"h5", 33}, {"h6", 34}, {"hr", 35}, {"i", 36}, {"img", 37}, {"kbd", 38},
-    {"left", 18}, {"li", 39}, {"listing", 46}, {"menu", 40}, {"meta", 41}, {"nobr", 42},
-    {"ol", 43}, {"p", 44}, {"plaintext", 45}, {"pre", 46}, {"quillet", 59}, {"right", 20},
-    {"s", 47}, {"samp", 48}, {"script", 49}, {"small", 50}, {"span", 51}, {"strike", 47},
-    {"strong", 4}, {"sub", 52}, {"sup", 53}, {"title", 54}, {"tt", 15}, {"u", 56},
-    {"ul", 55}, {"var", 57}, {"xmp", 46},
-    {"zorbit", 127},
+    {"a", TOK_A}, {"address", TOK_ADDRESS}, {"b", TOK_B}, {"basefont", TOK_BASEFONT}, {"big", TOK_BIG},
+    {"blockquote", TOK_BLOCKQUOTE}, {"body", TOK_BODY}, {"br", TOK_BR}, {"center", TOK_CENTER},
+    {"centre", TOK_CENTER}, {"cite", TOK_CITE}, {"code", TOK_TT}, {"dd", TOK_DD}, {"dfn", TOK_DFN},
+    {"dir", TOK_DIR}, {"div", TOK_DIV}, {"dl", TOK_DL}, {"dramaton", TOK_DRAMATON}, {"dt", TOK_DT},
+    {"em", TOK_I}, {"embed", TOK_EMBED}, {"font", TOK_FONT}, {"h1", TOK_H1}, {"h2", TOK_H2}, {"h3", TOK_H3},
+    {"h4", TOK_H4}, {"h5", TOK_H5}, {"h6", TOK_H6}, {"hr", TOK_HR}, {"i", TOK_I}, {"img", TOK_IMG},
+    {"kbd", TOK_KBD}, {"left", TOK_LEFT}, {"li", TOK_LI}, {"listing", TOK_PRE}, {"menu", TOK_DIR},
+    {"meta", TOK_META}, {"nobr", TOK_NOBR}, {"ol", TOK_OL}, {"p", TOK_P}, {"plaintext", TOK_PLAINTEXT},
+    {"pre", TOK_PRE}, {"quillet", TOK_QUILLET}, {"right", TOK_RIGHT}, {"s", TOK_S}, {"samp", TOK_SAMP},
+    {"script", TOK_SCRIPT}, {"small", TOK_SMALL}, {"span", TOK_SPAN}, {"strike", TOK_S}, {"strong", TOK_B},
+    {"sub", TOK_SUB}, {"sup", TOK_SUP}, {"title", TOK_TITLE}, {"tt", TOK_TT}, {"u", TOK_U}, {"ul", TOK_UL},
+    {"var", TOK_VAR}, {"xmp", TOK_PRE},
+    {"zorbit", kKeywordEnd},
 };
 
 const KeywordEntry kUnsupportedKeywords[] = {
     {"", 0},
     {"form", 1}, {"frameset", 2}, {"iframe", 3}, {"multicol", 4}, {"nobr", 5},
     {"style", 7}, {"table", 6},
-    {"zorbit", 127},
+    {"zorbit", kKeywordEnd},
 };
 
 const KeywordEntry kDramatonKeywords[] = {
     {"", 0},
-    {"act", 2}, {"actorlist", 3}, {"adbreak", 1}, {"address", 4}, {"author", 5}, {"b", 6},
-    {"begin", 7}, {"br", 8}, {"chapter", 9}, {"continue", 10}, {"copyright", 11},
-    {"date", 12}, {"defactor", 14}, {"defactress", 15}, {"dia", 13}, {"dir", 16},
-    {"episode", 17}, {"finished", 18}, {"i", 21}, {"ind", 20}, {"loc", 22}, {"newpage", 23},
-    {"omit", 24}, {"p", 25}, {"prop", 26}, {"revised", 27}, {"scene", 28},
-    {"scenelist", 29}, {"sfx", 30}, {"started", 31}, {"target", 32}, {"telephone", 33},
-    {"title", 34}, {"u", 35},
-    {"zorbit", 127},
+    {"act", DRM_ACT}, {"actorlist", DRM_ACTORLIST}, {"adbreak", DRM_ADBREAK}, {"address", DRM_ADDRESS},
+    {"author", DRM_AUTHOR}, {"b", DRM_B}, {"begin", DRM_BEGIN}, {"br", DRM_BR}, {"chapter", DRM_CHAPTER},
+    {"continue", DRM_CONTINUE}, {"copyright", DRM_COPYRIGHT}, {"date", DRM_DATE}, {"defactor", DRM_DEFACTOR},
+    {"defactress", DRM_DEFACTRESS}, {"dia", DRM_DIA}, {"dir", DRM_DIR}, {"episode", DRM_EPISODE},
+    {"finished", DRM_FINISHED}, {"i", DRM_I}, {"ind", DRM_IND}, {"loc", DRM_LOC}, {"newpage", DRM_NEWPAGE},
+    {"omit", DRM_OMIT}, {"p", DRM_P}, {"prop", DRM_PROP}, {"revised", DRM_REVISED}, {"scene", DRM_SCENE},
+    {"scenelist", DRM_SCENELIST}, {"sfx", DRM_SFX}, {"started", DRM_STARTED}, {"target", DRM_TARGET},
+    {"telephone", DRM_TELEPHONE}, {"title", DRM_TITLE}, {"u", DRM_U},
+    {"zorbit", kKeywordEnd},
 };
 
 namespace {
@@ -101,7 +104,7 @@ bool little_endian()
 size_t row_count(const KeywordEntry* table)
 {
     size_t n = 0;
-    while (table[n].token != 127) ++n;
+    while (table[n].token != kKeywordEnd) ++n;
     return n;
 }
 
@@ -162,7 +165,7 @@ int scan(const KeywordEntry* table, const unsigned char* name16, size_t n)
         char c = static_cast<char>(name16[i]);
         copy[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
     }
-    for (const KeywordEntry* row = table; row->token != 127; ++row)
+    for (const KeywordEntry* row = table; row->token != kKeywordEnd; ++row)
         if (std::strncmp(copy, row->name, sizeof row->name) == 0) return row->token;
     return 0;
 }
@@ -199,7 +202,7 @@ int keyword_lookup(const KeywordEntry* table, const char* name)
 void keyword_filter(const KeywordEntry* table, const int* tokens, KeywordFilter* filter)
 {
     std::memset(filter, 0, sizeof *filter);
-    for (const KeywordEntry* row = table; row->token != 127; ++row) {
+    for (const KeywordEntry* row = table; row->token != kKeywordEnd; ++row) {
         bool listed = false;
         for (const int* t = tokens; *t; ++t) listed = listed || row->token == *t;
         static_assert(kNameBytes <= 16, "a name's length is a bit of the filter");

@@ -9,6 +9,9 @@ struct KeywordEntry {
     unsigned char token;
 };
 
+// The token of the "zorbit" row that ends every table; no name finds it.
+const unsigned char kKeywordEnd = 127;
+
 extern const KeywordEntry kHtmlKeywords[];
 extern const KeywordEntry kUnsupportedKeywords[];
 extern const KeywordEntry kDramatonKeywords[];
@@ -45,4 +48,15 @@ enum HtmlToken {
     TOK_SUB = 52, TOK_SUP = 53, TOK_TITLE = 54, TOK_UL = 55, TOK_U = 56, TOK_VAR = 57,
     TOK_QUILLET = 59, TOK_DRAMATON = 60,
     TOK_CLOSING = 128, TOK_NOTHING = 255
+};
+
+// Dramaton command tokens.
+enum DramatonToken {
+    DRM_ADBREAK = 1, DRM_ACT = 2, DRM_ACTORLIST = 3, DRM_ADDRESS = 4, DRM_AUTHOR = 5, DRM_B = 6,
+    DRM_BEGIN = 7, DRM_BR = 8, DRM_CHAPTER = 9, DRM_CONTINUE = 10, DRM_COPYRIGHT = 11,
+    DRM_DATE = 12, DRM_DIA = 13, DRM_DEFACTOR = 14, DRM_DEFACTRESS = 15, DRM_DIR = 16,
+    DRM_EPISODE = 17, DRM_FINISHED = 18, DRM_IND = 20, DRM_I = 21, DRM_LOC = 22, DRM_NEWPAGE = 23,
+    DRM_OMIT = 24, DRM_P = 25, DRM_PROP = 26, DRM_REVISED = 27, DRM_SCENE = 28,
+    DRM_SCENELIST = 29, DRM_SFX = 30, DRM_STARTED = 31, DRM_TARGET = 32, DRM_TELEPHONE = 33,
+    DRM_TITLE = 34, DRM_U = 35
 };

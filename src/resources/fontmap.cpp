@@ -209,7 +209,7 @@ void fontmap_defaults()
         const char* face;
         int number;
     } kFaces[] = {
-        {"Courier", 21}, {"Courier New", 21}, {"Mono", 21},         {"Serif", 31},
+        {"Courier", kMonospacedFont}, {"Courier New", kMonospacedFont}, {"Mono", kMonospacedFont}, {"Serif", 31},
         {"Times New Roman", 31}, {"Times.New.Roman", 31}, {"Arial", 41}, {"Helvetica", 41},
         {"Sans Serif", 41}, {"Trebuchet MS", 41}, {"Verdana", 41}, {"Comic Sans MS", 51},
     };

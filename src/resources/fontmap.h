@@ -2,6 +2,10 @@
 // export map (host font names back to web faces) loaded beside it.
 #pragma once
 
+// The number of the monospaced font (FONT_021), which preformatted and
+// teletype text are set in.
+const int kMonospacedFont = 21;
+
 void fontmap_load();
 void fontmap_defaults();
 // Font number of one face name (folded, first 31 characters), or 0.

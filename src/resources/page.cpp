@@ -53,9 +53,9 @@ const PageDefinition* page_current()
 void page_write(int what)
 {
     const PageDefinition* p = page_current();
-    if (!p || (what != 1 && what != 2)) return;
+    if (!p || (what != PAGE_PAPERSIZE && what != PAGE_TEXTBOX)) return;
     ddlout_flush();
-    if (what == 1)
+    if (what == PAGE_PAPERSIZE)
         ddlout_directf("{papersize \"%s\" 0 {w %d} {h %d} {sideways 0}}\n", p->papername, p->paperw, p->paperh);
     else
         ddlout_directf("{fcurve {box {x %d}\n{y %d}\n{w %d}\n{h %d}\n}}\n", p->textx, p->texty, p->textw, p->texth);

@@ -13,7 +13,10 @@ struct PageDefinition {
 
 void page_load();
 void page_release();
-// 1: paper size command; 2: text box command; anything else: nothing.
+// The parts of the page definition written to the output.
+enum PagePart { PAGE_PAPERSIZE = 1, PAGE_TEXTBOX = 2 };
+
+// Writes the command of a part; anything else writes nothing.
 void page_write(int what);
 // size = width | height << 16 in pixels; returns the fitted size, same packing.
 unsigned page_fitpicture(unsigned size);

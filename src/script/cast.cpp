@@ -105,14 +105,14 @@ void dramaton_defcharacter(int kind)
     ScriptValue alias = dramaton_keyvalue("alias", 0);
     bool quiet = dramaton_findlowered("quiet") >= 0;
     if (!quiet) {
-        dramaton_stylereset(0);
+        dramaton_stylereset(RESET_EFFECTS);
         if (dramaton_headingbreak()) {
             ddlout_command("{newline}{newline}");
             ddlout_setlinestart(1);
         }
     }
     bool first = g_count == 0;
-    int index = append(name.text, alias.text, kind == 2, 0);
+    int index = append(name.text, alias.text, kind == CAST_ACTRESS, 0);
     if (first && !quiet) {
         ddlout_command("{textsize 16000}");
         dramaton_text("Cast");
@@ -131,7 +131,7 @@ void dramaton_defcharacter(int kind)
         ddlout_command("{italic 0}");
         dramaton_text("):");
     }
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{textsize 12000}");
     dramaton_styleon(STY_CASTDESC);
 }
@@ -142,7 +142,7 @@ void dramaton_defcharacterclose()
         show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", kCastName,
                      g_line, kCastName);
     dramaton_styleoff(STY_CASTDESC);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 }
 
 void dramaton_speechopen()
@@ -154,10 +154,10 @@ void dramaton_speechopen()
     }
     char speaker[64];
     dramaton_copyfield(speaker, sizeof speaker, dramaton_value(0).text);
-    dramaton_stylereset(0);
+    dramaton_stylereset(RESET_EFFECTS);
     ddlout_command("{remuserstyle STYLE_03}");
     int last = dramaton_lasttoken();
-    if (last == 13 || last == DRM_CLOSING + 13) {
+    if (last == DRM_DIA || last == DRM_CLOSING + DRM_DIA) {
         ddlout_direct("// last token was <dia> or </dia> - not adding extra spaces.\n");
     } else {
         ddlout_directf("// last token was NOT <dia> or </dia> [was %d] - adding extra spaces.\n", last);
@@ -180,7 +180,7 @@ void dramaton_speechopen()
         dramaton_styleoff(STY_SPEAKER);
     }
     dramaton_styleon(STY_SPEECH);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
 
     int found = dramaton_findspeaker(name);
     if (found < 0) {

@@ -151,7 +151,7 @@ void main_loop()
             g_lasttoken = dramaton_escape();
             cls = CLASS_NONE;
         } else {
-            if (g_lasttoken == DRM_CLOSING + 13) g_lasttoken = 0;
+            if (g_lasttoken == DRM_CLOSING + DRM_DIA) g_lasttoken = 0;
             c = add_textrun(c);
             cls = c;
         }
@@ -222,21 +222,21 @@ int dramaton_escape()
     int c = infile_getc();
     if (c == '\n') ++g_line;
     switch (c) {
-    case 'a': dramaton_directiveopen(STY_ACT); return 2;
-    case 'd': dramaton_directiveopen(STY_DIR); return 16;
-    case 'l': dramaton_directiveopen(STY_LOC); return 22;
-    case 'p': dramaton_directiveopen(STY_PROP); return 26;
-    case 's': dramaton_directiveopen(STY_SFX); return 30;
+    case 'a': dramaton_directiveopen(STY_ACT); return DRM_ACT;
+    case 'd': dramaton_directiveopen(STY_DIR); return DRM_DIR;
+    case 'l': dramaton_directiveopen(STY_LOC); return DRM_LOC;
+    case 'p': dramaton_directiveopen(STY_PROP); return DRM_PROP;
+    case 's': dramaton_directiveopen(STY_SFX); return DRM_SFX;
     case '\\': {
         int type = dramaton_directivetype();
         if (type == 0) return DRM_COMMENT;
         dramaton_directiveclose(type);
         switch (type) {
-        case STY_DIR: return DRM_CLOSING + 16;
-        case STY_LOC: return DRM_CLOSING + 22;
-        case STY_PROP: return DRM_CLOSING + 26;
-        case STY_SFX: return DRM_CLOSING + 30;
-        default: return DRM_CLOSING + 2;
+        case STY_DIR: return DRM_CLOSING + DRM_DIR;
+        case STY_LOC: return DRM_CLOSING + DRM_LOC;
+        case STY_PROP: return DRM_CLOSING + DRM_PROP;
+        case STY_SFX: return DRM_CLOSING + DRM_SFX;
+        default: return DRM_CLOSING + DRM_ACT;
         }
     }
     case '/': ddlout_addchar('\\'); return DRM_COMMENT;
@@ -262,7 +262,7 @@ int dramaton_shorthand()
         // A line of two "#" closes the speech (also as the script's last line).
         infile_ungetc(c);
         dramaton_speechclose();
-        return DRM_CLOSING + 13;
+        return DRM_CLOSING + DRM_DIA;
     }
     // The rest of the line names the speaker, as if in quotes after <dia.
     std::snprintf(g_tag.name, sizeof g_tag.name, "%s", "dia");
@@ -283,47 +283,47 @@ int dramaton_shorthand()
     g_tag.params[len] = '\0';
     g_tag.paramlen = len;
     dramaton_speechopen();
-    return 13;
+    return DRM_DIA;
 }
 
 void dramaton_dispatchtoken(int token)
 {
     switch (token) {
-    case 127: break;
-    case 1: dramaton_adbreak(); break;
-    case 2: dramaton_directiveopen(STY_ACT); break;
-    case 3: dramaton_list(3); break;
-    case 4: dramaton_address(); break;
-    case 5: dramaton_author(); break;
-    case 6: dramaton_effecton(STY_BOLD); break;
-    case 7: dramaton_begin(); break;
-    case 8: dramaton_break(1); break;
-    case 9: dramaton_chapteropen(); break;
-    case 10: dramaton_continue(); break;
-    case 11: dramaton_copyright(); break;
-    case 12: dramaton_date(1); break;
-    case 13: dramaton_speechopen(); break;
-    case 14: dramaton_defcharacter(1); break;
-    case 15: dramaton_defcharacter(2); break;
-    case 16: dramaton_directiveopen(STY_DIR); break;
-    case 17: dramaton_episode(); break;
-    case 18: dramaton_date(3); break;
-    case 20: dramaton_indent(); break;
-    case 21: dramaton_effecton(STY_ITALIC); break;
-    case 22: dramaton_directiveopen(STY_LOC); break;
-    case 23: dramaton_break(3); break;
-    case 24: dramaton_omit(); break;
-    case 25: dramaton_break(2); break;
-    case 26: dramaton_directiveopen(STY_PROP); break;
-    case 27: dramaton_date(4); break;
-    case 28: dramaton_sceneopen(); break;
-    case 29: dramaton_list(29); break;
-    case 30: dramaton_directiveopen(STY_SFX); break;
-    case 31: dramaton_date(2); break;
-    case 32: dramaton_target(); break;
-    case 33: dramaton_telephone(); break;
-    case 34: dramaton_title(); break;
-    case 35: dramaton_effecton(STY_UNDERLINE); break;
+    case kKeywordEnd: break;
+    case DRM_ADBREAK: dramaton_adbreak(); break;
+    case DRM_ACT: dramaton_directiveopen(STY_ACT); break;
+    case DRM_ACTORLIST: dramaton_list(LIST_CAST); break;
+    case DRM_ADDRESS: dramaton_address(); break;
+    case DRM_AUTHOR: dramaton_author(); break;
+    case DRM_B: dramaton_effecton(STY_BOLD); break;
+    case DRM_BEGIN: dramaton_begin(); break;
+    case DRM_BR: dramaton_break(BREAK_LINE); break;
+    case DRM_CHAPTER: dramaton_chapteropen(); break;
+    case DRM_CONTINUE: dramaton_continue(); break;
+    case DRM_COPYRIGHT: dramaton_copyright(); break;
+    case DRM_DATE: dramaton_date(DATE_TITLE); break;
+    case DRM_DIA: dramaton_speechopen(); break;
+    case DRM_DEFACTOR: dramaton_defcharacter(CAST_ACTOR); break;
+    case DRM_DEFACTRESS: dramaton_defcharacter(CAST_ACTRESS); break;
+    case DRM_DIR: dramaton_directiveopen(STY_DIR); break;
+    case DRM_EPISODE: dramaton_episode(); break;
+    case DRM_FINISHED: dramaton_date(DATE_FINISHED); break;
+    case DRM_IND: dramaton_indent(); break;
+    case DRM_I: dramaton_effecton(STY_ITALIC); break;
+    case DRM_LOC: dramaton_directiveopen(STY_LOC); break;
+    case DRM_NEWPAGE: dramaton_break(BREAK_PAGE); break;
+    case DRM_OMIT: dramaton_omit(); break;
+    case DRM_P: dramaton_break(BREAK_PARA); break;
+    case DRM_PROP: dramaton_directiveopen(STY_PROP); break;
+    case DRM_REVISED: dramaton_date(DATE_REVISED); break;
+    case DRM_SCENE: dramaton_sceneopen(); break;
+    case DRM_SCENELIST: dramaton_list(LIST_SCENES); break;
+    case DRM_SFX: dramaton_directiveopen(STY_SFX); break;
+    case DRM_STARTED: dramaton_date(DATE_STARTED); break;
+    case DRM_TARGET: dramaton_target(); break;
+    case DRM_TELEPHONE: dramaton_telephone(); break;
+    case DRM_TITLE: dramaton_title(); break;
+    case DRM_U: dramaton_effecton(STY_UNDERLINE); break;
     default:
         show_message("Failure in script parser - \"<%s>\" not trapped as invalid prior to dispatch function. "
                      "Will ignore and continue.",
@@ -334,26 +334,26 @@ void dramaton_dispatchtoken(int token)
 
 void dramaton_respatchtoken(int token)
 {
-    if (token == 127) return;
-    if (token > 127) {
+    if (token == kKeywordEnd) return;
+    if (token >= DRM_CLOSING) {
         show_message("Token %d passed to dramaton_respatchtoken(), will try it --128...", token);
         token -= DRM_CLOSING;
     }
     switch (token) {
-    case 127: break;
-    case 2: dramaton_directiveclose(STY_ACT); break;
-    case 16: dramaton_directiveclose(STY_DIR); break;
-    case 22: dramaton_directiveclose(STY_LOC); break;
-    case 26: dramaton_directiveclose(STY_PROP); break;
-    case 30: dramaton_directiveclose(STY_SFX); break;
-    case 6: dramaton_effectoff(STY_BOLD); break;
-    case 21: dramaton_effectoff(STY_ITALIC); break;
-    case 35: dramaton_effectoff(STY_UNDERLINE); break;
-    case 9: dramaton_chapterclose(); break;
-    case 13: dramaton_speechclose(); break;
-    case 14: case 15: dramaton_defcharacterclose(); break;
-    case 20: dramaton_unindent(); break;
-    case 28: dramaton_sceneclose(); break;
+    case kKeywordEnd: break;
+    case DRM_ACT: dramaton_directiveclose(STY_ACT); break;
+    case DRM_DIR: dramaton_directiveclose(STY_DIR); break;
+    case DRM_LOC: dramaton_directiveclose(STY_LOC); break;
+    case DRM_PROP: dramaton_directiveclose(STY_PROP); break;
+    case DRM_SFX: dramaton_directiveclose(STY_SFX); break;
+    case DRM_B: dramaton_effectoff(STY_BOLD); break;
+    case DRM_I: dramaton_effectoff(STY_ITALIC); break;
+    case DRM_U: dramaton_effectoff(STY_UNDERLINE); break;
+    case DRM_CHAPTER: dramaton_chapterclose(); break;
+    case DRM_DIA: dramaton_speechclose(); break;
+    case DRM_DEFACTOR: case DRM_DEFACTRESS: dramaton_defcharacterclose(); break;
+    case DRM_IND: dramaton_unindent(); break;
+    case DRM_SCENE: dramaton_sceneclose(); break;
     default:
         show_message("The dramaton command \"</%s>\" is not valid, please check your script's syntax at offset "
                      "+%d (line %d). Will ignore and continue.",

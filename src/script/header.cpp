@@ -22,12 +22,12 @@ struct Header {
     int copyright_year;
     char copyright_holder[64];
     long long target;
-    unsigned dates[5];  // [1] date, [2] started, [3] finished, [4] revised
+    unsigned dates[DATE_KINDS];  // indexed by the DATE_ kinds
 };
 
 Header g_header;
 
-const char* const kDateNames[5] = {"", "date", "started", "finished", "revised"};
+const char* const kDateNames[DATE_KINDS] = {"", "date", "started", "finished", "revised"};
 
 const char* const kWeekdays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday",
                                   "Saturday"};
@@ -50,7 +50,7 @@ int date_day(unsigned d) { return static_cast<int>(d & 0xFF); }
 
 void newlines(int n)
 {
-    for (int i = 0; i < n; ++i) ddlout_break(0);
+    for (int i = 0; i < n; ++i) ddlout_break(DDL_NEWLINE);
 }
 
 // One line of the address block: its part and, at the tab, a date.
@@ -91,9 +91,9 @@ void write_titlepage()
     dramaton_text(h.author);
     ddlout_command("{newline}{newline}");
     ddlout_command("{newline}{newline}");
-    if (h.dates[1]) {
+    if (h.dates[DATE_TITLE]) {
         char text[64];
-        dramaton_formatdate(h.dates[1], text, sizeof text);
+        dramaton_formatdate(h.dates[DATE_TITLE], text, sizeof text);
         dramaton_text(text);
     }
     ddlout_command("{bold}{italic}{underline}{font}{textsize}{newpara}{align 3}");
@@ -118,11 +118,11 @@ void write_titlepage()
             p = comma + 1;
         }
     }
-    address_line(nparts > 0 ? parts[0] : nullptr, "Started", h.dates[2], 0);
-    address_line(nparts > 1 ? parts[1] : nullptr, "Finished", h.dates[3], 0);
-    address_line(nparts > 2 ? parts[2] : nullptr, "Revised", h.dates[4], 0);
+    address_line(nparts > 0 ? parts[0] : nullptr, "Started", h.dates[DATE_STARTED], 0);
+    address_line(nparts > 1 ? parts[1] : nullptr, "Finished", h.dates[DATE_FINISHED], 0);
+    address_line(nparts > 2 ? parts[2] : nullptr, "Revised", h.dates[DATE_REVISED], 0);
     if (nparts > 3) dramaton_text(parts[3]);
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
 
     if (h.telephone[0]) {
         dramaton_text(h.telephone);
@@ -287,7 +287,7 @@ void dramaton_formatdate(unsigned packed, char* out, size_t size)
 
 void dramaton_date(int kind)
 {
-    if (kind < 1 || kind > 4) return;
+    if (kind < DATE_TITLE || kind > DATE_REVISED) return;
     const char* name = kDateNames[kind];
     if (refused(name)) return;
     ScriptDate today = dramaton_today();

@@ -67,24 +67,24 @@ void scene_list()
             ddlout_command("{newline}");
             continue;
         }
-        int ie = e->flags & 3, dn = (e->flags >> 2) & 3;
+        int ie = dramaton_sceneplace(e->flags), dn = dramaton_scenetime(e->flags);
         ddlout_command("{tab}");
         ddlout_addstring("%d", n + 1);
         ddlout_command("{tab}");
         dramaton_text(e->title);
         ddlout_command("{tab}");
         if (ie) {
-            if (ie == 1) {
+            if (ie == PLACE_INT) {
                 dramaton_text("Int");
                 ++interior;
             } else {
                 dramaton_text("Ext");
                 ++exterior;
             }
-            if (dn == 1) {
+            if (dn == TIME_DAY) {
                 dramaton_text(", day");
                 ++day;
-            } else if (dn == 2) {
+            } else if (dn == TIME_NIGHT) {
                 dramaton_text(", night");
                 ++night;
             } else {
@@ -94,10 +94,10 @@ void scene_list()
             }
         } else {
             ++noie;
-            if (dn == 1) {
+            if (dn == TIME_DAY) {
                 dramaton_text("Day");
                 ++day;
-            } else if (dn == 2) {
+            } else if (dn == TIME_NIGHT) {
                 dramaton_text("Night");
                 ++night;
             } else {
@@ -175,11 +175,11 @@ DurationParts dramaton_splitduration(long long seconds)
 void dramaton_list(int kind)
 {
     ddlout_flush();
-    dramaton_stylereset(2);
+    dramaton_stylereset(RESET_EFFECTS);
     ddlout_command("{newpage}{textsize 16000}");
-    dramaton_text(kind == 3 ? "Character list" : "Scene list");
+    dramaton_text(kind == LIST_CAST ? "Character list" : "Scene list");
     ddlout_command("{newpara}{textsize}{tabruler }{tabruler {tableader \"\"}");
-    if (kind == 3) character_list();
+    if (kind == LIST_CAST) character_list();
     else scene_list();
     ddlout_command("{tabruler }{tabruler {tableader \"\"} }");
     ddlout_setlinestart(1);

@@ -154,10 +154,10 @@ void dramaton_sceneopen()
 
     dramaton_lowerparams();
     int ie = 0, dn = 0;
-    if (dramaton_findlowered("int") >= 0) ie = 1;
-    if (dramaton_findlowered("ext") >= 0) ie = 2;
-    if (dramaton_findlowered("day") >= 0) dn = 1;
-    if (dramaton_findlowered("night") >= 0) dn = 2;
+    if (dramaton_findlowered("int") >= 0) ie = PLACE_INT;
+    if (dramaton_findlowered("ext") >= 0) ie = PLACE_EXT;
+    if (dramaton_findlowered("day") >= 0) dn = TIME_DAY;
+    if (dramaton_findlowered("night") >= 0) dn = TIME_NIGHT;
     int at = dramaton_findlowered("duration");
     if (at >= 0) {
         const char* next = nullptr;
@@ -167,20 +167,20 @@ void dramaton_sceneopen()
     } else {
         e.minutes = e.seconds = -1;
     }
-    e.flags = ie + 4 * dn;
+    e.flags = dramaton_sceneflags(ie, dn);
 
     if (dramaton_findlowered("omitted") >= 0) {
         e.flags |= SCN_OMITTED;
         count_entry();
         ddlout_flush();
         ddlout_directf("\n// scene \"%s\" is being omitted...\n", dramaton_loweredparams());
-        dramaton_skipuntil(DRM_CLOSING + 28);
+        dramaton_skipuntil(DRM_CLOSING + DRM_SCENE);
         ddlout_direct("// ...now resuming as normal.\n\n");
         return;
     }
 
     ddlout_flush();
-    dramaton_stylereset(1);
+    dramaton_stylereset(RESET_STYLES);
     if (dramaton_headingbreak()) {
         if (total_count() > 0) {
             ddlout_command("{newpara}{newpara}{newpara}{newpara}{newpara}");
@@ -199,7 +199,7 @@ void dramaton_sceneopen()
     if (ie) {
         dramaton_text(" (");
         ddlout_command("{italic 1}");
-        dramaton_text(ie == 1 ? "int" : "ext");
+        dramaton_text(ie == PLACE_INT ? "int" : "ext");
         if (dn) {
             dramaton_text(", ");
         } else {
@@ -212,12 +212,12 @@ void dramaton_sceneopen()
             dramaton_text(" (");
             ddlout_command("{italic 1}");
         }
-        dramaton_text(dn == 1 ? "day" : "night");
+        dramaton_text(dn == TIME_DAY ? "day" : "night");
         ddlout_command("{italic 0}");
         dramaton_text(")");
     }
     if (minutes != -1 && seconds != -1) ddlout_addstring(" [%02d:%02d]", minutes, seconds);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{textsize 13000}");
     dramaton_styleon(STY_SCENE);
 }
@@ -237,7 +237,7 @@ void dramaton_adbreak()
     SceneEntry& e = next_entry();
     e.flags = SCN_AD;
     ddlout_flush();
-    dramaton_stylereset(1);
+    dramaton_stylereset(RESET_STYLES);
     if (dramaton_headingbreak()) {
         if (total_count() > 0) {
             ddlout_command("{newpara}{newpara}{newpara}{newpara}");
@@ -250,7 +250,7 @@ void dramaton_adbreak()
     dramaton_styleon(STY_SCENE);
     ddlout_command("{textsize 16000}{italic 1}");
     dramaton_text("-- suggested advertisement break --");
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{italic 0}{textsize 13000}");
     dramaton_styleoff(STY_SCENE);
 }
@@ -259,7 +259,7 @@ void dramaton_omit()
 {
     ddlout_flush();
     ddlout_direct("\n// Beginning omit...\n");
-    dramaton_skipuntil(DRM_CLOSING + 24);
+    dramaton_skipuntil(DRM_CLOSING + DRM_OMIT);
     ddlout_direct("// ...omit finished.\n\n");
 }
 
@@ -269,14 +269,14 @@ void dramaton_chapteropen()
     char title[64];
     dramaton_copyfield(title, sizeof title, dramaton_value(0).text);
     ddlout_flush();
-    dramaton_stylereset(0);
+    dramaton_stylereset(RESET_EFFECTS);
     if (dramaton_headingbreak()) {
-        ddlout_break(1);
-        ddlout_break(1);
+        ddlout_break(DDL_NEWPARA);
+        ddlout_break(DDL_NEWPARA);
     }
     ddlout_command("{textsize 16000}");
     dramaton_text(title);
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     ddlout_command("{textsize 13000}");
     dramaton_styleon(STY_CHAPTER);
 }
@@ -290,14 +290,14 @@ void dramaton_chapterclose()
 void dramaton_break(int kind)
 {
     static const char* const names[4] = {"", "br", "p", "newpage"};
-    if (kind < 1 || kind > 3) return;
+    if (kind < BREAK_LINE || kind > BREAK_PAGE) return;
     if (refused(names[kind])) return;
     ddlout_flush();
-    if (kind == 1) {
-        ddlout_break(0);
-    } else if (kind == 2) {
-        ddlout_break(1);
-        ddlout_break(1);
+    if (kind == BREAK_LINE) {
+        ddlout_break(DDL_NEWLINE);
+    } else if (kind == BREAK_PARA) {
+        ddlout_break(DDL_NEWPARA);
+        ddlout_break(DDL_NEWPARA);
     } else {
         ddlout_command("{newpage}");
         ddlout_setlinestart(1);

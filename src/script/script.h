@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "markup/keywords.h"
+
 // ---- Converter state (driver.cpp) ----------------------------------------
 
 int dramaton_begun();
@@ -85,7 +87,11 @@ void dramaton_address();
 void dramaton_telephone();
 void dramaton_copyright();
 void dramaton_target();
-void dramaton_date(int kind);  // 1 date, 2 started, 3 finished, 4 revised
+// What a date command sets: the title page's date, or one of the three
+// dates of the address block.
+enum { DATE_TITLE = 1, DATE_STARTED = 2, DATE_FINISHED = 3, DATE_REVISED = 4, DATE_KINDS = 5 };
+
+void dramaton_date(int kind);  // DATE_TITLE ... DATE_REVISED
 void dramaton_begin();
 long long dramaton_targetduration();
 
@@ -111,6 +117,10 @@ enum {
 void dramaton_styleon(int id);
 void dramaton_styleoff(int id);
 int dramaton_styletest(int id);
+// What dramaton_stylereset ends: the effects and the open directive, or
+// those and every user style.
+enum { RESET_EFFECTS = 0, RESET_STYLES = 1 };
+
 void dramaton_stylereset(int mode);
 int dramaton_italicon();
 int dramaton_directivetype();
@@ -137,7 +147,9 @@ struct CastEntry {
 
 void dramaton_createcast();
 void dramaton_releasecast();
-void dramaton_defcharacter(int kind);  // 1 defactor, 2 defactress
+enum { CAST_ACTOR = 1, CAST_ACTRESS = 2 };
+
+void dramaton_defcharacter(int kind);  // CAST_ACTOR or CAST_ACTRESS
 void dramaton_defcharacterclose();
 void dramaton_speechopen();
 void dramaton_speechclose();
@@ -156,6 +168,13 @@ void dramaton_sortentries(CastEntry* entries, int count);
 // ---- Scenes and page structure (scenes.cpp) ------------------------------
 
 enum { SCN_AD = 16, SCN_OMITTED = 32 };
+// A scene's place and time of day (0 when not given), held in its flags as
+// place + 4 * time.
+enum { PLACE_INT = 1, PLACE_EXT = 2 };
+enum { TIME_DAY = 1, TIME_NIGHT = 2 };
+inline int dramaton_sceneflags(int place, int time) { return place + 4 * time; }
+inline int dramaton_sceneplace(int flags) { return flags & 3; }
+inline int dramaton_scenetime(int flags) { return (flags >> 2) & 3; }
 
 struct SceneEntry {
     char title[64];
@@ -172,7 +191,9 @@ void dramaton_adbreak();
 void dramaton_omit();
 void dramaton_chapteropen();
 void dramaton_chapterclose();
-void dramaton_break(int kind);  // 1 br, 2 p, 3 newpage
+enum { BREAK_LINE = 1, BREAK_PARA = 2, BREAK_PAGE = 3 };
+
+void dramaton_break(int kind);  // BREAK_LINE <br>, BREAK_PARA <p>, BREAK_PAGE <newpage>
 int dramaton_scenecount();
 const SceneEntry* dramaton_sceneentry(int i);
 // Minutes and seconds of a duration, seconds above 59 carried into minutes.
@@ -184,5 +205,7 @@ struct DurationParts {
     long long hours, minutes, seconds;
 };
 
-void dramaton_list(int kind);  // 3 actorlist, 29 scenelist
+enum { LIST_CAST = 1, LIST_SCENES = 2 };
+
+void dramaton_list(int kind);  // LIST_CAST <actorlist>, LIST_SCENES <scenelist>
 DurationParts dramaton_splitduration(long long seconds);

@@ -137,7 +137,7 @@ void dramaton_stylereset(int mode)
     g_effects = 0;
     g_flags[0] = g_flags[1] = g_flags[2] = 0;
     g_directive = 0;
-    if (mode != 1) return;
+    if (mode != RESET_STYLES) return;
     if (g_userstyles & (userbit(STY_SCENE) | userbit(STY_CHAPTER))) ddlout_command("{remuserstyle STYLE_03}");
     static const int order[] = {STY_SPEECH, STY_CASTDESC, STY_DIR, STY_LOC, STY_PROP, STY_SFX, STY_ACT};
     for (int id : order)
@@ -153,15 +153,15 @@ void dramaton_directiveopen(int type)
     if (!is_directive(type)) return;
     if (refused(directive_name(type))) return;
     ddlout_flush();
-    switch (dramaton_lasttoken() % 128) {
-    case 16: case 22: case 26: case 30: case 2:
+    switch (dramaton_lasttoken() % DRM_CLOSING) {
+    case DRM_DIR: case DRM_LOC: case DRM_PROP: case DRM_SFX: case DRM_ACT:
         // Two directives in a row are kept one space apart.
         ddlout_setlinestart(0);
         ddlout_addchar(0x13);
         break;
     default: break;
     }
-    dramaton_stylereset(2);
+    dramaton_stylereset(RESET_EFFECTS);
     dramaton_styleon(type);
     g_directive = type;
 }

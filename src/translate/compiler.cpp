@@ -32,14 +32,17 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"when", ARG_TAG, 1},        {"unknown", ARG_TEXT, 2},     {"ifin", ARG_TEXT, 3},
-    {"ifis", ARG_TEXT, 4},       {"ifflag", ARG_FLAGX, 5},     {"ifnotflag", ARG_FLAG, 6},
-    {"ifopt", ARG_OPTTEST, 7},   {"ifnotopt", ARG_OPTTEST, 8}, {"setopt", ARG_OPTSET, 9},
-    {"unsetopt", ARG_OPTTEST, 10}, {"replace", ARG_TAG, 11},   {"omit", ARG_NONE, 13},
-    {"setflag", ARG_FLAG, 14},   {"clearflag", ARG_FLAG, 15},  {"unsetflag", ARG_FLAG, 15},
-    {"done", ARG_NONE, 16},      {"warn", ARG_TEXT, 20},       {"abort", ARG_NONE, 21},
-    {"printflag", ARG_FLAGX, 22}, {"printstr", ARG_STRING, 23}, {"strcount", ARG_FLAG, 24},
-    {"prstrtbl", ARG_NONE, 25},
+    {"when", ARG_TAG, OP_WHEN},             {"unknown", ARG_TEXT, OP_UNKNOWN},
+    {"ifin", ARG_TEXT, OP_IFIN},            {"ifis", ARG_TEXT, OP_IFIS},
+    {"ifflag", ARG_FLAGX, OP_IFFLAG},       {"ifnotflag", ARG_FLAG, OP_IFNOTFLAG},
+    {"ifopt", ARG_OPTTEST, OP_IFOPT},       {"ifnotopt", ARG_OPTTEST, OP_IFNOTOPT},
+    {"setopt", ARG_OPTSET, OP_SETOPT},      {"unsetopt", ARG_OPTTEST, OP_UNSETOPT},
+    {"replace", ARG_TAG, OP_REPLACE},       {"omit", ARG_NONE, OP_OMIT},
+    {"setflag", ARG_FLAG, OP_SETFLAG},      {"clearflag", ARG_FLAG, OP_CLEARFLAG},
+    {"unsetflag", ARG_FLAG, OP_CLEARFLAG},  {"done", ARG_NONE, OP_DONE},
+    {"warn", ARG_TEXT, OP_WARN},            {"abort", ARG_NONE, OP_ABORT},
+    {"printflag", ARG_FLAGX, OP_PRINTFLAG}, {"printstr", ARG_STRING, OP_PRINTSTR},
+    {"strcount", ARG_FLAG, OP_STRCOUNT},    {"prstrtbl", ARG_NONE, OP_PRSTRTBL},
 };
 
 const char* const kTestOptions = "bcdhiloprtu";
@@ -91,17 +94,17 @@ private:
         }
         case ARG_FLAG:
         case ARG_FLAGX:
-            if (letter >= 'a' && letter <= 'e') return emit(c.opcode, letter - 96);
+            if (letter >= 'a' && letter <= 'e') return emit(c.opcode, translate_lettercode(letter));
             if (c.kind == ARG_FLAGX && letter == 'x') return emit(c.opcode, kFlagAny);
             show_message("%sflags is not A - E (at file offset +%d)%s", kLoadError, pos_, kWillNot);
             return false;
         case ARG_OPTTEST:
-            if (letter && std::strchr(kTestOptions, letter)) return emit(c.opcode, letter - 96);
+            if (letter && std::strchr(kTestOptions, letter)) return emit(c.opcode, translate_lettercode(letter));
             show_message("%soption is not b, c, d, h, i, l, o, p, r, t, or u (at file offset +%d)%s",
                          kLoadError, pos_, kWillNot);
             return false;
         case ARG_OPTSET:
-            if (letter && std::strchr(kSetOptions, letter)) return emit(c.opcode, letter - 96);
+            if (letter && std::strchr(kSetOptions, letter)) return emit(c.opcode, translate_lettercode(letter));
             show_message("%soption is not b, c, d, i, l, p, r, t, or u (at file offset +%d)%s", kLoadError,
                          pos_, kWillNot);
             if (letter == 'h' || letter == 'o') show_message("You cannot 'setopt' with options 'h' and 'o'.");
@@ -175,14 +178,14 @@ int translate_compilestream(FILE* f, long position)
         if (n == 0 || line[0] == ';') {
             // nothing to compile
         } else if (line[0] == '{') {
-            if (depth > 0 && !c.emit(128, depth > 255 ? 255 : depth)) return 0;
+            if (depth > 0 && !c.emit(OP_OPEN, depth > 255 ? 255 : depth)) return 0;
             ++depth;
         } else if (line[0] == '}') {
             if (depth == 0) break;  // no block was open: nothing to close
             --depth;
             if (depth == 0) {
-                if (!c.emit(16, 16) || !c.emit(0, 0)) return 0;
-            } else if (!c.emit(129, depth > 255 ? 255 : depth)) {
+                if (!c.emit(OP_DONE, OP_DONE) || !c.emit(OP_END, 0)) return 0;
+            } else if (!c.emit(OP_CLOSE, depth > 255 ? 255 : depth)) {
                 return 0;
             }
         } else if (!c.command(line, n, at)) {

@@ -136,17 +136,17 @@ int translate_run(int pc)
     for (; pc < kEntries; ++pc) {
         int op = s.program[2 * pc];
         int arg = s.program[2 * pc + 1];
-        if (op == 0) break;
+        if (op == OP_END) break;
 
         if (!enabled[level]) {
-            if (op == 128) {
+            if (op == OP_OPEN) {
                 if (++level > kDeepestLevel) {
                     show_message("Too many '{'s in translate script, can only nest eight levels deep, "
                                  "ignoring... (note: this may cause \"unexpected '}'\" errors)");
                     level = kDeepestLevel;
                 }
                 enabled[level] = 0;
-            } else if (op == 129) {
+            } else if (op == OP_CLOSE) {
                 if (--level < 0) {
                     show_message("Unexpected '%s' in translate script, ignoring...", "}");
                     level = 0;
@@ -156,62 +156,62 @@ int translate_run(int pc)
         }
 
         switch (op) {
-        case 1: show_message("Unexpected '%s' in translate script, ignoring...", "when"); break;
-        case 2: show_message("Unexpected '%s' in translate script, ignoring...", "unknown"); break;
-        case 3:
-        case 4: {
-            int r = test_params(string_at(s, arg), op == 4);
+        case OP_WHEN: show_message("Unexpected '%s' in translate script, ignoring...", "when"); break;
+        case OP_UNKNOWN: show_message("Unexpected '%s' in translate script, ignoring...", "unknown"); break;
+        case OP_IFIN:
+        case OP_IFIS: {
+            int r = test_params(string_at(s, arg), op == OP_IFIS);
             if (r < 0) return -1;
             condition = r;
             break;
         }
-        case 5: {
+        case OP_IFFLAG: {
             int* f = flag_at(s, arg);
             condition = arg == kFlagAny || (f && *f == 1);
             break;
         }
-        case 6: {
+        case OP_IFNOTFLAG: {
             int* f = flag_at(s, arg);
             condition = !f || *f != 1;
             break;
         }
-        case 7: condition = translate_optiontest(arg + 96); break;
-        case 8: condition = !translate_optiontest(arg + 96); break;
-        case 9: switch_option(arg + 96, true); break;
-        case 10: switch_option(arg + 96, false); break;
-        case 11:
+        case OP_IFOPT: condition = translate_optiontest(translate_codeletter(arg)); break;
+        case OP_IFNOTOPT: condition = !translate_optiontest(translate_codeletter(arg)); break;
+        case OP_SETOPT: switch_option(translate_codeletter(arg), true); break;
+        case OP_UNSETOPT: switch_option(translate_codeletter(arg), false); break;
+        case OP_REPLACE:
             result = arg;
             empty_params();
             break;
-        case 13:
+        case OP_OMIT:
             result = 0;
             empty_params();
             break;
-        case 14:
-        case 15:
-            if (int* f = flag_at(s, arg)) *f = op == 14;
+        case OP_SETFLAG:
+        case OP_CLEARFLAG:
+            if (int* f = flag_at(s, arg)) *f = op == OP_SETFLAG;
             break;
-        case 16: return result;
-        case 20: show_message("%s", string_at(s, arg)); break;
-        case 21:
+        case OP_DONE: return result;
+        case OP_WARN: show_message("%s", string_at(s, arg)); break;
+        case OP_ABORT:
             show_message("Translate script: abort requested");
             return result;
-        case 22: print_flag(s, arg); break;
-        case 23: print_string(s, arg); break;
-        case 24:
+        case OP_PRINTFLAG: print_flag(s, arg); break;
+        case OP_PRINTSTR: print_string(s, arg); break;
+        case OP_STRCOUNT:
             if (int* f = flag_at(s, arg)) *f = s.stringcount + 127;
             break;
-        case 25:
+        case OP_PRSTRTBL:
             for (int n = 1; n <= s.stringcount; ++n) show_message("String %d is \"%s\"", n, string_at(s, n));
             break;
-        case 128:
+        case OP_OPEN:
             if (++level > kDeepestLevel) {
                 show_message("Too many '{'s in translate script, can only nest eight levels deep, aborting...");
                 return result;
             }
             enabled[level] = condition != 0;
             break;
-        case 129:
+        case OP_CLOSE:
             if (--level < 0) {
                 show_message("Unexpected '%s' in translate script, aborting...", "}");
                 return result;
@@ -228,7 +228,7 @@ int translate_token(int token)
 {
     const TranslateScript& s = translate_script();
     for (int e = 0; 2 * e + 1 < s.length; ++e) {
-        if (s.program[2 * e] == 1 && s.program[2 * e + 1] == token) {
+        if (s.program[2 * e] == OP_WHEN && s.program[2 * e + 1] == token) {
             int result = translate_run(e + 1);
             return result == -1 ? token : result;
         }
@@ -244,7 +244,7 @@ int translate_name(const char* name)
     for (; name[n] && n < sizeof lowered - 1; ++n) lowered[n] = lower(name[n]);
     lowered[n] = '\0';
     for (int e = 0; 2 * e + 1 < s.length; ++e) {
-        if (s.program[2 * e] == 2 && std::strcmp(string_at(s, s.program[2 * e + 1]), lowered) == 0) {
+        if (s.program[2 * e] == OP_UNKNOWN && std::strcmp(string_at(s, s.program[2 * e + 1]), lowered) == 0) {
             int result = translate_run(e + 1);
             return result == -1 ? 0 : result;
         }

@@ -88,10 +88,10 @@ bool translate_selects(const char* line, int length, const char* path, bool (*is
     if (!starts_with(line, length, "translate")) return false;
     line += 9;
     length -= 9;
-    int kind;
-    if (starts_with(line, length, "inpath")) kind = 0;
-    else if (starts_with(line, length, "ifpath")) kind = 1;
-    else if (starts_with(line, length, "ifleaf")) kind = 2;
+    enum { SEL_INPATH, SEL_IFPATH, SEL_IFLEAF } kind;
+    if (starts_with(line, length, "inpath")) kind = SEL_INPATH;
+    else if (starts_with(line, length, "ifpath")) kind = SEL_IFPATH;
+    else if (starts_with(line, length, "ifleaf")) kind = SEL_IFLEAF;
     else return false;
     line += 6;
     length -= 6;
@@ -103,8 +103,8 @@ bool translate_selects(const char* line, int length, const char* path, bool (*is
     std::string folder = cut ? p.substr(0, cut - 1) : std::string();
     std::string leaf = p.substr(cut);
     switch (kind) {
-    case 0: return folder.find(text) != std::string::npos;
-    case 1: return folder == text;
+    case SEL_INPATH: return folder.find(text) != std::string::npos;
+    case SEL_IFPATH: return folder == text;
     default: return leaf == text;
     }
 }

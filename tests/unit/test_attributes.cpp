@@ -67,7 +67,7 @@ TEST_F(AttributeTest, Face)
     EXPECT_EQ(top_font(), 41);
     params(" face=\"Courier New\" size=2>");
     EXPECT_EQ(subparse_face(), 1);
-    EXPECT_EQ(top_font(), 21);
+    EXPECT_EQ(top_font(), kMonospacedFont);
     EXPECT_EQ(out(), "FONT_041\nFONT_021\n");
     int depth = g_style.font_depth;
     // Names are taken unchanged between the commas: " arial" is not "arial".

@@ -55,7 +55,7 @@ TEST_F(FontMapTest, DefaultsWithoutAFontMap)
 {
     EXPECT_EQ(load(), "QuilletW: Couldn't open font map file \"fontmap\", setting default mappings.\n");
     EXPECT_EQ(fontmap_find("Arial"), 41);
-    EXPECT_EQ(fontmap_find("COURIER NEW"), 21);
+    EXPECT_EQ(fontmap_find("COURIER NEW"), kMonospacedFont);
     EXPECT_EQ(fontmap_find("Times.New.Roman"), 31);
     EXPECT_EQ(fontmap_find("Comic Sans MS"), 51);
     EXPECT_EQ(fontmap_find("Georgia"), 0);

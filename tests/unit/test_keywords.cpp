@@ -8,14 +8,14 @@
 
 TEST(Keywords, HtmlNamesAreFoundWhateverTheirCase)
 {
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "b"), 4);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "B"), 4);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "STRONG"), 4);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "Blockquote"), 6);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "xmp"), 46);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "centre"), 19);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "dramaton"), 60);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "quillet"), 59);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "b"), TOK_B);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "B"), TOK_B);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "STRONG"), TOK_B);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "Blockquote"), TOK_BLOCKQUOTE);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "xmp"), TOK_PRE);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "centre"), TOK_CENTER);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "dramaton"), TOK_DRAMATON);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "quillet"), TOK_QUILLET);
 }
 
 TEST(Keywords, UnknownNamesGiveZero)
@@ -34,9 +34,9 @@ TEST(Keywords, OtherTables)
     EXPECT_EQ(keyword_lookup(kUnsupportedKeywords, "TABLE"), 6);
     EXPECT_EQ(keyword_lookup(kUnsupportedKeywords, "style"), 7);
     EXPECT_EQ(keyword_lookup(kUnsupportedKeywords, "b"), 0);
-    EXPECT_EQ(keyword_lookup(kDramatonKeywords, "defactress"), 15);
-    EXPECT_EQ(keyword_lookup(kDramatonKeywords, "u"), 35);
-    EXPECT_EQ(keyword_lookup(kDramatonKeywords, "adbreak"), 1);
+    EXPECT_EQ(keyword_lookup(kDramatonKeywords, "defactress"), DRM_DEFACTRESS);
+    EXPECT_EQ(keyword_lookup(kDramatonKeywords, "u"), DRM_U);
+    EXPECT_EQ(keyword_lookup(kDramatonKeywords, "adbreak"), DRM_ADBREAK);
 }
 
 // The hashed look-up gives what a scan of the table from its first row
@@ -47,14 +47,14 @@ TEST(Keywords, LookupAgreesWithAScanOfTheTable)
         if (name.size() >= sizeof table->name) return 0;
         std::string low = name;
         for (char& c : low) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-        for (const KeywordEntry* row = table; row->token != 127; ++row)
+        for (const KeywordEntry* row = table; row->token != kKeywordEnd; ++row)
             if (std::strncmp(low.c_str(), row->name, sizeof row->name) == 0) return static_cast<int>(row->token);
         return 0;
     };
     const KeywordEntry* tables[] = {kHtmlKeywords, kUnsupportedKeywords, kDramatonKeywords};
     int checked = 0;
     for (const KeywordEntry* table : tables) {
-        for (const KeywordEntry* row = table; row->token != 127; ++row) {
+        for (const KeywordEntry* row = table; row->token != kKeywordEnd; ++row) {
             std::string name(row->name, strnlen(row->name, sizeof row->name));
             std::string upper = name;
             for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
@@ -76,5 +76,5 @@ TEST(Keywords, LookupAgreesWithAScanOfTheTable)
         }
     }
     EXPECT_GT(checked, 800);
-    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "STRONG"), 4);
+    EXPECT_EQ(keyword_lookup(kHtmlKeywords, "STRONG"), TOK_B);
 }

@@ -15,17 +15,17 @@
 TEST(ScriptReader, NamesTokensAndParameters)
 {
     feed("B>rest");
-    EXPECT_EQ(dramaton_readcommand(), 6);
+    EXPECT_EQ(dramaton_readcommand(), DRM_B);
     EXPECT_STREQ(g_tag.name, "B");
     EXPECT_EQ(g_tag.paramlen, 0);
     EXPECT_EQ(rest_of_input(), "rest");
 
     feed("/I>");
-    EXPECT_EQ(dramaton_readcommand(), 128 + 21);
+    EXPECT_EQ(dramaton_readcommand(), DRM_CLOSING + DRM_I);
     EXPECT_STREQ(g_tag.name, "I");
 
     feed("Scene \"x\" int>");
-    EXPECT_EQ(dramaton_readcommand(), 28);
+    EXPECT_EQ(dramaton_readcommand(), DRM_SCENE);
     EXPECT_STREQ(g_tag.params, " \"x\" int>");
 
     // The empty name is found, with token 0; an unknown one is not.
@@ -33,7 +33,7 @@ TEST(ScriptReader, NamesTokensAndParameters)
     EXPECT_EQ(dramaton_readcommand(), 0);
     EXPECT_EQ(g_tag.found, 1);
     feed("/>");
-    EXPECT_EQ(dramaton_readcommand(), 128);
+    EXPECT_EQ(dramaton_readcommand(), DRM_CLOSING);
     feed("zz>");
     EXPECT_EQ(dramaton_readcommand(), 0);
     EXPECT_EQ(g_tag.found, 0);
@@ -44,13 +44,13 @@ TEST(ScriptReader, NamesTokensAndParameters)
     // Line ends and tabs become spaces; line feeds are counted.
     g_line = 1;
     feed("dia\nBob\r\tx>");
-    EXPECT_EQ(dramaton_readcommand(), 13);
+    EXPECT_EQ(dramaton_readcommand(), DRM_DIA);
     EXPECT_STREQ(g_tag.params, " Bob  x>");
     EXPECT_EQ(g_line, 2);
 
     // Cut short by the end of the input.
     feed("title abc");
-    EXPECT_EQ(dramaton_readcommand(), 34);
+    EXPECT_EQ(dramaton_readcommand(), DRM_TITLE);
     EXPECT_STREQ(g_tag.params, " abc");
 }
 
@@ -63,7 +63,7 @@ TEST(ScriptReader, LimitsAndControlCodes)
 
     g_line = 1;
     feed("title " + std::string(600, 'x') + "\n>after");
-    EXPECT_EQ(dramaton_readcommand(), 34);
+    EXPECT_EQ(dramaton_readcommand(), DRM_TITLE);
     EXPECT_EQ(g_tag.paramlen, 511);
     EXPECT_EQ(std::string(g_tag.params), " " + std::string(510, 'x'));
     EXPECT_EQ(g_line, 2);
@@ -72,7 +72,7 @@ TEST(ScriptReader, LimitsAndControlCodes)
     g_line = 7;
     testing::internal::CaptureStderr();
     feed(std::string("b ") + '\0' + "\x01x>");
-    EXPECT_EQ(dramaton_readcommand(), 6);
+    EXPECT_EQ(dramaton_readcommand(), DRM_B);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "QuilletW: Unexpected control code found in parameter of \"<b>\", at line 7.\n"
               "QuilletW: Unexpected control code found in parameter of \"<b>\", at line 7.\n");
@@ -144,15 +144,15 @@ TEST(ScriptReader, SkipCode)
 {
     g_line = 1;
     feed("a<b>c\n<!-- </omit> -->\\<x> </omit>rest");
-    dramaton_skipuntil(128 + 24);
+    dramaton_skipuntil(DRM_CLOSING + DRM_OMIT);
     EXPECT_EQ(rest_of_input(), "rest");
     EXPECT_EQ(g_line, 2);
 
     feed("no closer here");
-    dramaton_skipuntil(128 + 28);
+    dramaton_skipuntil(DRM_CLOSING + DRM_SCENE);
     EXPECT_EQ(rest_of_input(), "");
 
-    EXPECT_EXIT(dramaton_skipuntil(24), testing::ExitedWithCode(255),
+    EXPECT_EXIT(dramaton_skipuntil(DRM_OMIT), testing::ExitedWithCode(255),
                 "In skip code, match tag was '24', not a known closer; aborting!");
 }
 
@@ -163,10 +163,10 @@ TEST(ScriptReader, DispatchMessages)
     g_line = 9;
     std::snprintf(g_tag.name, sizeof g_tag.name, "%s", "date");
     testing::internal::CaptureStderr();
-    dramaton_dispatchtoken(19);
-    dramaton_dispatchtoken(127);
-    dramaton_respatchtoken(127);
-    dramaton_respatchtoken(128 + 12);
+    dramaton_dispatchtoken(19);  // no command has it
+    dramaton_dispatchtoken(kKeywordEnd);
+    dramaton_respatchtoken(kKeywordEnd);
+    dramaton_respatchtoken(DRM_CLOSING + DRM_DATE);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "QuilletW: Failure in script parser - \"<date>\" not trapped as invalid prior to dispatch function. "
               "Will ignore and continue.\n"

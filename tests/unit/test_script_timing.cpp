@@ -106,13 +106,13 @@ TEST(ScriptTiming, StyleResetModes)
     EXPECT_EQ(dramaton_styletest(STY_ITALIC), 0);
 
     start_output();
-    dramaton_stylereset(2);  // effects only
+    dramaton_stylereset(RESET_EFFECTS);  // effects only
     EXPECT_EQ(end_output(), "{bold 0}\n{underline 0}\n");
     EXPECT_EQ(dramaton_styletest(STY_BOLD), 0);
     EXPECT_EQ(dramaton_styletest(STY_SFX), 1);
 
     start_output();
-    dramaton_stylereset(1);  // and the user styles; STYLE_03 once for scene and chapter
+    dramaton_stylereset(RESET_STYLES);  // and the user styles; STYLE_03 once for scene and chapter
     EXPECT_EQ(end_output(), "{remuserstyle STYLE_03}\n{remuserstyle STYLE_09}\n");
     EXPECT_EQ(dramaton_styletest(STY_SCENE), 0);
     EXPECT_EQ(dramaton_styletest(STY_CHAPTER), 0);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ddl/ddlout.h"
+#include "markup/keywords.h"
 #include "markup/tagreader.h"
 #include "html/driver.h"
 #include "resources/config.h"
@@ -56,25 +57,25 @@ protected:
 
 TEST_F(TagReader, NamesAndTokens)
 {
-    EXPECT_EQ(tag("<B>x"), 4);
+    EXPECT_EQ(tag("<B>x"), TOK_B);
     EXPECT_TRUE(g_tag.complete);
     EXPECT_STREQ(g_tag.name, "B");
     EXPECT_EQ(rest(), "x");
-    EXPECT_EQ(tag("</Strong>"), 132);
+    EXPECT_EQ(tag("</Strong>"), TOK_CLOSING + TOK_B);
     EXPECT_TRUE(g_tag.closing);
     EXPECT_STREQ(g_tag.name, "Strong");
     EXPECT_EQ(tag("<br/>"), 0);
     EXPECT_STREQ(g_tag.name, "br/");
-    EXPECT_EQ(tag("</table>"), 128);
+    EXPECT_EQ(tag("</table>"), TOK_CLOSING);
     EXPECT_EQ(tag("<table>"), 0);
-    EXPECT_EQ(tag("</>"), 128);
+    EXPECT_EQ(tag("</>"), TOK_CLOSING);
     EXPECT_STREQ(g_tag.name, "");
     EXPECT_EQ(tag("<?xml version=1?>"), 0);
 }
 
 TEST_F(TagReader, ParametersKeepTheLeadingSpaceAndTheBracket)
 {
-    EXPECT_EQ(tag("<a href=x>after"), 1);
+    EXPECT_EQ(tag("<a href=x>after"), TOK_A);
     EXPECT_STREQ(g_tag.params, " href=x>");
     EXPECT_EQ(g_tag.paramlen, 8);
     EXPECT_FALSE(g_tag.complete);
@@ -83,7 +84,7 @@ TEST_F(TagReader, ParametersKeepTheLeadingSpaceAndTheBracket)
 
 TEST_F(TagReader, TagsSplitOverLinesCountTheLines)
 {
-    EXPECT_EQ(tag("<font\nsize=3>"), 25);
+    EXPECT_EQ(tag("<font\nsize=3>"), TOK_FONT);
     EXPECT_STREQ(g_tag.params, " size=3>");
     EXPECT_EQ(g_line, 2);
     EXPECT_EQ(tag("<p\talign=left\r\n>"), 0);  // a tab is part of the name
@@ -93,18 +94,18 @@ TEST_F(TagReader, TagsSplitOverLinesCountTheLines)
 
 TEST_F(TagReader, CommentsAndDeclarations)
 {
-    EXPECT_EQ(tag("<!-- a\nb -> y -->"), 255);
+    EXPECT_EQ(tag("<!-- a\nb -> y -->"), TOK_NOTHING);
     EXPECT_EQ(g_line, 2);
     EXPECT_EQ(rest(), " y -->");
-    EXPECT_EQ(tag("<!doctype html>z"), 255);
+    EXPECT_EQ(tag("<!doctype html>z"), TOK_NOTHING);
     EXPECT_EQ(rest(), "z");
-    EXPECT_EQ(tag("<! x>z"), 255);
+    EXPECT_EQ(tag("<! x>z"), TOK_NOTHING);
     EXPECT_EQ(rest(), "z");
     // Not a comment: both characters are read again.
-    EXPECT_EQ(tag("<!xy>"), 255);
+    EXPECT_EQ(tag("<!xy>"), TOK_NOTHING);
     EXPECT_EQ(rest(), "xy>");
     // An unterminated comment runs to the end of the input.
-    EXPECT_EQ(tag("<!-- never closed"), 255);
+    EXPECT_EQ(tag("<!-- never closed"), TOK_NOTHING);
     EXPECT_EQ(rest(), "");
 }
 
@@ -115,7 +116,7 @@ TEST_F(TagReader, LongNamesAndParametersAreCut)
     EXPECT_EQ(std::string(g_tag.name), std::string(31, 'n'));
     EXPECT_STREQ(g_tag.params, "nnnnnnnnn>");
     std::string params(600, 'p');
-    EXPECT_EQ(tag("<i " + params + ">tail"), 36);
+    EXPECT_EQ(tag("<i " + params + ">tail"), TOK_I);
     EXPECT_EQ(g_tag.paramlen, 511);
     EXPECT_EQ(std::string(g_tag.params), " " + std::string(510, 'p'));
     EXPECT_EQ(rest(), "tail");
@@ -124,7 +125,7 @@ TEST_F(TagReader, LongNamesAndParametersAreCut)
 TEST_F(TagReader, EndOfInputInsideParameters)
 {
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(tag("<b x"), 4);
+    EXPECT_EQ(tag("<b x"), TOK_B);
     std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_STREQ(g_tag.params, " x ");
     EXPECT_EQ(err, "QuilletW: Unexpected control code found in parameter of \"<b>\" (at line 1).\n");
@@ -165,13 +166,13 @@ TEST_F(TagReader, NamesReadWholeOrByteByByteAgree)
         EXPECT_EQ(seen[0].name, seen[1].name);
     }
     // And what they agree on, worked out by hand for a few.
-    EXPECT_EQ(tag("</B x>" + std::string(40, '.')), 4 + 128);
+    EXPECT_EQ(tag("</B x>" + std::string(40, '.')), TOK_B + TOK_CLOSING);
     EXPECT_STREQ(g_tag.params, " x>");
-    EXPECT_EQ(tag(std::string("<b\0x>", 5) + std::string(40, '.')), 4);  // the NUL ends the name looked up
+    EXPECT_EQ(tag(std::string("<b\0x>", 5) + std::string(40, '.')), TOK_B);  // the NUL ends the name looked up
     EXPECT_EQ(tag("<abcdefghijk>" + std::string(40, '.')), 0);
     EXPECT_EQ(tag("<" + std::string(32, 'n') + ">" + std::string(40, '.')), 0);
     EXPECT_EQ(std::string(g_tag.name), std::string(31, 'n'));
-    EXPECT_EQ(tag("<h6\n\n>" + std::string(40, '.')), 34);
+    EXPECT_EQ(tag("<h6\n\n>" + std::string(40, '.')), TOK_H6);
     EXPECT_EQ(g_line, 3);
 }
 
@@ -222,9 +223,9 @@ TEST_F(TagReader, TagsRuledOutBeforeTheBodyAreReadPastAsByteByByte)
     EXPECT_EQ(before_body("<td a=1\nb=2\n\n>" + tail), 0);
     EXPECT_EQ(g_line, 4);
     EXPECT_EQ(rest(), tail);
-    EXPECT_EQ(before_body("</TABLE x=\"a>b\">" + tail), 128);
+    EXPECT_EQ(before_body("</TABLE x=\"a>b\">" + tail), TOK_CLOSING);
     EXPECT_EQ(rest(), "b\">" + tail);
-    EXPECT_EQ(before_body("<font color=red>" + tail), 25);
+    EXPECT_EQ(before_body("<font color=red>" + tail), TOK_FONT);
     EXPECT_STREQ(g_tag.params, " color=red>");
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(before_body("<td x=1\x01y>" + tail), 0);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/platform.h"
+#include "markup/keywords.h"
 #include "translate/script.h"
 #include "test_translate_helpers.h"
 
@@ -159,10 +160,17 @@ TEST(TranslateCompiler, EveryCommandWithItsOperand)
     std::string err;
     ASSERT_EQ(compile_script(script, &err), 1);
     EXPECT_EQ(err, "");
-    std::vector<int> expected = {1, 172, 2, 1, 3, 2, 4, 3, 5, 255, 5, 3, 6, 5, 7, 8, 8, 15, 9, 21,
-                                 10, 20, 11, 4, 13, 13, 14, 1, 15, 2, 15, 4, 16, 16, 20, 4, 21, 21,
-                                 22, 255, 22, 2, 23, 3, 23, 12, 23, 255, 23, 97, 24, 5, 25, 25,
-                                 128, 1, 128, 2, 129, 2, 129, 1, 16, 16, 0, 0};
+    auto code = translate_lettercode;
+    std::vector<int> expected = {
+        OP_WHEN, TOK_CLOSING + TOK_P, OP_UNKNOWN, 1, OP_IFIN, 2, OP_IFIS, 3,
+        OP_IFFLAG, kFlagAny, OP_IFFLAG, code('c'), OP_IFNOTFLAG, code('e'),
+        OP_IFOPT, code('h'), OP_IFNOTOPT, code('o'), OP_SETOPT, code('u'), OP_UNSETOPT, code('t'),
+        OP_REPLACE, TOK_B, OP_OMIT, OP_OMIT,
+        OP_SETFLAG, code('a'), OP_CLEARFLAG, code('b'), OP_CLEARFLAG, code('d'), OP_DONE, OP_DONE,
+        OP_WARN, 4, OP_ABORT, OP_ABORT, OP_PRINTFLAG, kFlagAny, OP_PRINTFLAG, code('b'),
+        OP_PRINTSTR, 3, OP_PRINTSTR, 12, OP_PRINTSTR, 255, OP_PRINTSTR, 'a', OP_STRCOUNT, code('e'),
+        OP_PRSTRTBL, OP_PRSTRTBL, OP_OPEN, 1, OP_OPEN, 2, OP_CLOSE, 2, OP_CLOSE, 1,
+        OP_DONE, OP_DONE, OP_END, 0};
     EXPECT_EQ(program_bytes(), expected);
     const TranslateScript& s = translate_script();
     EXPECT_EQ(s.active, 1);
@@ -178,7 +186,7 @@ TEST(TranslateCompiler, BlockBoundariesAndTexts)
     // A block must begin on the line after the selector: otherwise only that
     // first line is compiled.
     ASSERT_EQ(compile_script("when `p`\nreplace `b`\ndone\n"), 1);
-    EXPECT_EQ(program_bytes(), (std::vector<int>{1, 44}));
+    EXPECT_EQ(program_bytes(), (std::vector<int>{OP_WHEN, TOK_P}));
     ASSERT_EQ(compile_script("\n{\nwhen `p`\ndone\n}\n"), 1);
     EXPECT_EQ(program_bytes(), std::vector<int>{});
     ASSERT_EQ(compile_script("; note\n{\nwhen `p`\ndone\n}\n"), 1);
@@ -188,17 +196,18 @@ TEST(TranslateCompiler, BlockBoundariesAndTexts)
     // Anything after a brace is ignored; a "{" after the when text too, so
     // the first "}" closes the block.
     ASSERT_EQ(compile_script("{ when `b`\nwhen `p` {\nreplace `b`\n} done\ndone\n}\n"), 1);
-    EXPECT_EQ(program_bytes(), (std::vector<int>{1, 44, 11, 4, 16, 16, 0, 0}));
+    EXPECT_EQ(program_bytes(), (std::vector<int>{OP_WHEN, TOK_P, OP_REPLACE, TOK_B, OP_DONE, OP_DONE, OP_END, 0}));
     // The end of the file ends an open block: no done, no end entry.
     ASSERT_EQ(compile_script("{\nwhen `p`\nreplace `b`"), 1);
-    EXPECT_EQ(program_bytes(), (std::vector<int>{1, 44, 11, 4}));
+    EXPECT_EQ(program_bytes(), (std::vector<int>{OP_WHEN, TOK_P, OP_REPLACE, TOK_B}));
     // Texts are cut to 31 characters; every text takes its own slot.
     ASSERT_EQ(compile_script("{\nwarn `" + std::string(40, 'w') + "`\nwarn `a`\nwarn `a`\nifis ``\n}\n"), 1);
     const TranslateScript& s = translate_script();
     ASSERT_EQ(s.stringcount, 4);
     EXPECT_EQ(std::string(s.strings[0]), std::string(31, 'w'));
     EXPECT_STREQ(s.strings[3], "");
-    EXPECT_EQ(program_bytes(), (std::vector<int>{20, 1, 20, 2, 20, 3, 4, 4, 16, 16, 0, 0}));
+    EXPECT_EQ(program_bytes(),
+              (std::vector<int>{OP_WARN, 1, OP_WARN, 2, OP_WARN, 3, OP_IFIS, 4, OP_DONE, OP_DONE, OP_END, 0}));
     // A warn text may hold backquotes: it runs to the last one.
     ASSERT_EQ(compile_script("{\nwarn `say `hi` now`\n}\n"), 1);
     EXPECT_STREQ(s.strings[0], "say `hi` now");

@@ -50,7 +50,7 @@ TEST_F(Writer, QuotesAreEscapedWithoutSmartQuotes)
 TEST_F(Writer, SmartQuotesOpenAfterWhiteSpaceAndCloseAfterText)
 {
     ddlout_setsmartquotes(1);
-    ddlout_break(1);  // after a break the last written character is a space
+    ddlout_break(DDL_NEWPARA);  // after a break the last written character is a space
     add("\"a\" 'b' x\"y");
     EXPECT_EQ(output(), "{newpara}\n\"\x94" "a\x95 \x90" "b\x91 x\x95y\"\n");
 }
@@ -74,7 +74,7 @@ TEST_F(Writer, QuotingRulesHoldAtEveryPositionOfALine)
             std::string want;
             for (int k = 0; k <= 40; ++k) {
                 for (int spaced = 0; spaced < 2 && (spaced == 0 || k > 0); ++spaced) {
-                    ddlout_break(0);  // the last written is then a space
+                    ddlout_break(DDL_NEWLINE);  // the last written is then a space
                     std::string text(static_cast<size_t>(k), 'x');
                     if (spaced) text.back() = ' ';
                     add(text + ch + "yz");
@@ -120,9 +120,9 @@ TEST_F(Writer, LoneSpaceOrNoBreakSpaceIsNotWritten)
 
 TEST_F(Writer, SpacesAfterABreakAreDroppedButNotTabs)
 {
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     add("   a");
-    ddlout_break(1);
+    ddlout_break(DDL_NEWPARA);
     ddlout_tab();
     add("b");
     EXPECT_EQ(output(), "{newline}\n\"a\"\n{newpara}\n\"        b\"\n");
@@ -130,7 +130,7 @@ TEST_F(Writer, SpacesAfterABreakAreDroppedButNotTabs)
 
 TEST_F(Writer, TabPadsToTheNextMultipleOfEight)
 {
-    ddlout_break(0);
+    ddlout_break(DDL_NEWLINE);
     add("abcde");
     ddlout_tab();
     add("f");
