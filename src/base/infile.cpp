@@ -112,8 +112,6 @@ bool infile_open(const char* path)
     return g_in != nullptr;
 }
 
-bool infile_isopen() { return g_in != nullptr; }
-
 void infile_close()
 {
     if (g_in) std::fclose(g_in);

@@ -9,7 +9,6 @@
 // standard input; it and any other pipe are read to their end first, so
 // that they can be read again. A read that fails ends the run (exit 10).
 bool infile_open(const char* path);
-bool infile_isopen();
 void infile_close();
 
 // The read-past-the-end rule of every block reader: after the last byte

@@ -58,17 +58,6 @@ char platform_joinsep()
 #endif
 }
 
-bool platform_isabsolute(const char* path)
-{
-    if (!path || !path[0]) return false;
-    if (path[1] == ':') return true;
-#ifdef _WIN32
-    return false;
-#else
-    return path[0] == '/';
-#endif
-}
-
 const char* platform_converthtml_output()
 {
 #ifdef _WIN32

@@ -17,8 +17,6 @@ inline bool platform_issep(char c) { return c == '/' || c == '\\'; }
 // The separator used when joining a folder and a file name.
 char platform_joinsep();
 
-// A path is absolute when it has a drive letter, or (here) a leading slash.
-bool platform_isabsolute(const char* path);
 
 // Default output file of -converthtml.
 const char* platform_converthtml_output();

@@ -40,7 +40,6 @@ void run_releasepaths()
 
 int run_mode() { return g_runmode; }
 void run_setmode(int mode) { g_runmode = mode; }
-const std::string& run_programdir() { return g_programdir; }
 void run_setprogramdir(const std::string& folder) { g_programdir = folder; }
 
 std::string run_supportpath(const char* leaf)

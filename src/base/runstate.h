@@ -17,7 +17,6 @@ bool run_setoutputpath(const char* path);
 void run_releasepaths();
 int run_mode();
 void run_setmode(int mode);
-const std::string& run_programdir();
 void run_setprogramdir(const std::string& folder);
 
 // Program folder plus a bare support file name.

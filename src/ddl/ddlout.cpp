@@ -44,7 +44,6 @@ int g_column = 0;
 int g_lastwritten = 0;
 bool g_smartquotes = true;
 
-
 // A write that fails ends the run: the output is dropped, so that its path
 // is left as it was, and the system's reason is shown.
 [[noreturn, gnu::cold, gnu::noinline]] void write_failed(int err)
@@ -187,8 +186,6 @@ bool ddlout_opensink(std::string* sink)
     g_sink = sink;
     return true;
 }
-
-bool ddlout_isopen() { return is_open(); }
 
 bool ddlout_restart()
 {
@@ -336,7 +333,6 @@ void ddlout_break(int kind)
 void ddlout_setlinestart(int on) { g_linestart = on; }
 void ddlout_setsmartquotes(int on) { g_smartquotes = on != 0; }
 void ddlout_suppress(int on) { g_suppressed = on; }
-int ddlout_suppressed() { return g_suppressed; }
 
 void ddlout_tab()
 {
@@ -392,10 +388,3 @@ void ddlout_directf(const char* format, ...)
     put_bytes(big.data(), static_cast<size_t>(n));
 }
 
-const char* ddlout_workspace()
-{
-    g_ws[g_wslen] = '\0';
-    return g_ws;
-}
-
-int ddlout_column() { return g_column; }

@@ -17,7 +17,6 @@ bool ddlout_open(const char* path);
 // The output kept in memory instead: appended to *sink as it is written,
 // complete after ddlout_commit (for tests and tools that read it back).
 bool ddlout_opensink(std::string* sink);
-bool ddlout_isopen();
 // Empties the output to write it again from its start (opening it when it
 // is not open); false when it cannot be opened.
 bool ddlout_restart();
@@ -58,7 +57,6 @@ void ddlout_setlinestart(int on);
 // Whether quotes in text become typographic ones (on at first).
 void ddlout_setsmartquotes(int on);
 void ddlout_suppress(int on);
-int ddlout_suppressed();
 void ddlout_tab();
 void ddlout_strikeout(int on);
 void ddlout_finish();
@@ -72,10 +70,6 @@ void ddlout_directbytes(const char* data, size_t n);
 inline void ddlout_direct(const char* text) { ddlout_directbytes(text, std::strlen(text)); }
 void ddlout_directchar(int ch);
 void ddlout_directf(const char* format, ...) QUILLET_PRINTF(1, 2);
-
-// Read-outs of the writer's state.
-const char* ddlout_workspace();
-int ddlout_column();
 
 // Back to the starting state (workspace empty, output suppressed).
 void ddlout_reset();

@@ -74,7 +74,6 @@ void dramaton_releasecast()
 
 int dramaton_castcount() { return g_count; }
 CastEntry* dramaton_castentry(int i) { return (i >= 0 && i < g_count) ? &g_cast[i] : nullptr; }
-int dramaton_currentspeaker() { return g_speaker; }
 
 void dramaton_countspeech(unsigned n)
 {

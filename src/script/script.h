@@ -157,7 +157,6 @@ void dramaton_speechclose();
 void dramaton_countspeech(unsigned n = 1);
 int dramaton_castcount();
 CastEntry* dramaton_castentry(int i);
-int dramaton_currentspeaker();
 // Index of the character a speaker name addresses, or -1.
 int dramaton_findspeaker(const char* name);
 // The character list order: dialogue count, highest first; equal counts
