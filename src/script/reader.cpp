@@ -6,6 +6,7 @@
 #include "ddl/ddlout.h"
 #include "html/keywords.h"
 #include "html/tagreader.h"
+#include "platform/platform.h"
 #include "resources/config.h"
 #include "resources/lineread.h"
 #include "run/infile.h"
@@ -162,7 +163,7 @@ void dramaton_unknowncommand()
 void dramaton_loadignorelist()
 {
     dramaton_releaseignorelist();
-    FILE* f = std::fopen("drmign", "rb");
+    FILE* f = platform_openregular("drmign");
     if (!f) return;
     char line[kIgnoreLineLimit + 1];
     int count = 0, longest = 0, n;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "html/keywords.h"
+#include "platform/platform.h"
 #include "run/messages.h"
 #include "run/runstate.h"
 #include "translate/script.h"
@@ -198,7 +199,7 @@ void translate_compile(long position)
 {
     if (position == 0) return;
     std::string name = run_supportpath("translat");
-    FILE* f = std::fopen(name.c_str(), "rb");
+    FILE* f = platform_openregular(name.c_str());
     if (!f) return;
     translate_compilestream(f, position);
     std::fclose(f);

@@ -155,7 +155,7 @@ long translate_load()
     std::snprintf(path, kPathCopySize, "%s", run_inputpath());
 
     std::string name = run_supportpath("translat");
-    FILE* f = std::fopen(name.c_str(), "rb");
+    FILE* f = platform_openregular(name.c_str());
     if (!f) {
         mem_release(path);
         release_strings();
