@@ -208,7 +208,7 @@ int subparse_colour()
     if (color) n = colour_fromattribute("color");
     if (colour) n = colour_fromattribute("colour");
     if (n == 0) {
-        show_message("Unusual error! Could not match font colour in the following HTML command at line %d "
+        show_message("Unusual error! Could not match font colour in the following HTML command at line %lld "
                      "(this colour should have been defined in the first pass)...",
                      g_line);
         show_message("<%s %s", g_tag.name, g_tag.params);

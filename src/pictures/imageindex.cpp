@@ -163,7 +163,7 @@ const ImageEntry* image_entry(int i)
         e.width = static_cast<int32_t>(t.size & 0xFFFF);
         e.height = static_cast<int32_t>((t.size >> 16) & 0xFFFF);
     }
-    e.offset = static_cast<long>(t.offset);
+    e.offset = t.offset;
     e.duplicate = p.first < i ? p.first : 0;
     return &e;
 }
@@ -184,7 +184,7 @@ void image_release()
     g_ascending = true;
 }
 
-int image_addentry(const char* src, const char* leaf, unsigned size, long offset)
+int image_addentry(const char* src, const char* leaf, unsigned size, long long offset)
 {
     int k = g_count + 1;
     // Registered before the first claim, so that a failed growth still
@@ -220,7 +220,7 @@ void image_index()
     image_addentry(src.c_str(), leaf.c_str(), size, infile_tell());
 }
 
-int image_find(long offset)
+int image_find(long long offset)
 {
     if (!g_ascending) {
         for (int i = g_count; i >= 1; --i)

@@ -16,7 +16,7 @@ struct ImageEntry {
     int32_t sizeknown;   // width and height came from the tag
     int32_t type;        // ImageType
     int32_t width, height;
-    long offset;         // input position just after the tag
+    int64_t offset;      // input position just after the tag
     int32_t duplicate;   // earlier entry with the same path and leaf, or 0
 };
 
@@ -32,10 +32,10 @@ void image_setunreadable(int i);
 // Adds an entry from already-read attributes (the src value, its leaf,
 // width | height << 16 or 0, the input position) and resolves and
 // classifies its file unless pictures are disabled. Returns its number.
-int image_addentry(const char* src, const char* leaf, unsigned size, long offset);
+int image_addentry(const char* src, const char* leaf, unsigned size, long long offset);
 
 // The last entry recorded at input position `offset`, or 0.
-int image_find(long offset);
+int image_find(long long offset);
 
 // Releases the index (registered to run at exit; also used by tests).
 void image_release();

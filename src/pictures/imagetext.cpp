@@ -50,10 +50,10 @@ void image_output(int italic)
                      static_cast<int>((size >> 16) & 0xFFFF), italic);
         return;
     }
-    long position = infile_tell();
+    long long position = infile_tell();
     int k = image_find(position);
     if (!k) {
-        show_message("Unable to locate image referred to at file offset +%ld in index index.", position);
+        show_message("Unable to locate image referred to at file offset +%lld in index index.", position);
         return;
     }
     const ImageEntry& e = *image_entry(k);

@@ -48,5 +48,6 @@ int infile_peek();
 // in 64 bits so that inputs past 2 GiB are measured right everywhere.
 long long infile_length();
 void infile_rewind();
-long infile_tell();
-void infile_seek(long pos);
+// Positions in 64 bits on every system.
+long long infile_tell();
+void infile_seek(long long pos);

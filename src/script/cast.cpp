@@ -21,7 +21,7 @@ int g_speaker = -1;
 bool refused(const char* name)
 {
     if (dramaton_begun()) return false;
-    show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
+    show_message("You cannot call <%s> before the <begin> command (line %lld), ignoring.", name, g_line);
     return true;
 }
 
@@ -139,7 +139,7 @@ void dramaton_defcharacter(int kind)
 void dramaton_defcharacterclose()
 {
     if (!dramaton_styletest(STY_CASTDESC))
-        show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", kCastName,
+        show_message("Cannot obey command </%s> (line %lld) as there is no <%s>! Unsetting all styles.", kCastName,
                      g_line, kCastName);
     dramaton_styleoff(STY_CASTDESC);
     ddlout_break(0);
@@ -149,7 +149,7 @@ void dramaton_speechopen()
 {
     if (refused("dia")) return;
     if (!dramaton_styletest(STY_SCENE)) {
-        show_message("You can only use <%s> within <%s> sections (line %d), ignoring.", "dia", "scene", g_line);
+        show_message("You can only use <%s> within <%s> sections (line %lld), ignoring.", "dia", "scene", g_line);
         return;
     }
     char speaker[64];
@@ -197,7 +197,7 @@ void dramaton_speechopen()
 void dramaton_speechclose()
 {
     if (!dramaton_styletest(STY_SPEECH))
-        show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", "dia", g_line,
+        show_message("Cannot obey command </%s> (line %lld) as there is no <%s>! Unsetting all styles.", "dia", g_line,
                      "dia");
     g_speaker = -1;
     dramaton_styleoff(STY_SPEECH);

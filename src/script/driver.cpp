@@ -361,8 +361,8 @@ void dramaton_respatchtoken(int token)
     case 28: dramaton_sceneclose(); break;
     default:
         show_message("The dramaton command \"</%s>\" is not valid, please check your script's syntax at offset "
-                     "+%d (line %d). Will ignore and continue.",
-                     g_tag.name, static_cast<int>(infile_tell()), g_line);
+                     "+%lld (line %lld). Will ignore and continue.",
+                     g_tag.name, infile_tell(), g_line);
         break;
     }
 }

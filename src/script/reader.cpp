@@ -136,7 +136,7 @@ int dramaton_readcommand()
             if (c == '\t' || c == '\n' || c == '\r') {
                 c = ' ';
             } else if (c < 32) {
-                show_message("Unexpected control code found in parameter of \"<%s>\", at line %d.", g_tag.name,
+                show_message("Unexpected control code found in parameter of \"<%s>\", at line %lld.", g_tag.name,
                              g_line);
                 c = ' ';
             }
@@ -157,7 +157,7 @@ void dramaton_unknowncommand()
 {
     for (int i = 0; i < g_ignorecount; ++i)
         if (!std::strcmp(g_tag.name, dramaton_ignoreentry(i))) return;
-    show_message("Encountered unrecognised Dramaton command \"<%s>\" at line %d, ignoring....", g_tag.name, g_line);
+    show_message("Encountered unrecognised Dramaton command \"<%s>\" at line %lld, ignoring....", g_tag.name, g_line);
 }
 
 void dramaton_loadignorelist()
