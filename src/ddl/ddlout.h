@@ -37,8 +37,12 @@ void ddlout_commandn(const char* text, size_t n);
 inline void ddlout_command(const char* text) { ddlout_commandn(text, std::strlen(text)); }
 // The command made of the text before, the number (zero-padded to `digits`
 // digits) and the text after, as ddl_join makes it.
+// The value saturates to a signed 32-bit number, as every number in a
+// command must fit one.
 inline void ddlout_commandjoin(const char* before, long long value, int digits, const char* after)
 {
+    if (value > 2147483647LL) value = 2147483647LL;
+    if (value < -2147483647LL - 1) value = -2147483647LL - 1;
     char cmd[160];
     int n = ddl_join(cmd, sizeof cmd, before, value, digits, after);
     ddlout_commandn(cmd, n < static_cast<int>(sizeof cmd) ? static_cast<size_t>(n) : sizeof cmd - 1);

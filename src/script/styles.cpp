@@ -83,7 +83,9 @@ void write_style(bool add, int id)
 void write_indent()
 {
     char cmd[64];
-    ddl_format(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", dramaton_indentof(g_indent));
+    long long indent = dramaton_indentof(g_indent);
+    if (indent > 2147483647LL) indent = 2147483647LL;  // a command's numbers fit 32 bits
+    ddl_format(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", indent);
     ddlout_command(cmd);
 }
 
