@@ -182,12 +182,17 @@ void dramaton_abandon(int code)
 
 bool dramaton_grow(void** block, int* capacity, size_t entrysize)
 {
+    // Doubled (at least five more): growing to n entries copies O(n) of
+    // them in all, where a fixed step would copy O(n^2).
     if (*capacity > 0x7FFFFFFF - 5) return false;
-    size_t want = static_cast<size_t>(*capacity) + 5;
+    size_t more = *capacity < 5 ? 5 : static_cast<size_t>(*capacity);
+    size_t want = static_cast<size_t>(*capacity) + more;
+    if (want > 0x7FFFFFFF) want = 0x7FFFFFFF;
     if (entrysize && want > static_cast<size_t>(-1) / entrysize) return false;
     void* p = mem_reclaim(*block, want * entrysize);
     if (!p) return false;
-    std::memset(static_cast<char*>(p) + static_cast<size_t>(*capacity) * entrysize, 0, 5 * entrysize);
+    std::memset(static_cast<char*>(p) + static_cast<size_t>(*capacity) * entrysize, 0,
+                (want - static_cast<size_t>(*capacity)) * entrysize);
     *block = p;
     *capacity = static_cast<int>(want);
     return true;
