@@ -23,8 +23,11 @@ void ddlout_commit();
 // Drops what was written: the path is left as it was.
 void ddlout_drop();
 
-// Text through the line workspace.
+// Text through the line workspace. A control byte (below 32, or 127) is
+// added as a space: only ddlout_addsoftspace gives the soft space.
 void ddlout_addchar(int ch);
+// The soft space: written as one space unless the byte before is one.
+void ddlout_addsoftspace();
 // The same as ddlout_addchar for each of n characters, the first not a space.
 // The text is read in blocks of sixteen: the sixteen bytes after it must be
 // readable (as those after the input buffer's bytes are).

@@ -59,7 +59,9 @@ void image_output(int italic)
     const ImageEntry& e = *image_entry(k);
     if (!settings.disableimages && embeddable(e)) {
         ddlout_flush();
-        ddlout_directf("// linking to image \"%s\"\n", e.leaf);
+        char leaf[sizeof e.leaf];
+        ddl_cleanname(leaf, sizeof leaf, e.leaf);
+        ddlout_directf("// linking to image \"%s\"\n", leaf);
         char command[32];
         ddl_format(command, sizeof command, "{embed PICT_%03d}", k);
         ddlout_command(command);

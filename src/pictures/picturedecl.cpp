@@ -78,7 +78,9 @@ void picture_writedecl(int i, int d)
         return;
     }
 
-    ddlout_directf("\n\n// ( \"%s\" )\n", e->leaf);
+    char leaf[sizeof e->leaf];
+    ddl_cleanname(leaf, sizeof leaf, e->leaf);
+    ddlout_directf("\n\n// ( \"%s\" )\n", leaf);
     ddlout_directf("PICT_%03d={pictframe\n", i);
     ddlout_direct("{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
                   "{textflow 3 1 2834}\n{fcurve {box {x 0}\n{y 0}\n");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "ddl/ddlout.h"
 #include "ddl/template.h"
@@ -39,7 +40,9 @@ void write_preamble()
     ddlout_directf("// Produced by DRAMATON : %s v%s (%s)\n", "QuilletW", "0.48WIN", "25th August 2005");
     ddlout_direct("// WINDOWS EXECUTABLE VERSION\n");
     ddlout_directf("// %s\n", "Copyright (c) 2005 the Quillet developers");
-    ddlout_directf("//\n//\n// Input file \"%s\"\n// [DRAMATON mode]\n//\n\n//\n\n", run_inputpath());
+    std::vector<char> name(std::strlen(run_inputpath()) + 1);
+    ddl_cleanname(name.data(), name.size(), run_inputpath());
+    ddlout_directf("//\n//\n// Input file \"%s\"\n// [DRAMATON mode]\n//\n\n//\n\n", name.data());
     ddlout_direct("DOC={document}\n\n");
     ddlout_direct("// standard colours\n");
     ddlout_direct("COL_001={colour \"Black\" {cmyk 0x0 0x0 0x0 0x10000}{lock 1}}\n");
@@ -59,14 +62,21 @@ void write_preamble()
 
 bool is_space(int c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
+// A control byte of the text (below 32 other than tab, line feed and
+// carriage return, and 127) is read as a space.
+bool is_control(int c) { return (c < 32 && !is_space(c)) || c == 127; }
+
 // What each character is to the main loop: 1 written and counted as it
-// stands, 2 the space, 0 any other.
+// stands, 2 the space, 0 any other; and the character it is read as.
 struct TextTable {
     unsigned char kind[256];
+    unsigned char read_as[256];
     TextTable()
     {
-        for (int c = 0; c < 256; ++c)
-            kind[c] = (!is_space(c) && c != '#' && c != '-' && c != '<' && c != '\\') ? 1 : 0;
+        for (int c = 0; c < 256; ++c) {
+            kind[c] = (!is_space(c) && !is_control(c) && c != '#' && c != '-' && c != '<' && c != '\\') ? 1 : 0;
+            read_as[c] = static_cast<unsigned char>(is_control(c) ? ' ' : c);
+        }
         kind[static_cast<unsigned char>(' ')] = 2;
     }
 };
@@ -86,7 +96,8 @@ int add_textrun(int c)
     // would make unpredictable.
     unsigned spacebefore = 0;
     // Sixteen bytes at a time first, as far as the loop would go.
-    static const unsigned char stops[] = {'\t', '\n', '\r', '#', '-', '<', '\\'};
+    // (Tab, line feed and carriage return stop it as control bytes do.)
+    static const unsigned char stops[] = {'#', '-', '<', '\\'};
     bool stopped = false;
     unsigned space_last = 0;
     n = bytescan::run_blocks(p, avail, stops, true, &stopped, &space_last);
@@ -128,6 +139,7 @@ void main_loop()
         int c = infile_getc();
         if (c == EOF) break;
         if (c == '\n') ++g_line;
+        c = kText.read_as[c];
         if (is_space(c)) {
             if (cls != CLASS_SPACE) {
                 ddlout_addchar(' ');

@@ -159,7 +159,7 @@ void dramaton_directiveopen(int type)
     case 16: case 22: case 26: case 30: case 2:
         // Two directives in a row are kept one space apart.
         ddlout_setlinestart(0);
-        ddlout_addchar(0x13);
+        ddlout_addsoftspace();
         break;
     default: break;
     }

@@ -148,7 +148,8 @@ TEST(ScriptBadInput, OddBytesAndNoise)
     RunResult r = d.script(odd);
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(sanitizer_clean(r));
-    EXPECT_NE(r.output.find(std::string("\"a") + '\0' + "b\xff\xe9\"\n{bold 1}\n\"c\x7f\"\n"), std::string::npos);
+    // NUL and DEL in the text read as spaces.
+    EXPECT_NE(r.output.find("\"a b\xff\xe9\"\n{bold 1}\n\"c \"\n"), std::string::npos);
 
     // Noise made of the characters the reader treats specially.
     const char alphabet[] = "abcde <>/#\\\n\"!-\t\r\xff";

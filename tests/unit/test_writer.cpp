@@ -35,9 +35,13 @@ protected:
         ss << in.rdbuf();
         return ss.str();
     }
+    // 0x13 in `s` stands for the soft space, which only its own call gives.
     void add(const std::string& s)
     {
-        for (unsigned char c : s) ddlout_addchar(c);
+        for (unsigned char c : s) {
+            if (c == 0x13) ddlout_addsoftspace();
+            else ddlout_addchar(c);
+        }
     }
 };
 
