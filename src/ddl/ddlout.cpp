@@ -183,6 +183,8 @@ bool ddlout_open(const char* path)
 
 bool ddlout_isopen() { return g_out != nullptr; }
 
+bool ddlout_outputid(PlatformFileId* id) { return g_out && platform_fileid(g_out, id); }
+
 bool ddlout_restart()
 {
     g_outlen = 0;

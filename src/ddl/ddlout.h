@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "ddl/format.h"
+#include "platform/platform.h"
 #include "run/messages.h"
 
 // The output stream. Its path changes only when the run commits it: until
@@ -22,6 +23,9 @@ bool ddlout_restart();
 void ddlout_commit();
 // Drops what was written: the path is left as it was.
 void ddlout_drop();
+// The identity of the file being written (the temporary file, or what the
+// output is written to); false when none is open.
+bool ddlout_outputid(PlatformFileId* id);
 
 // Text through the line workspace. A control byte (below 32, or 127) is
 // added as a space: only ddlout_addsoftspace gives the soft space.

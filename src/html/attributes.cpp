@@ -28,6 +28,7 @@ const char* const kClaimFailed = "<mem_alloc_failed>";
 
 char g_string[kStringLimit];
 char g_src[kSrcLimit + 1];
+bool g_srccut = false;  // the last full-path src value did not fit
 
 // The lower-cased copy of the parameters, and where the value starts.
 struct Copy {
@@ -239,8 +240,11 @@ const char* subparse_string(const char* name)
     return g_string;
 }
 
+bool subparse_srccut() { return g_srccut; }
+
 const char* subparse_src(int leafonly)
 {
+    if (!leafonly) g_srccut = false;
     Copy c;
     if (!open_copy(c, "src")) return kClaimFailed;
     if (!c.value) return kUnknownFile;
@@ -249,6 +253,7 @@ const char* subparse_src(int leafonly)
     const char* start = back_to(c, cut, "\"'= ", leafonly != 0);
     size_t len = static_cast<size_t>(cut - start);
     size_t limit = leafonly ? kLeafLimit : kSrcLimit;
+    if (!leafonly) g_srccut = len > limit;
     if (len > limit) len = limit;
     if (len == 0) return kUnknownFile;
     std::memcpy(g_src, start, len);

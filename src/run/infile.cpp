@@ -112,6 +112,17 @@ bool infile_open(const char* path)
     return g_in != nullptr;
 }
 
+bool infile_openfile(std::FILE* f, const char* path)
+{
+    infile_close();
+    g_path = path;
+    g_in = f;
+    reset_buffer(0);
+    return g_in != nullptr;
+}
+
+bool infile_fileid(PlatformFileId* id) { return g_in && platform_fileid(g_in, id); }
+
 bool infile_isopen() { return g_in != nullptr; }
 
 void infile_close()

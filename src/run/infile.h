@@ -5,10 +5,17 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/platform.h"
+
 // Opens the input: false when it cannot be opened or is a folder. "-" is
 // standard input; it and any other pipe are read to their end first, so
 // that they can be read again. A read that fails ends the run (exit 10).
 bool infile_open(const char* path);
+// Takes a regular file already opened for binary reading as the input
+// (path for the messages); false when there is none.
+bool infile_openfile(std::FILE* f, const char* path);
+// The identity of the open input file; false when none is open.
+bool infile_fileid(PlatformFileId* id);
 bool infile_isopen();
 void infile_close();
 
