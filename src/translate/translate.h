@@ -4,10 +4,10 @@
 // Finds the first selector in "translat" that matches the input path and
 // returns the file position of the line after it; 0 when there is none (no
 // file, no match, no memory). Silent.
-long translate_load();
+long long translate_load();
 // Compiles the block at that position (0: nothing) and makes translation
 // active when it compiled without error.
-void translate_compile(long position);
+void translate_compile(long long position);
 // Whether a compiled block is active for this run.
 int translate_active();
 // Runs the rules on a found tag's token; returns the token to act on.
