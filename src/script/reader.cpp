@@ -2,6 +2,8 @@
 // skip code.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_set>
 
 #include "ddl/ddlout.h"
 #include "html/keywords.h"
@@ -23,6 +25,8 @@ const int kIgnoreLineLimit = 79;
 char* g_ignore = nullptr;
 int g_ignorecount = 0;
 int g_ignorewidth = 0;
+// The entries again, for a look-up that does not grow with the list.
+std::unordered_set<std::string> g_ignored;
 
 void write_processed(int result)
 {
@@ -155,8 +159,7 @@ int dramaton_readcommand()
 
 void dramaton_unknowncommand()
 {
-    for (int i = 0; i < g_ignorecount; ++i)
-        if (!std::strcmp(g_tag.name, dramaton_ignoreentry(i))) return;
+    if (g_ignored.count(g_tag.name)) return;
     show_message("Encountered unrecognised Dramaton command \"<%s>\" at line %lld, ignoring....", g_tag.name, g_line);
 }
 
@@ -192,6 +195,7 @@ void dramaton_loadignorelist()
         if (n > width - 1) n = width - 1;  // the file changed between the passes
         line[n] = '\0';
         std::memcpy(g_ignore + static_cast<size_t>(i) * width, line, static_cast<size_t>(n) + 1);
+        g_ignored.emplace(g_ignore + static_cast<size_t>(i) * width);  // as strcmp would read it
         ++i;
     }
     g_ignorecount = i;
@@ -204,6 +208,7 @@ void dramaton_releaseignorelist()
     g_ignore = nullptr;
     g_ignorecount = 0;
     g_ignorewidth = 0;
+    g_ignored.clear();
 }
 
 int dramaton_ignorecount() { return g_ignorecount; }

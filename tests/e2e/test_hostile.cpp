@@ -159,3 +159,24 @@ TEST(Hostile, ContinuationChainsTakeLinearTime)
     double large = best_time(d, chain(1200));
     expect_linear(small, large, "continuation files");
 }
+
+TEST(Hostile, IgnoredCommandsTakeLinearTime)
+{
+    ScratchDir d;
+    auto family = [&](int n) {
+        std::string list, script = kScriptHead;
+        for (int i = 0; i < n; ++i) {
+            list += "ext" + std::to_string(i) + "\n";
+            script += "<ext" + std::to_string(n - 1 - i) + ">";
+        }
+        d.write("drmign", list);
+        return script;
+    };
+    std::string small = family(5000);
+    double t1 = best_time(d, small);
+    std::string large = family(20000);
+    double t4 = best_time(d, large);
+    expect_linear(t1, t4, "ignored commands");
+    RunResult r = d.convert(large);
+    EXPECT_EQ(r.err, "");  // every one is on the list
+}
