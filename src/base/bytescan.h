@@ -113,8 +113,9 @@ inline void copy16(void* dst, const void* src)
 }
 
 // The text loops' runs: whole blocks of sixteen bytes at p (n at most)
-// that hold none of `stops` and, with `single_spaces`, no space after a
-// space (the byte before p is taken not to be one). Returns how many bytes
+// that hold no control byte (below 32, or 127), none of `stops` and, with
+// `single_spaces`, no space after a space (the byte before p is taken not
+// to be one). Returns how many bytes
 // that is. *stopped says a block held a stop, at the offset returned;
 // otherwise *space_last says whether the last byte taken was a space, and
 // the caller goes on a byte at a time from there.
@@ -130,6 +131,8 @@ inline size_t run_blocks(const unsigned char* p, size_t n, const unsigned char (
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         __m128i hit = _mm_setzero_si128();
         for (size_t k = 0; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(stops[k]))));
+        hit = _mm_or_si128(hit, _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v));
+        hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)));
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
         if (single_spaces) {
             unsigned spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(' '))));

@@ -24,7 +24,7 @@ std::string g_path;  // for the read error's message
 // of sixteen.
 unsigned char g_buf[kBufferSize + infile_slack];
 int g_len = 0;        // bytes in g_buf
-long g_bufstart = 0;  // file position of g_buf[0]
+long long g_bufstart = 0;  // file position of g_buf[0]
 int g_pushed[kPushBack];
 int g_npushed = 0;
 
@@ -35,7 +35,7 @@ using infile_detail::end;
 // every read comes here; the buffer position is kept in g_resume.
 const unsigned char* g_resume = nullptr;
 
-void reset_buffer(long pos)
+void reset_buffer(long long pos)
 {
     g_bufstart = pos;
     g_len = 0;
@@ -112,6 +112,17 @@ bool infile_open(const char* path)
     return g_in != nullptr;
 }
 
+bool infile_openfile(std::FILE* f, const char* path)
+{
+    infile_close();
+    g_path = path;
+    g_in = f;
+    reset_buffer(0);
+    return g_in != nullptr;
+}
+
+bool infile_fileid(PlatformFileId* id) { return g_in && platform_fileid(g_in, id); }
+
 void infile_close()
 {
     if (g_in) std::fclose(g_in);
@@ -139,28 +150,23 @@ int infile_peek()
 long long infile_length()
 {
     if (!g_in) return 0;
-#ifdef _WIN32
-    _fseeki64(g_in, 0, SEEK_END);
-    long long n = _ftelli64(g_in);
-#else
-    fseeko(g_in, 0, SEEK_END);
-    long long n = ftello(g_in);
-#endif
-    std::fseek(g_in, 0, SEEK_SET);
+    platform_seek(g_in, 0, SEEK_END);
+    long long n = platform_tell(g_in);
+    platform_seek(g_in, 0, SEEK_SET);
     reset_buffer(0);
     return n < 0 ? 0 : n;
 }
 
 void infile_rewind() { infile_seek(0); }
 
-long infile_tell()
+long long infile_tell()
 {
-    return g_bufstart + static_cast<long>(position() - g_buf) - g_npushed;
+    return g_bufstart + static_cast<long long>(position() - g_buf) - g_npushed;
 }
 
-void infile_seek(long pos)
+void infile_seek(long long pos)
 {
     if (!g_in) return;
-    std::fseek(g_in, pos, SEEK_SET);
+    platform_seek(g_in, pos, SEEK_SET);
     reset_buffer(pos);
 }

@@ -5,10 +5,17 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "base/platform.h"
+
 // Opens the input: false when it cannot be opened or is a folder. "-" is
 // standard input; it and any other pipe are read to their end first, so
 // that they can be read again. A read that fails ends the run (exit 10).
 bool infile_open(const char* path);
+// Takes a regular file already opened for binary reading as the input
+// (path for the messages); false when there is none.
+bool infile_openfile(std::FILE* f, const char* path);
+// The identity of the open input file; false when none is open.
+bool infile_fileid(PlatformFileId* id);
 void infile_close();
 
 // The read-past-the-end rule of every block reader: after the last byte
@@ -52,5 +59,6 @@ int infile_peek();
 // in 64 bits so that inputs past 2 GiB are measured right everywhere.
 long long infile_length();
 void infile_rewind();
-long infile_tell();
-void infile_seek(long pos);
+// Positions in 64 bits on every system.
+long long infile_tell();
+void infile_seek(long long pos);

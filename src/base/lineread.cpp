@@ -1,3 +1,4 @@
+#include "base/platform.h"
 #include "base/lineread.h"
 
 int support_readline(FILE* f, char* buf, int limit)
@@ -25,7 +26,7 @@ bool SupportFile::open(const std::string& path)
 {
     data_.clear();
     pos_ = 0;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = platform_openregular(path.c_str());
     if (!f) return false;
     char chunk[1 << 16];
     size_t got;

@@ -8,7 +8,9 @@
 // Shows one message: a modal box on Windows, a line on standard error here.
 void platform_messagebox(const char* text);
 
-// The running program's own path, from which the program folder is taken.
+// The running program's own path, from which the program folder is taken:
+// asked of the system (never the current folder); argv0 only when the
+// system cannot tell.
 std::string platform_selfpath(const char* argv0);
 
 // Both separators count everywhere, on every system.
@@ -31,8 +33,37 @@ inline bool platform_isstdstream(const char* path) { return path[0] == '-' && pa
 std::string platform_currentfolder();
 
 // Whether two paths name the same existing file (through links or other
-// spellings too).
+// spellings too): compared by file identity, never by name.
 bool platform_samefile(const char* a, const char* b);
+
+// A file's identity: the device and inode here, the volume serial number
+// and file index on Windows. Two open files or paths with equal
+// identities are one file, however they were spelled.
+struct PlatformFileId {
+    unsigned long long volume = 0;
+    unsigned long long index = 0;
+    bool operator==(const PlatformFileId& o) const { return volume == o.volume && index == o.index; }
+};
+// The identity of an open file, or of the file a path names (links
+// followed); false when it cannot be had.
+bool platform_fileid(std::FILE* f, PlatformFileId* id);
+bool platform_pathid(const char* path, PlatformFileId* id);
+
+// Whether the last part of a path is one of the names Windows keeps for
+// its devices (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without
+// an extension, in any case). Such a name opens a device there, whatever
+// folder it is in.
+bool platform_isreservedname(const char* path);
+
+// Opens an existing regular file for binary reading, or gives null: a
+// folder, a device, a pipe, a socket or (on Windows) a reserved device
+// name is never opened, and a pipe cannot block the opening. With `id`,
+// the opened file's identity is stored there.
+std::FILE* platform_openregular(const char* path, PlatformFileId* id = nullptr);
+
+// Positions past 2 GiB on every system.
+long long platform_tell(std::FILE* f);
+int platform_seek(std::FILE* f, long long pos, int whence);
 
 // A new temporary file, read and written in binary and removed when it is
 // closed (or when the program ends); null when none can be had.

@@ -187,6 +187,8 @@ bool ddlout_opensink(std::string* sink)
     return true;
 }
 
+bool ddlout_outputid(PlatformFileId* id) { return g_out && platform_fileid(g_out, id); }
+
 bool ddlout_restart()
 {
     g_outlen = 0;
@@ -238,9 +240,14 @@ void ddlout_reset()
     g_lastwritten = 0;
 }
 
-void ddlout_addchar(int ch)
+namespace {
+
+// Control bytes (below 32, and 127) never reach a quoted line: one from the
+// input could end the line or pass for the soft space marker 0x13.
+inline bool is_control(unsigned c) { return c < 32 || c == 127; }
+
+void add_byte(int ch)
 {
-    if (g_suppressed) return;
     if (g_linestart) {
         if (ch == ' ') return;
         g_linestart = 0;
@@ -250,6 +257,20 @@ void ddlout_addchar(int ch)
     g_ws[g_wslen] = '\0';
     ++g_column;
     if (g_wslen > kFlushAbove) ddlout_flush();
+}
+
+}  // namespace
+
+void ddlout_addchar(int ch)
+{
+    if (g_suppressed) return;
+    add_byte(is_control(static_cast<unsigned>(ch) & 0xFF) ? ' ' : ch);
+}
+
+void ddlout_addsoftspace()
+{
+    if (g_suppressed) return;
+    add_byte(0x13);
 }
 
 void ddlout_addtext(const char* text, size_t n)
@@ -291,6 +312,8 @@ void ddlout_addstring(const char* format, ...)
         mem_release(buf);
         return;
     }
+    for (int i = 0; i < n; ++i)
+        if (is_control(static_cast<unsigned char>(buf[i]))) buf[i] = ' ';
     if (g_wslen + n >= kWorkspaceSize) ddlout_flush();
     std::memcpy(g_ws + g_wslen, buf, n);
     g_wslen += n;

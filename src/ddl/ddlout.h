@@ -8,6 +8,7 @@
 
 #include "ddl/format.h"
 #include "base/messages.h"
+#include "base/platform.h"
 
 // The output stream. Its path changes only when the run commits it: until
 // then the bytes go to a temporary file beside it (a device, a pipe or
@@ -28,9 +29,15 @@ void ddlout_drop();
 // Drops what was written and ends the run with the exit code: the end of
 // every conversion that cannot go on.
 [[noreturn]] void ddlout_abandon(int code);
+// The identity of the file being written (the temporary file, or what the
+// output is written to); false when none is open.
+bool ddlout_outputid(PlatformFileId* id);
 
-// Text through the line workspace.
+// Text through the line workspace. A control byte (below 32, or 127) is
+// added as a space: only ddlout_addsoftspace gives the soft space.
 void ddlout_addchar(int ch);
+// The soft space: written as one space unless the byte before is one.
+void ddlout_addsoftspace();
 // The same as ddlout_addchar for each of n characters, the first not a space.
 // The text is read in blocks of sixteen: the sixteen bytes after it must be
 // readable (as those after the input buffer's bytes are).
@@ -43,8 +50,12 @@ void ddlout_commandn(const char* text, size_t n);
 inline void ddlout_command(const char* text) { ddlout_commandn(text, std::strlen(text)); }
 // The command made of the text before, the number (zero-padded to `digits`
 // digits) and the text after, as ddl_join makes it.
+// The value saturates to a signed 32-bit number, as every number in a
+// command must fit one.
 inline void ddlout_commandjoin(const char* before, long long value, int digits, const char* after)
 {
+    if (value > 2147483647LL) value = 2147483647LL;
+    if (value < -2147483647LL - 1) value = -2147483647LL - 1;
     char cmd[160];
     int n = ddl_join(cmd, sizeof cmd, before, value, digits, after);
     ddlout_commandn(cmd, n < static_cast<int>(sizeof cmd) ? static_cast<size_t>(n) : sizeof cmd - 1);

@@ -195,3 +195,11 @@ int ddl_join_bounded(char* buf, size_t size, const char* before, long long value
     if (size) buf[s.length < s.room ? s.length : s.room] = '\0';
     return static_cast<int>(s.length);
 }
+
+int ddl_cleanname(char* buf, size_t size, const char* name)
+{
+    int n = ddl_format(buf, size, "%s", name);
+    for (char* p = buf; size && *p; ++p)
+        if (static_cast<unsigned char>(*p) < 32 || *p == 127) *p = '?';
+    return n;
+}

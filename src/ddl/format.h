@@ -16,6 +16,11 @@
 int ddl_vformat(char* buf, size_t size, const char* format, va_list ap);
 int ddl_format(char* buf, size_t size, const char* format, ...) QUILLET_PRINTF(3, 4);
 
+// A path or name to be written into the output, copied as ddl_format's
+// "%s" would copy it, with each control byte (below 32, or 127) as "?":
+// nothing from outside can end or start a line of the output.
+int ddl_cleanname(char* buf, size_t size, const char* name);
+
 // The text `before`, the decimal value (zero-padded to `digits` digits) and
 // the text `after`, stored as ddl_format stores it: the same as the format
 // "<before>%0<digits>lld<after>" without a format to read, for the commands

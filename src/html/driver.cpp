@@ -149,14 +149,22 @@ void dispatch(int t)
 
 bool is_white(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// A control byte of the text (below 32 other than tab, line feed and
+// carriage return, and 127) is read as a space.
+bool is_control(int c) { return (c < 32 && !is_white(c)) || c == 127; }
+
 // What each character is to the body loop: 1 plain (given straight to the
 // workspace, in and out of preformatted text alike), 2 the space, 0 any
-// other (handled by the loop itself).
+// other (handled by the loop itself); and the character it is read as.
 struct PlainTable {
     unsigned char kind[256];
+    unsigned char read_as[256];
     PlainTable()
     {
-        for (int c = 0; c < 256; ++c) kind[c] = (!is_white(c) && c != '&' && c != '-' && c != '<') ? 1 : 0;
+        for (int c = 0; c < 256; ++c) {
+            kind[c] = (!is_white(c) && !is_control(c) && c != '&' && c != '-' && c != '<') ? 1 : 0;
+            read_as[c] = static_cast<unsigned char>(is_control(c) ? ' ' : c);
+        }
         kind[static_cast<unsigned char>(' ')] = 2;
     }
 };
@@ -179,7 +187,8 @@ int add_plainrun(int c, bool pre)
     const unsigned spacestops = pre ? 0 : 1;
     // Sixteen bytes at a time first, to the byte where the loop below
     // would stop or to the last few bytes, which the loop takes.
-    static const unsigned char stops[] = {'\t', '\n', '\r', '&', '-', '<'};
+    // (Tab, line feed and carriage return stop it as control bytes do.)
+    static const unsigned char stops[] = {'&', '-', '<'};
     bool stopped = false;
     unsigned space_last = 0;
     n = bytescan::run_blocks(p, avail, stops, !pre, &stopped, &space_last);
@@ -204,6 +213,7 @@ void body_loop()
         int c = infile_getc();
         if (c == EOF) break;
         if (c == '\n') ++g_line;
+        c = kPlain.read_as[c];
         bool pre = g_style.pre_count || g_style.plaintext_count;
         if (pre) {
             if (c == '\n') {

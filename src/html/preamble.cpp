@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "base/runstate.h"
 #include "base/version.h"
@@ -91,7 +92,9 @@ void ddlout_header()
     ddlout_direct("//->DDL\n");
     ddlout_directf("// Produced by %s v%s (%s)\n", kProgramName, kVersion, kReleaseDate);
     ddlout_directf("// %s\n", kCopyright);
-    ddlout_directf("//\n//\n// Input file \"%s\"\n//\n//\n\n", run_inputpath());
+    std::vector<char> name(std::strlen(run_inputpath()) + 1);
+    ddl_cleanname(name.data(), name.size(), run_inputpath());
+    ddlout_directf("//\n//\n// Input file \"%s\"\n//\n//\n\n", name.data());
     ddlout_direct("DOC={document}\n\n");
     colour_writedecls();
     ddlout_copysection(template_position(SEC_DEFCOLOURS));

@@ -105,9 +105,11 @@ void macro()
     ddlout_expandtemplate(line);
 }
 
+// A path, each control byte as "?".
 void add_characters(const char* text)
 {
-    for (const char* p = text; *p; ++p) ddlout_addchar(static_cast<unsigned char>(*p));
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+        ddlout_addchar(*p < 32 || *p == 127 ? '?' : *p);
 }
 
 void quillet_tag()

@@ -372,6 +372,6 @@ int style_sizeof(int n)
 {
     long long v = static_cast<long long>(g_style.base_size) * 1000 + (static_cast<long long>(n) - 3) * 2000;
     if (v > INT32_MAX) v = INT32_MAX;
-    if (v < INT32_MIN) v = INT32_MIN;
+    if (v < 1000) v = 1000;  // never below one point
     return static_cast<int>(v);
 }

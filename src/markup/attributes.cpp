@@ -30,6 +30,7 @@ const char* const kClaimFailed = "<mem_alloc_failed>";
 
 char g_string[kStringLimit];
 char g_src[kSrcLimit + 1];
+bool g_srccut = false;  // the last full-path src value did not fit
 
 // The lower-cased copy of the parameters, and where the value starts.
 struct Copy {
@@ -206,7 +207,7 @@ int subparse_colourvalue(int textcolour)
     if (color) n = colour_fromattribute("color", textcolour);
     if (colour) n = colour_fromattribute("colour", textcolour);
     if (n == 0) {
-        show_message("Unusual error! Could not match font colour in the following HTML command at line %d "
+        show_message("Unusual error! Could not match font colour in the following HTML command at line %lld "
                      "(this colour should have been defined in the first pass)...",
                      g_line);
         show_message("<%s %s", g_tag.name, g_tag.params);
@@ -285,8 +286,11 @@ const char* subparse_string(const char* name)
     return g_string;
 }
 
+bool subparse_srccut() { return g_srccut; }
+
 const char* subparse_src(int leafonly)
 {
+    if (!leafonly) g_srccut = false;
     Copy c;
     if (!open_copy(c, "src")) return kClaimFailed;
     if (!c.value) return kUnknownFile;
@@ -295,6 +299,7 @@ const char* subparse_src(int leafonly)
     const char* start = back_to(c, cut, "\"'= ", leafonly != 0);
     size_t len = static_cast<size_t>(cut - start);
     size_t limit = leafonly ? kLeafLimit : kSrcLimit;
+    if (!leafonly) g_srccut = len > limit;
     if (len > limit) len = limit;
     if (len == 0) return kUnknownFile;
     std::memcpy(g_src, start, len);

@@ -13,7 +13,7 @@
 #include "base/messages.h"
 
 TagBuffers g_tag;
-int g_line = 1;
+long long g_line = 1;
 
 namespace {
 
@@ -365,7 +365,7 @@ int param_byte()
         if (g_quiet)
             ++g_heldback;
         else
-            show_message("Unexpected control code found in parameter of \"<%s>\" (at line %d).", g_tag.name,
+            show_message("Unexpected control code found in parameter of \"<%s>\" (at line %lld).", g_tag.name,
                          g_line);
         return c == EOF ? EOF : ' ';
     }

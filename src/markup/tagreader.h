@@ -26,7 +26,7 @@ extern TagBuffers g_tag;
 size_t tagreader_paramtext();
 
 // The number of the input line being read.
-extern int g_line;
+extern long long g_line;  // 64 bits: an input may hold more than 2^31 lines
 
 // After "<!--": reads up to and including the first "->" (line feeds
 // counted); false when the input ends first.

@@ -30,6 +30,7 @@ namespace {
 
 const size_t kPathLimit = sizeof(ImageEntry::path) - 1;
 const size_t kLeafLimit = sizeof(ImageEntry::leaf) - 1;
+const size_t kSrcLimit = 255;  // the attribute reader's longest src value
 
 // Sixteen bytes a tag.
 struct ImageTag {
@@ -45,7 +46,14 @@ struct Picture {
     std::string leaf;
     int readable = 0;
     int type = IMAGE_UNKNOWN;
-    int first = 0;  // the first entry naming it
+    int first = 0;  // the first entry naming it, or naming its file
+};
+
+struct IdHash {
+    size_t operator()(const PlatformFileId& id) const
+    {
+        return static_cast<size_t>(id.index * 0x9E3779B97F4A7C15ull ^ id.volume);
+    }
 };
 
 // A src value that could not be resolved is reported at every tag naming it.
@@ -60,6 +68,9 @@ int g_capacity = 0;          // entries that fit, position 0 included
 std::vector<Picture> g_pictures;
 std::unordered_map<std::string, int> g_bypath;           // path NUL leaf -> picture
 std::unordered_map<std::string, Resolution> g_bysrc;     // src NUL leaf -> its picture
+// Readable pictures by file identity: other spellings of a file are
+// duplicates of the first picture that read it.
+std::unordered_map<PlatformFileId, int, IdHash> g_byid;
 bool g_ascending = true;     // offsets rise, as a forward pass gives them
 bool g_handler = false;
 ImageEntry g_view;
@@ -97,10 +108,42 @@ void make_room(int k)
     g_capacity = capacity;
 }
 
+// Whether the file is the page being converted or the output being written
+// (either would embed the run into itself).
+bool is_own_file(const PlatformFileId& id)
+{
+    PlatformFileId own;
+    if (infile_fileid(&own) && own == id) return true;
+    if (ddlout_outputid(&own) && own == id) return true;
+    // Standard input, spooled, may be a file too.
+    bool in_std = platform_isstdstream(run_inputpath());
+    if (in_std ? platform_fileid(stdin, &own) : platform_pathid(run_inputpath(), &own))
+        if (own == id) return true;
+    return !platform_isstdstream(run_outputpath()) && platform_pathid(run_outputpath(), &own) && own == id;
+}
+
+// The picture's file looked at: only a regular file, not the input or the
+// output, is readable; one read before under another spelling makes this
+// picture that one's duplicate.
 void read_type(Picture& p)
 {
-    FILE* f = std::fopen(p.path.c_str(), "rb");
+    PlatformFileId id;
+    FILE* f = platform_openregular(p.path.c_str(), &id);
     if (!f) return;
+    if (is_own_file(id)) {
+        std::fclose(f);
+        return;
+    }
+    auto seen = g_byid.find(id);
+    if (seen != g_byid.end()) {
+        std::fclose(f);
+        const Picture& earlier = g_pictures[static_cast<size_t>(seen->second)];
+        p.readable = earlier.readable;
+        p.type = earlier.type;
+        p.first = earlier.first;
+        return;
+    }
+    g_byid.emplace(id, static_cast<int>(g_pictures.size()));
     p.readable = 1;
     unsigned char head[4] = {0, 0, 0, 0};
     size_t got = std::fread(head, 1, sizeof head, f);
@@ -111,18 +154,28 @@ void read_type(Picture& p)
 
 // The picture a src value and leaf name, as entry k, stand for: found
 // again, or resolved, looked for and classified now.
-Resolution picture_of(const std::string& src, const std::string& leaf, int k)
+// A value that was cut is kept apart from the same text given whole, and
+// never resolved.
+Resolution picture_of(const std::string& src, const std::string& leaf, int k, bool cut)
 {
+    const int limit = cut ? static_cast<int>(kSrcLimit) : static_cast<int>(kPathLimit);
     std::string srckey = key_of(src, leaf);
+    if (cut) srckey.insert(0, 1, '\x01');
     auto known = g_bysrc.find(srckey);
     if (known != g_bysrc.end()) {
-        if (known->second.toolong) image_reportlongpath(src.c_str());
+        if (known->second.toolong) image_reportlongpath(src.c_str(), limit);
         return known->second;
     }
     std::string path = src;
     bool opens = false, toolong = false;
-    if (!settings.disableimages) opens = image_resolve(path, &toolong) != 0;
+    if (cut) {
+        toolong = true;
+        image_reportlongpath(src.c_str(), limit);
+    } else if (!settings.disableimages) {
+        opens = image_resolve(path, &toolong) != 0;
+    }
     std::string pathkey = key_of(path, leaf);
+    if (cut) pathkey.insert(0, 1, '\x01');
     auto same = g_bypath.find(pathkey);
     int id;
     if (same != g_bypath.end()) {
@@ -162,7 +215,7 @@ const ImageEntry* image_entry(int i)
         e.width = static_cast<int32_t>(t.size & 0xFFFF);
         e.height = static_cast<int32_t>((t.size >> 16) & 0xFFFF);
     }
-    e.offset = static_cast<long>(t.offset);
+    e.offset = t.offset;
     e.duplicate = p.first < i ? p.first : 0;
     return &e;
 }
@@ -180,10 +233,11 @@ void image_release()
     g_pictures.clear();
     g_bypath.clear();
     g_bysrc.clear();
+    g_byid.clear();
     g_ascending = true;
 }
 
-int image_addentry(const char* src, const char* leaf, unsigned size, long offset)
+int image_addentry(const char* src, const char* leaf, unsigned size, long long offset, bool cut)
 {
     int k = g_count + 1;
     // Registered before the first claim, so that a failed growth still
@@ -202,7 +256,7 @@ int image_addentry(const char* src, const char* leaf, unsigned size, long offset
     t.offset = offset;
     t.size = size;
     t.unreadable = 0;
-    t.picture = static_cast<uint32_t>(picture_of(s, l, k).picture);
+    t.picture = static_cast<uint32_t>(picture_of(s, l, k, cut).picture);
     if (k > 1 && offset <= g_tags[k - 1].offset) g_ascending = false;
     g_count = k;
     return k;
@@ -211,15 +265,16 @@ int image_addentry(const char* src, const char* leaf, unsigned size, long offset
 void image_index()
 {
     std::string src = subparse_src(0);
+    bool cut = subparse_srccut();
 #ifndef _WIN32
     src = image_srcspelling(g_tag.params, src.c_str());
 #endif
     std::string leaf = subparse_src(1);
     unsigned size = subparse_dimensions();
-    image_addentry(src.c_str(), leaf.c_str(), size, infile_tell());
+    image_addentry(src.c_str(), leaf.c_str(), size, infile_tell(), cut);
 }
 
-int image_find(long offset)
+int image_find(long long offset)
 {
     if (!g_ascending) {
         for (int i = g_count; i >= 1; --i)

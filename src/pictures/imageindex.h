@@ -16,7 +16,7 @@ struct ImageEntry {
     int32_t sizeknown;   // width and height came from the tag
     int32_t type;        // ImageType
     int32_t width, height;
-    long offset;         // input position just after the tag
+    int64_t offset;      // input position just after the tag
     int32_t duplicate;   // earlier entry with the same path and leaf, or 0
 };
 
@@ -32,21 +32,24 @@ void image_setunreadable(int i);
 // Adds an entry from already-read attributes (the src value, its leaf,
 // width | height << 16 or 0, the input position) and resolves and
 // classifies its file unless pictures are disabled. Returns its number.
-int image_addentry(const char* src, const char* leaf, unsigned size, long offset);
+// A `cut` src value was too long for its field: it is reported and its
+// entry never readable, as a resolved path too long for an entry is.
+int image_addentry(const char* src, const char* leaf, unsigned size, long long offset, bool cut = false);
 
 // The last entry recorded at input position `offset`, or 0.
-int image_find(long offset);
+int image_find(long long offset);
 
 // Releases the index (registered to run at exit; also used by tests).
 void image_release();
 
 // Resolves a src value against the input file's folder into the file's
-// path; 1 when the file then opens for reading, else 0. A result too long
+// path; 1 when it then names a regular file that opens for reading, else 0. A result too long
 // for an entry is reported and not used: the value is left as it is and
 // *toolong set.
 int image_resolve(std::string& path, bool* toolong);
-// The report of a src value whose resolved path is too long.
-void image_reportlongpath(const char* src);
+// The report of a src value, or its resolved path, too long for its field
+// of `limit` characters.
+void image_reportlongpath(const char* src, int limit = 511);
 
 // The path of picture `src` named in a page whose path is `inputpath`,
 // with `cwd` the current working folder ("" when unknown) and `sep` the

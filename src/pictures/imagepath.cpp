@@ -122,11 +122,12 @@ std::string image_srcspelling(const char* params, const char* lowered)
     return text.substr(at, value.size());
 }
 
-void image_reportlongpath(const char* src)
+static_assert(kPathLimit == 511, "the report's default limit is the entry's");
+
+void image_reportlongpath(const char* src, int limit)
 {
     // A cut path could name some other file: the picture is not used.
-    show_message("The path of image \"%s\" is longer than %d characters; the image is not embedded.", src,
-                 static_cast<int>(kPathLimit));
+    show_message("The path of image \"%s\" is longer than %d characters; the image is not embedded.", src, limit);
 }
 
 int image_resolve(std::string& path, bool* toolong)
@@ -138,7 +139,7 @@ int image_resolve(std::string& path, bool* toolong)
         return 0;
     }
     path = full;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = platform_openregular(path.c_str());
     if (!f) return 0;
     std::fclose(f);
     return 1;

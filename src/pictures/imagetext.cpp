@@ -50,16 +50,18 @@ void image_output(int italic)
                      static_cast<int>((size >> 16) & 0xFFFF), italic);
         return;
     }
-    long position = infile_tell();
+    long long position = infile_tell();
     int k = image_find(position);
     if (!k) {
-        show_message("Unable to locate image referred to at file offset +%ld in index index.", position);
+        show_message("Unable to locate image referred to at file offset +%lld in index index.", position);
         return;
     }
     const ImageEntry& e = *image_entry(k);
     if (!settings.disableimages && embeddable(e)) {
         ddlout_flush();
-        ddlout_directf("// linking to image \"%s\"\n", e.leaf);
+        char leaf[sizeof e.leaf];
+        ddl_cleanname(leaf, sizeof leaf, e.leaf);
+        ddlout_directf("// linking to image \"%s\"\n", leaf);
         char command[32];
         ddl_format(command, sizeof command, "{embed PICT_%03d}", k);
         ddlout_command(command);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "pictures/picturedata.h"
+#include "base/platform.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ const uint32_t kEofByte = 0xFFFFFFFFu;  // a byte read at the end of the file
 
 struct JpegStream {
     FILE* f;
-    long length;  // -1 when the stream cannot say
+    long long length;  // -1 when the stream cannot say
 };
 
 bool at_end(FILE* f)
@@ -42,11 +43,11 @@ uint32_t read_word(FILE* f)
 void skip(const JpegStream& s, uint32_t n)
 {
     if (s.length >= 0) {
-        long pos = std::ftell(s.f);
+        long long pos = platform_tell(s.f);
         if (pos >= 0) {
-            long room = pos < s.length ? s.length - pos : 0;
-            long step = static_cast<unsigned long>(room) < n ? room : static_cast<long>(n);
-            if (std::fseek(s.f, pos + step, SEEK_SET) == 0) return;
+            long long room = pos < s.length ? s.length - pos : 0;
+            long long step = room < static_cast<long long>(n) ? room : static_cast<long long>(n);
+            if (platform_seek(s.f, pos + step, SEEK_SET) == 0) return;
         }
     }
     while (n-- > 0 && std::getc(s.f) != EOF) {}
@@ -71,7 +72,7 @@ bool is_frame_marker(uint32_t m)
 unsigned jpeg_sizereport(FILE* f, FILE* report)
 {
     JpegStream s{f, -1};
-    if (std::fseek(f, 0, SEEK_END) == 0) s.length = std::ftell(f);
+    if (platform_seek(f, 0, SEEK_END) == 0) s.length = platform_tell(f);
     std::rewind(f);
 
     read_byte(f);

@@ -8,6 +8,7 @@
 #include "pictures/imageindex.h"
 #include "pictures/picturedata.h"
 #include "pictures/pictures.h"
+#include "base/platform.h"
 #include "resources/config.h"
 #include "resources/page.h"
 #include "base/messages.h"
@@ -22,27 +23,28 @@ bool embeddable(const ImageEntry& e)
     return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG);
 }
 
-long file_size(FILE* f)
+long long file_size(FILE* f)
 {
-    if (std::fseek(f, 0, SEEK_END) != 0) return 0;
-    long n = std::ftell(f);
+    if (platform_seek(f, 0, SEEK_END) != 0) return 0;
+    long long n = platform_tell(f);
     return n < 0 ? 0 : n;
 }
 
 // While the preamble is written, a file that many tags name is opened and
 // measured once: its size, or -1 when it cannot be opened, by path.
 bool g_remember = false;
-std::unordered_map<std::string, long> g_sizes;
+std::unordered_map<std::string, long long> g_sizes;
 
-// The size of the file, or -1 when it cannot be opened.
-long measure(const char* path)
+// The size of the file, or -1 when it cannot be opened (only a regular
+// file is).
+long long measure(const char* path)
 {
     if (g_remember) {
         auto known = g_sizes.find(path);
         if (known != g_sizes.end()) return known->second;
     }
-    long size = -1;
-    if (FILE* f = std::fopen(path, "rb")) {
+    long long size = -1;
+    if (FILE* f = platform_openregular(path)) {
         size = file_size(f);
         std::fclose(f);
     }
@@ -57,7 +59,7 @@ unsigned picture_pixelsize(const ImageEntry& e)
     if (e.sizeknown)
         return (static_cast<unsigned>(e.width) & 0xFFFF) | (static_cast<unsigned>(e.height) & 0xFFFF) << 16;
     if (e.type == IMAGE_GIF) return kGifSize;  // the GIF header is not read
-    FILE* f = std::fopen(e.path, "rb");
+    FILE* f = platform_openregular(e.path);
     if (!f) return kUnreadableSize;
     unsigned size = jpeg_size(f);
     std::fclose(f);
@@ -69,14 +71,16 @@ void picture_writedecl(int i, int d)
     const ImageEntry* e = image_entry(i);
     if (!e) return;
     ddlout_flush();
-    long size = measure(e->path);
+    long long size = measure(e->path);
     if (size < 0) {
         show_message("Can't open image file \"%s\"!", e->path);
         image_setunreadable(i);
         return;
     }
 
-    ddlout_directf("\n\n// ( \"%s\" )\n", e->leaf);
+    char leaf[sizeof e->leaf];
+    ddl_cleanname(leaf, sizeof leaf, e->leaf);
+    ddlout_directf("\n\n// ( \"%s\" )\n", leaf);
     ddlout_directf("PICT_%03d={pictframe\n", i);
     ddlout_direct("{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
                   "{textflow 3 1 2834}\n{fcurve {box {x 0}\n{y 0}\n");
@@ -90,7 +94,7 @@ void picture_writedecl(int i, int d)
         ddlout_directf("PICTURE_%03d=PICTURE_%03d\n", i, d);
         return;
     }
-    ddlout_directf("PICTURE_%03d={picture\n{data \"%s\"\n%ld\n", i, e->type == IMAGE_GIF ? "gif" : "jpeg", size);
+    ddlout_directf("PICTURE_%03d={picture\n{data \"%s\"\n%lld\n", i, e->type == IMAGE_GIF ? "gif" : "jpeg", size);
     picture_writedata(e->path, size);
     ddlout_direct("\"\n}\n}\n");
 }

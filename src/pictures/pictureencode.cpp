@@ -4,6 +4,7 @@
 
 #include "ddl/ddlout.h"
 #include "pictures/picturedata.h"
+#include "base/platform.h"
 
 namespace {
 
@@ -66,14 +67,14 @@ size_t picture_encodechunk(const unsigned char* in, size_t n, char* out, int* li
     return static_cast<size_t>(o - out);
 }
 
-void picture_writedata(const char* path, long size)
+void picture_writedata(const char* path, long long size)
 {
-    FILE* f = std::fopen(path, "rb");
+    FILE* f = platform_openregular(path);
     ddlout_directchar('"');
     int line = 0;
-    long remaining = size;
+    long long remaining = size;
     while (remaining > 0) {
-        size_t want = static_cast<unsigned long>(remaining) < kChunk ? static_cast<size_t>(remaining) : kChunk;
+        size_t want = static_cast<unsigned long long>(remaining) < kChunk ? static_cast<size_t>(remaining) : kChunk;
         size_t got = f ? std::fread(g_in, 1, want, f) : 0;
         if (got < want) {
             // The file shrank or went since it was measured.
@@ -82,7 +83,7 @@ void picture_writedata(const char* path, long size)
             f = nullptr;
         }
         ddlout_directbytes(g_out, picture_encodechunk(g_in, want, g_out, &line));
-        remaining -= static_cast<long>(want);
+        remaining -= static_cast<long long>(want);
     }
     if (f) std::fclose(f);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/messages.h"
+#include "base/platform.h"
 #include "base/runstate.h"
 
 Settings settings;
@@ -94,7 +95,7 @@ int config_load()
 {
     config_defaults();
     std::string path = run_supportpath("config");
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = platform_openregular(path.c_str());
     if (!f) {
         show_message("Warning: %s - using defaults.\n", "unable to open configuration file");
         return 0;

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "ddl/ddlout.h"
 #include "markup/tagreader.h"
@@ -18,21 +20,39 @@ int g_count = 0;
 int g_capacity = 0;
 int g_speaker = -1;
 
+// Every lower-cased name and non-empty alias with the first entry holding
+// it: the entry a scan from the start would find first.
+std::unordered_map<std::string, int> g_index;
+
 bool refused(const char* name)
 {
     if (dramaton_begun()) return false;
-    show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
+    show_message("You cannot call <%s> before the <begin> command (line %lld), ignoring.", name, g_line);
     return true;
 }
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-bool equal_lowered(const char* lowered, const char* other)
+std::string lowered(const char* s)
 {
-    for (;; ++lowered, ++other) {
-        if (*lowered != lower(*other)) return false;
-        if (!*lowered) return true;
-    }
+    std::string k(s);
+    for (char& c : k) c = lower(c);
+    return k;
+}
+
+// Entries must be indexed in register order, so that the first holder of
+// a name keeps it.
+void index_entry(int i)
+{
+    g_index.emplace(lowered(g_cast[i].name), i);
+    // An empty alias names nobody.
+    if (g_cast[i].alias[0]) g_index.emplace(lowered(g_cast[i].alias), i);
+}
+
+void reindex()
+{
+    g_index.clear();
+    for (int i = 0; i < g_count; ++i) index_entry(i);
 }
 
 // Appends an entry; the register grows when it becomes full.
@@ -45,6 +65,7 @@ int append(const char* name, const char* alias, int female, int added)
     e.female = female ? 1 : 0;
     e.added = added ? 1 : 0;
     int index = g_count++;
+    index_entry(index);
     if (g_count >= g_capacity) {
         void* block = g_cast;
         if (!dramaton_grow(&block, &g_capacity, sizeof(CastEntry))) dramaton_growfailure("actor/actress");
@@ -70,6 +91,7 @@ void dramaton_releasecast()
     g_count = 0;
     g_capacity = 0;
     g_speaker = -1;
+    g_index.clear();
 }
 
 int dramaton_castcount() { return g_count; }
@@ -87,12 +109,8 @@ int dramaton_findspeaker(const char* name)
     for (; name[n] && n < sizeof key - 1; ++n) key[n] = lower(name[n]);
     while (n > 0 && key[n - 1] == ' ') --n;
     key[n] = '\0';
-    for (int i = 0; i < g_count; ++i) {
-        if (equal_lowered(key, g_cast[i].name)) return i;
-        // An empty alias names nobody.
-        if (g_cast[i].alias[0] && equal_lowered(key, g_cast[i].alias)) return i;
-    }
-    return -1;
+    auto found = g_index.find(std::string(key, n));
+    return found == g_index.end() ? -1 : found->second;
 }
 
 void dramaton_defcharacter(int kind)
@@ -138,7 +156,7 @@ void dramaton_defcharacter(int kind)
 void dramaton_defcharacterclose()
 {
     if (!dramaton_styletest(STY_CASTDESC))
-        show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", kCastName,
+        show_message("Cannot obey command </%s> (line %lld) as there is no <%s>! Unsetting all styles.", kCastName,
                      g_line, kCastName);
     dramaton_styleoff(STY_CASTDESC);
     ddlout_break(DDL_NEWLINE);
@@ -148,7 +166,7 @@ void dramaton_speechopen()
 {
     if (refused("dia")) return;
     if (!dramaton_styletest(STY_SCENE)) {
-        show_message("You can only use <%s> within <%s> sections (line %d), ignoring.", "dia", "scene", g_line);
+        show_message("You can only use <%s> within <%s> sections (line %lld), ignoring.", "dia", "scene", g_line);
         return;
     }
     char speaker[64];
@@ -196,7 +214,7 @@ void dramaton_speechopen()
 void dramaton_speechclose()
 {
     if (!dramaton_styletest(STY_SPEECH))
-        show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", "dia", g_line,
+        show_message("Cannot obey command </%s> (line %lld) as there is no <%s>! Unsetting all styles.", "dia", g_line,
                      "dia");
     g_speaker = -1;
     dramaton_styleoff(STY_SPEECH);
@@ -225,4 +243,5 @@ void dramaton_sortcast()
         for (int i = 0; i < g_count; ++i)
             if (g_cast[i].speaking) g_speaker = i;
     for (int i = 0; i < g_count; ++i) g_cast[i].speaking = 0;
+    reindex();
 }

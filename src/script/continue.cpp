@@ -1,10 +1,8 @@
 // <continue>: the rest of the script comes from another file.
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
-#include <vector>
+#include <unordered_set>
 
 #include "ddl/ddlout.h"
 #include "markup/tagreader.h"
@@ -12,32 +10,75 @@
 #include "base/memtrace.h"
 #include "base/messages.h"
 #include "base/runstate.h"
+#include "base/platform.h"
 #include "script/script.h"
 
 namespace {
 
 enum OpenResult { OPENED, NOT_OPENED, ALREADY_READ, IS_OUTPUT };
 
-// Every file read as input so far. Reading one of them again could only
-// repeat the same chain for ever, so it is refused.
-std::vector<std::string> g_read;
+struct IdHash {
+    size_t operator()(const PlatformFileId& id) const
+    {
+        return static_cast<size_t>(id.index * 0x9E3779B97F4A7C15ull ^ id.volume);
+    }
+};
 
-bool same_file(const std::string& a, const std::string& b)
+// The identity of every file read as input so far. Reading one of them
+// again could only repeat the same chain for ever, so it is refused.
+std::unordered_set<PlatformFileId, IdHash> g_read;
+bool g_started = false;  // the first input is in g_read
+
+// Opened as the input when it is a regular file that is neither the output
+// nor a file read before. (Only plain files: a folder or a device would
+// never end or never start, and a pipe is never even waited for.)
+OpenResult open_script(const char* path, PlatformFileId* id)
 {
-    std::error_code ec;
-    bool same = std::filesystem::equivalent(a, b, ec);
-    return !ec && same;
+    if (!path[0]) return NOT_OPENED;
+    std::FILE* f = platform_openregular(path, id);
+    if (!f) return NOT_OPENED;
+    PlatformFileId out;
+    if ((platform_pathid(run_outputpath(), &out) && out == *id) || (ddlout_outputid(&out) && out == *id)) {
+        std::fclose(f);
+        return IS_OUTPUT;
+    }
+    if (g_read.count(*id)) {
+        std::fclose(f);
+        return ALREADY_READ;
+    }
+    return infile_openfile(f, path) ? OPENED : NOT_OPENED;
 }
 
-OpenResult open_script(const char* path)
+// A name that could lead out of the current folder and below: absolute
+// (a leading separator or a drive), or holding a ".." step. (On Windows a
+// step of dots and spaces only is read as ".." too.)
+bool leaves_folder(const char* name)
 {
-    std::error_code ec;
-    // Only plain files: a folder or a device would never end or never start.
-    if (!path[0] || !std::filesystem::is_regular_file(path, ec) || ec) return NOT_OPENED;
-    if (same_file(path, run_outputpath())) return IS_OUTPUT;
-    for (const std::string& p : g_read)
-        if (same_file(path, p)) return ALREADY_READ;
-    return infile_open(path) ? OPENED : NOT_OPENED;
+    if (platform_issep(name[0]) || (name[0] && name[1] == ':')) return true;
+    const char* step = name;
+    for (const char* p = name;; ++p) {
+        if (*p && !platform_issep(*p)) continue;
+        int dots = 0;
+        bool other = false;
+        for (const char* q = step; q < p; ++q) {
+            if (*q == '.') ++dots;
+            else if (*q != ' ') other = true;
+        }
+        if (!other && dots >= 2) return true;
+        if (!*p) return false;
+        step = p + 1;
+    }
+}
+
+// Whether the name in the parameter text did not fit whole: it fills the
+// field, or it runs to the end of a parameter text that was itself cut.
+bool was_cut(const char* value, size_t field)
+{
+    size_t n = std::strlen(value);
+    if (n + 1 >= field) return true;
+    size_t len = g_tag.paramlen > 0 ? static_cast<size_t>(g_tag.paramlen) : 0;
+    bool params_cut = len + 1 >= sizeof g_tag.params && g_tag.params[len - 1] != '>';
+    return params_cut && n > 0 && len >= n && std::memcmp(g_tag.params + len - n, value, n) == 0;
 }
 
 [[noreturn]] void claim_failure()
@@ -68,10 +109,10 @@ void check_refused(OpenResult r, const char* name)
 }
 
 // The opened file becomes the input; false when its name cannot be kept.
-bool accept(const char* path)
+bool accept(const char* path, const PlatformFileId& id)
 {
     if (!run_setinputpath(path)) return false;
-    g_read.push_back(path);
+    g_read.insert(id);
     g_line = 1;
     return true;
 }
@@ -102,14 +143,26 @@ int dramaton_continuationname(const char* inputpath, const char* name, char* bui
 void dramaton_continue()
 {
     char name[200];
-    dramaton_copyfield(name, sizeof name, dramaton_value(0).text);
+    ScriptValue value = dramaton_value(0);
+    dramaton_copyfield(name, sizeof name, value.text);
     ddlout_flush();
+    if (!g_started) {
+        PlatformFileId first;
+        if (infile_fileid(&first)) g_read.insert(first);
+        g_started = true;
+    }
     infile_close();
-    if (g_read.empty()) g_read.push_back(run_inputpath());
+    if (leaves_folder(name) || was_cut(value.text, sizeof name)) {
+        show_message("Cannot continue into \"%s\": a continuation file must be a file in the current folder or "
+                     "below it.",
+                     name);
+        ddlout_abandon(44);
+    }
 
-    OpenResult r = open_script(name);
+    PlatformFileId id;
+    OpenResult r = open_script(name, &id);
     if (r == OPENED) {
-        if (!accept(name)) claim_failure();
+        if (!accept(name, id)) claim_failure();
         return;
     }
     check_refused(r, name);
@@ -123,7 +176,7 @@ void dramaton_continue()
         mem_release(built);
         fail(name, code);
     }
-    r = open_script(built);
+    r = open_script(built, &id);
     if (r != OPENED) {
         // The message names the path that was tried.
         char tried[1024];
@@ -132,7 +185,7 @@ void dramaton_continue()
         check_refused(r, tried);
         fail(tried, 4);
     }
-    bool kept = accept(built);
+    bool kept = accept(built, id);
     mem_release(built);
     if (!kept) claim_failure();
 }
@@ -140,5 +193,5 @@ void dramaton_continue()
 void dramaton_releasecontinue()
 {
     g_read.clear();
-    g_read.shrink_to_fit();
+    g_started = false;
 }

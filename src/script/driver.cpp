@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "ddl/ddlout.h"
 #include "ddl/template.h"
@@ -39,7 +40,9 @@ void write_preamble()
     ddlout_directf("// Produced by DRAMATON : %s v%s (%s)\n", kProgramName, kVersion, kReleaseDate);
     ddlout_direct("// WINDOWS EXECUTABLE VERSION\n");
     ddlout_directf("// %s\n", kCopyright);
-    ddlout_directf("//\n//\n// Input file \"%s\"\n// [DRAMATON mode]\n//\n\n//\n\n", run_inputpath());
+    std::vector<char> name(std::strlen(run_inputpath()) + 1);
+    ddl_cleanname(name.data(), name.size(), run_inputpath());
+    ddlout_directf("//\n//\n// Input file \"%s\"\n// [DRAMATON mode]\n//\n\n//\n\n", name.data());
     ddlout_direct("DOC={document}\n\n");
     ddlout_direct("// standard colours\n");
     ddlout_direct("COL_001={colour \"Black\" {cmyk 0x0 0x0 0x0 0x10000}{lock 1}}\n");
@@ -59,14 +62,21 @@ void write_preamble()
 
 bool is_space(int c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
+// A control byte of the text (below 32 other than tab, line feed and
+// carriage return, and 127) is read as a space.
+bool is_control(int c) { return (c < 32 && !is_space(c)) || c == 127; }
+
 // What each character is to the main loop: 1 written and counted as it
-// stands, 2 the space, 0 any other.
+// stands, 2 the space, 0 any other; and the character it is read as.
 struct TextTable {
     unsigned char kind[256];
+    unsigned char read_as[256];
     TextTable()
     {
-        for (int c = 0; c < 256; ++c)
-            kind[c] = (!is_space(c) && c != '#' && c != '-' && c != '<' && c != '\\') ? 1 : 0;
+        for (int c = 0; c < 256; ++c) {
+            kind[c] = (!is_space(c) && !is_control(c) && c != '#' && c != '-' && c != '<' && c != '\\') ? 1 : 0;
+            read_as[c] = static_cast<unsigned char>(is_control(c) ? ' ' : c);
+        }
         kind[static_cast<unsigned char>(' ')] = 2;
     }
 };
@@ -86,7 +96,8 @@ int add_textrun(int c)
     // would make unpredictable.
     unsigned spacebefore = 0;
     // Sixteen bytes at a time first, as far as the loop would go.
-    static const unsigned char stops[] = {'\t', '\n', '\r', '#', '-', '<', '\\'};
+    // (Tab, line feed and carriage return stop it as control bytes do.)
+    static const unsigned char stops[] = {'#', '-', '<', '\\'};
     bool stopped = false;
     unsigned space_last = 0;
     n = bytescan::run_blocks(p, avail, stops, true, &stopped, &space_last);
@@ -128,6 +139,7 @@ void main_loop()
         int c = infile_getc();
         if (c == EOF) break;
         if (c == '\n') ++g_line;
+        c = kText.read_as[c];
         if (is_space(c)) {
             if (cls != CLASS_SPACE) {
                 ddlout_addchar(' ');
@@ -177,12 +189,17 @@ bool dramaton_headingbreak()
 
 bool dramaton_grow(void** block, int* capacity, size_t entrysize)
 {
+    // Doubled (at least five more): growing to n entries copies O(n) of
+    // them in all, where a fixed step would copy O(n^2).
     if (*capacity > 0x7FFFFFFF - 5) return false;
-    size_t want = static_cast<size_t>(*capacity) + 5;
+    size_t more = *capacity < 5 ? 5 : static_cast<size_t>(*capacity);
+    size_t want = static_cast<size_t>(*capacity) + more;
+    if (want > 0x7FFFFFFF) want = 0x7FFFFFFF;
     if (entrysize && want > static_cast<size_t>(-1) / entrysize) return false;
     void* p = mem_reclaim(*block, want * entrysize);
     if (!p) return false;
-    std::memset(static_cast<char*>(p) + static_cast<size_t>(*capacity) * entrysize, 0, 5 * entrysize);
+    std::memset(static_cast<char*>(p) + static_cast<size_t>(*capacity) * entrysize, 0,
+                (want - static_cast<size_t>(*capacity)) * entrysize);
     *block = p;
     *capacity = static_cast<int>(want);
     return true;
@@ -356,8 +373,8 @@ void dramaton_respatchtoken(int token)
     case DRM_SCENE: dramaton_sceneclose(); break;
     default:
         show_message("The dramaton command \"</%s>\" is not valid, please check your script's syntax at offset "
-                     "+%d (line %d). Will ignore and continue.",
-                     g_tag.name, static_cast<int>(infile_tell()), g_line);
+                     "+%lld (line %lld). Will ignore and continue.",
+                     g_tag.name, infile_tell(), g_line);
         break;
     }
 }

@@ -38,7 +38,7 @@ const char* const kMonths[12] = {"January", "February", "March", "April", "May",
 bool refused(const char* name)
 {
     if (!dramaton_begun()) return false;
-    show_message("You cannot set the <%s> after the <begin> command (line %d), ignoring.", name, g_line);
+    show_message("You cannot set the <%s> after the <begin> command (line %lld), ignoring.", name, g_line);
     return true;
 }
 
@@ -255,13 +255,13 @@ unsigned dramaton_checkdate(long a, long b, long c, const ScriptDate& today, con
     long year = a;
     if (year < 100) year += (year >= 73) ? 1900 : 2000;
     if (year < 1901 || year > 2247) {
-        show_message("The %s specified in %s (line %d) is invalid, should be %d-%d, not %d. %s%d%s", "year", name,
+        show_message("The %s specified in %s (line %lld) is invalid, should be %d-%d, not %d. %s%d%s", "year", name,
                      g_line, 1901, 2247, static_cast<int>(year), "Resetting to current year '", today.year, "'.");
         year = today.year;
     }
     long month = b;
     if (month < 1 || month > 12) {
-        show_message("The %s specified in %s (line %d) is invalid, should be %d-%d, not %d. %s%d%s", "month", name,
+        show_message("The %s specified in %s (line %lld) is invalid, should be %d-%d, not %d. %s%d%s", "month", name,
                      g_line, 1, 12, static_cast<int>(month), "Resetting to current month '", today.month,
                      "' (did you use American date format?).");
         month = today.month;
@@ -269,7 +269,7 @@ unsigned dramaton_checkdate(long a, long b, long c, const ScriptDate& today, con
     long day = c;
     int last = dramaton_lastday(static_cast<int>(year), static_cast<int>(month));
     if (day < 1 || day > last) {
-        show_message("The %s specified in %s (line %d) is invalid, should be %d-%d, not %d. %s%d%s", "day", name,
+        show_message("The %s specified in %s (line %lld) is invalid, should be %d-%d, not %d. %s%d%s", "day", name,
                      g_line, 1, last, static_cast<int>(day), "Resetting to current day '", today.day,
                      "', updated month also.");
         day = today.day;
@@ -301,7 +301,7 @@ void dramaton_date(int kind)
 void dramaton_begin()
 {
     if (dramaton_begun()) {
-        show_message("You can only call <begin> once! (line %d)", g_line);
+        show_message("You can only call <begin> once! (line %lld)", g_line);
         return;
     }
     dramaton_setbegun();

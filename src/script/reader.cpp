@@ -2,10 +2,13 @@
 // skip code.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_set>
 
 #include "ddl/ddlout.h"
 #include "markup/keywords.h"
 #include "markup/tagreader.h"
+#include "base/platform.h"
 #include "resources/config.h"
 #include "base/lineread.h"
 #include "base/infile.h"
@@ -21,6 +24,8 @@ const int kIgnoreLineLimit = 79;
 char* g_ignore = nullptr;
 int g_ignorecount = 0;
 int g_ignorewidth = 0;
+// The entries again, for a look-up that does not grow with the list.
+std::unordered_set<std::string> g_ignored;
 
 void write_processed(int result)
 {
@@ -119,7 +124,7 @@ int dramaton_readcommand()
             if (c == '\t' || c == '\n' || c == '\r') {
                 c = ' ';
             } else if (c < 32) {
-                show_message("Unexpected control code found in parameter of \"<%s>\", at line %d.", g_tag.name,
+                show_message("Unexpected control code found in parameter of \"<%s>\", at line %lld.", g_tag.name,
                              g_line);
                 c = ' ';
             }
@@ -138,15 +143,14 @@ int dramaton_readcommand()
 
 void dramaton_unknowncommand()
 {
-    for (int i = 0; i < g_ignorecount; ++i)
-        if (!std::strcmp(g_tag.name, dramaton_ignoreentry(i))) return;
-    show_message("Encountered unrecognised Dramaton command \"<%s>\" at line %d, ignoring....", g_tag.name, g_line);
+    if (g_ignored.count(g_tag.name)) return;
+    show_message("Encountered unrecognised Dramaton command \"<%s>\" at line %lld, ignoring....", g_tag.name, g_line);
 }
 
 void dramaton_loadignorelist()
 {
     dramaton_releaseignorelist();
-    FILE* f = std::fopen("drmign", "rb");
+    FILE* f = platform_openregular("drmign");
     if (!f) return;
     char line[kIgnoreLineLimit + 1];
     int count = 0, longest = 0, n;
@@ -175,6 +179,7 @@ void dramaton_loadignorelist()
         if (n > width - 1) n = width - 1;  // the file changed between the passes
         line[n] = '\0';
         std::memcpy(g_ignore + static_cast<size_t>(i) * width, line, static_cast<size_t>(n) + 1);
+        g_ignored.emplace(g_ignore + static_cast<size_t>(i) * width);  // as strcmp would read it
         ++i;
     }
     g_ignorecount = i;
@@ -187,6 +192,7 @@ void dramaton_releaseignorelist()
     g_ignore = nullptr;
     g_ignorecount = 0;
     g_ignorewidth = 0;
+    g_ignored.clear();
 }
 
 int dramaton_ignorecount() { return g_ignorecount; }

@@ -1,5 +1,4 @@
 // Scenes, advertisement breaks, chapters, omitted material and page breaks.
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,7 +34,7 @@ int g_readcount = 0;   // entries held there
 bool refused(const char* name)
 {
     if (dramaton_begun()) return false;
-    show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
+    show_message("You cannot call <%s> before the <begin> command (line %lld), ignoring.", name, g_line);
     return true;
 }
 
@@ -53,11 +52,9 @@ SceneEntry& next_entry()
 // file to move them to.
 bool spill()
 {
-    // File positions are longs, 32 bits on some systems.
-    long long end = static_cast<long long>(total_count()) * static_cast<long long>(sizeof(SceneEntry));
-    if (g_spillfailed || end > LONG_MAX) return false;
+    if (g_spillfailed) return false;
     if (!g_spill) g_spill = platform_tempfile();
-    if (g_spill && !QUILLET_INJECT("QUILLET_FAIL_SPILL") && std::fseek(g_spill, 0, SEEK_END) == 0 &&
+    if (g_spill && !QUILLET_INJECT("QUILLET_FAIL_SPILL") && platform_seek(g_spill, 0, SEEK_END) == 0 &&
         std::fwrite(g_scenes, sizeof(SceneEntry), static_cast<size_t>(g_count), g_spill) ==
             static_cast<size_t>(g_count) &&
         std::fflush(g_spill) == 0) {
@@ -87,7 +84,8 @@ const SceneEntry* spilled_entry(int i)
     if (i < g_readfirst || i >= g_readfirst + g_readcount) {
         int first = i - i % kReadBlock;
         int n = g_spilled - first < kReadBlock ? g_spilled - first : kReadBlock;
-        if (std::fseek(g_spill, static_cast<long>(first) * static_cast<long>(sizeof(SceneEntry)), SEEK_SET) != 0 ||
+        if (platform_seek(g_spill, static_cast<long long>(first) * static_cast<long long>(sizeof(SceneEntry)),
+                          SEEK_SET) != 0 ||
             std::fread(g_readblock, sizeof(SceneEntry), static_cast<size_t>(n), g_spill) != static_cast<size_t>(n))
             dramaton_growfailure("scenes");  // the register cannot be read back
         g_readfirst = first;
@@ -98,7 +96,7 @@ const SceneEntry* spilled_entry(int i)
 
 void close_warning(const char* name)
 {
-    show_message("Cannot obey command </%s> (line %d) as there is no <%s>! Unsetting all styles.", name, g_line,
+    show_message("Cannot obey command </%s> (line %lld) as there is no <%s>! Unsetting all styles.", name, g_line,
                  name);
 }
 
@@ -231,7 +229,7 @@ void dramaton_sceneclose()
 void dramaton_adbreak()
 {
     if (!dramaton_begun()) {
-        show_message("You cannot call <%s> before the <begin> command (line %d), aborting...", "adbreak", g_line);
+        show_message("You cannot call <%s> before the <begin> command (line %lld), aborting...", "adbreak", g_line);
         std::exit(58);
     }
     SceneEntry& e = next_entry();

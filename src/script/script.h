@@ -23,7 +23,8 @@ int dramaton_shorthand();
 void dramaton_dispatchtoken(int token);
 void dramaton_respatchtoken(int token);
 
-// Grows a register by five entries; false when the memory cannot be had.
+// Grows a register to twice its capacity (at least five entries more); the
+// new entries are zeroed. False when the memory cannot be had.
 bool dramaton_grow(void** block, int* capacity, size_t entrysize);
 // A register could not grow: message, output deleted, exit 1.
 [[noreturn]] void dramaton_growfailure(const char* what);

@@ -69,7 +69,7 @@ const char* directive_name(int id)
 bool refused(const char* name)
 {
     if (dramaton_begun()) return false;
-    show_message("You cannot call <%s> before the <begin> command (line %d), ignoring.", name, g_line);
+    show_message("You cannot call <%s> before the <begin> command (line %lld), ignoring.", name, g_line);
     return true;
 }
 
@@ -83,7 +83,9 @@ void write_style(bool add, int id)
 void write_indent()
 {
     char cmd[64];
-    ddl_format(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", dramaton_indentof(g_indent));
+    long long indent = dramaton_indentof(g_indent);
+    if (indent > 2147483647LL) indent = 2147483647LL;  // a command's numbers fit 32 bits
+    ddl_format(cmd, sizeof cmd, "{newline}{leftindent 1 %lld}", indent);
     ddlout_command(cmd);
 }
 
@@ -157,7 +159,7 @@ void dramaton_directiveopen(int type)
     case DRM_DIR: case DRM_LOC: case DRM_PROP: case DRM_SFX: case DRM_ACT:
         // Two directives in a row are kept one space apart.
         ddlout_setlinestart(0);
-        ddlout_addchar(0x13);
+        ddlout_addsoftspace();
         break;
     default: break;
     }
@@ -175,7 +177,7 @@ void dramaton_directiveclose(int type)
     char open[24];
     if (directive_name(g_directive)) std::snprintf(open, sizeof open, "%s", directive_name(g_directive));
     else std::snprintf(open, sizeof open, "unknown (%d)", g_directive);
-    show_message("You cannot call </%s> (line %d) as the last directive called was <%s>, please either correct "
+    show_message("You cannot call </%s> (line %lld) as the last directive called was <%s>, please either correct "
                  "this or use '\\\\' to unset the 'last' directive. Will now call </%s> for you.",
                  directive_name(type) ? directive_name(type) : "", g_line, open, open);
     if (g_directive) {
@@ -195,13 +197,13 @@ void dramaton_effecton(int effect)
     static const char letters[] = {'a', 'd', 'l', 'p', 's'};
     for (int k = 0; k < 5; ++k) {
         if (g_userstyles & userbit(order[k])) {
-            show_message("You cannot call <%s> within a <%s> (or \\%c) block (line %d), ignoring.",
+            show_message("You cannot call <%s> within a <%s> (or \\%c) block (line %lld), ignoring.",
                          kEffectNames[effect], directive_name(order[k]), letters[k], g_line);
             return;
         }
     }
     if (g_flags[effect]) {
-        show_message("You cannot nest <%s> commands (line %d), this effect is already set.", kEffectNames[effect],
+        show_message("You cannot nest <%s> commands (line %lld), this effect is already set.", kEffectNames[effect],
                      g_line);
         return;
     }
@@ -215,7 +217,7 @@ void dramaton_effectoff(int effect)
         dramaton_styleoff(effect);
         return;
     }
-    show_message("You cannot call </%s>, at line %d, as there is no matching <%s>.", kEffectNames[effect], g_line,
+    show_message("You cannot call </%s>, at line %lld, as there is no matching <%s>.", kEffectNames[effect], g_line,
                  kEffectNames[effect]);
 }
 
@@ -238,7 +240,7 @@ void dramaton_unindent()
     ddlout_flush();
     --g_indent;
     if (g_indent < 0) {
-        show_message("You cannot call </%s>, at line %d, as there is no matching <%s>.", "ind", g_line, "ind");
+        show_message("You cannot call </%s>, at line %lld, as there is no matching <%s>.", "ind", g_line, "ind");
         g_indent = 0;
     } else if (g_indent == 0) {
         ddlout_command("{leftindent}");

@@ -6,6 +6,7 @@
 #include "markup/keywords.h"
 #include "base/messages.h"
 #include "base/runstate.h"
+#include "base/platform.h"
 #include "translate/script.h"
 #include "translate/translate.h"
 
@@ -53,9 +54,9 @@ public:
     explicit Compiler(TranslateScript& s) : s_(s) {}
 
     // Compiles one prepared command line; false after a load error.
-    bool command(const char* line, int length, long position)
+    bool command(const char* line, int length, long long position)
     {
-        pos_ = static_cast<int>(position);
+        pos_ = position;
         for (const Command& c : kCommands) {
             int n = static_cast<int>(std::strlen(c.word));
             if (length < n || std::memcmp(line, c.word, n) != 0) continue;
@@ -68,7 +69,7 @@ public:
     {
         if (s_.length + 2 > kProgramBytes) {
             show_message("%srun out of room for more than %d entries, script is too complex "
-                         "(at file offset +%d)%s",
+                         "(at file offset +%lld)%s",
                          kLoadError, kProgramBytes / 2, pos_, kWillNot);
             return false;
         }
@@ -77,7 +78,7 @@ public:
         return true;
     }
 
-    void at(long position) { pos_ = static_cast<int>(position); }
+    void at(long long position) { pos_ = position; }
 
 private:
     bool argument(const Command& c, const char* arg, int length)
@@ -96,16 +97,16 @@ private:
         case ARG_FLAGX:
             if (letter >= 'a' && letter <= 'e') return emit(c.opcode, translate_lettercode(letter));
             if (c.kind == ARG_FLAGX && letter == 'x') return emit(c.opcode, kFlagAny);
-            show_message("%sflags is not A - E (at file offset +%d)%s", kLoadError, pos_, kWillNot);
+            show_message("%sflags is not A - E (at file offset +%lld)%s", kLoadError, pos_, kWillNot);
             return false;
         case ARG_OPTTEST:
             if (letter && std::strchr(kTestOptions, letter)) return emit(c.opcode, translate_lettercode(letter));
-            show_message("%soption is not b, c, d, h, i, l, o, p, r, t, or u (at file offset +%d)%s",
+            show_message("%soption is not b, c, d, h, i, l, o, p, r, t, or u (at file offset +%lld)%s",
                          kLoadError, pos_, kWillNot);
             return false;
         case ARG_OPTSET:
             if (letter && std::strchr(kSetOptions, letter)) return emit(c.opcode, translate_lettercode(letter));
-            show_message("%soption is not b, c, d, i, l, p, r, t, or u (at file offset +%d)%s", kLoadError,
+            show_message("%soption is not b, c, d, i, l, p, r, t, or u (at file offset +%lld)%s", kLoadError,
                          pos_, kWillNot);
             if (letter == 'h' || letter == 'o') show_message("You cannot 'setopt' with options 'h' and 'o'.");
             return false;
@@ -135,7 +136,7 @@ private:
         if (closing) name.erase(0, 1);
         int token = name.find('\0') == std::string::npos ? keyword_lookup(kHtmlKeywords, name.c_str()) : 0;
         if (!token) {
-            show_message("%scouldn't parse HTML keyword \"%s%s\" (at file offset +%d)%s", kLoadError,
+            show_message("%scouldn't parse HTML keyword \"%s%s\" (at file offset +%lld)%s", kLoadError,
                          closing ? "/" : "", name.c_str(), pos_, kWillNot);
             return false;
         }
@@ -147,7 +148,7 @@ private:
     {
         if (s_.stringcount >= kStringSlots || !s_.strings) {
             show_message("%srun out of slots in string lookup table, script is too complex "
-                         "(at file offset +%d)%s",
+                         "(at file offset +%lld)%s",
                          kLoadError, pos_, kWillNot);
             return 0;
         }
@@ -157,21 +158,21 @@ private:
     }
 
     TranslateScript& s_;
-    int pos_ = 0;
+    long long pos_ = 0;
 };
 
 }  // namespace
 
-int translate_compilestream(FILE* f, long position)
+int translate_compilestream(FILE* f, long long position)
 {
     TranslateScript& s = translate_script();
     s.active = 0;
-    if (std::fseek(f, position, SEEK_SET) != 0) return 0;
+    if (platform_seek(f, position, SEEK_SET) != 0) return 0;
     Compiler c(s);
     char line[kScriptLineLimit + 1];
     int depth = 0;
     for (;;) {
-        long at = std::ftell(f);
+        long long at = platform_tell(f);
         int n = translate_readline(f, line);
         if (n < 0) break;
         c.at(at);
@@ -197,11 +198,11 @@ int translate_compilestream(FILE* f, long position)
     return 1;
 }
 
-void translate_compile(long position)
+void translate_compile(long long position)
 {
     if (position == 0) return;
     std::string name = run_supportpath("translat");
-    FILE* f = std::fopen(name.c_str(), "rb");
+    FILE* f = platform_openregular(name.c_str());
     if (!f) return;
     translate_compilestream(f, position);
     std::fclose(f);

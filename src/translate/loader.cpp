@@ -109,13 +109,13 @@ bool translate_selects(const char* line, int length, const char* path, bool (*is
     }
 }
 
-long translate_findblock(FILE* f, const char* path, bool (*issep)(char))
+long long translate_findblock(FILE* f, const char* path, bool (*issep)(char))
 {
     char line[kScriptLineLimit + 1];
     int n;
     while ((n = translate_readline(f, line)) >= 0) {
         if (n == 0 || line[0] == ';') continue;
-        if (translate_selects(line, n, path, issep)) return std::ftell(f);
+        if (translate_selects(line, n, path, issep)) return platform_tell(f);
     }
     return 0;
 }
@@ -142,7 +142,7 @@ void translate_reset()
 
 int translate_active() { return g_script.active; }
 
-long translate_load()
+long long translate_load()
 {
     g_script.active = 0;
     std::memset(g_script.program, 0, sizeof g_script.program);
@@ -155,7 +155,7 @@ long translate_load()
     std::snprintf(path, kPathCopySize, "%s", run_inputpath());
 
     std::string name = run_supportpath("translat");
-    FILE* f = std::fopen(name.c_str(), "rb");
+    FILE* f = platform_openregular(name.c_str());
     if (!f) {
         mem_release(path);
         release_strings();
@@ -165,7 +165,7 @@ long translate_load()
         std::atexit(release_strings);
         g_release_registered = true;
     }
-    long position = translate_findblock(f, path, platform_issep);
+    long long position = translate_findblock(f, path, platform_issep);
     std::fclose(f);
     mem_release(path);
     return position;

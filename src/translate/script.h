@@ -78,11 +78,11 @@ bool translate_selects(const char* line, int length, const char* path, bool (*is
 
 // Reads prepared lines until a selector matches; the position of the line
 // after it, or 0.
-long translate_findblock(FILE* f, const char* path, bool (*issep)(char));
+long long translate_findblock(FILE* f, const char* path, bool (*issep)(char));
 
 // Compiles the block at `position` of the stream into the script; 1 on
 // success (translation made active), 0 after a load error (reported).
-int translate_compilestream(FILE* f, long position);
+int translate_compilestream(FILE* f, long long position);
 
 // Clears the program and the active state; makes sure the string table is
 // claimed and empty. 0 when the table cannot be claimed.

@@ -4,10 +4,10 @@
 // Finds the first selector in "translat" that matches the input path and
 // returns the file position of the line after it; 0 when there is none (no
 // file, no match, no memory). Silent.
-long translate_load();
+long long translate_load();
 // Compiles the block at that position (0: nothing) and makes translation
 // active when it compiled without error.
-void translate_compile(long position);
+void translate_compile(long long position);
 // What the rules act through, given by the converter: the body loop's
 // action on a token (closing tokens past TOK_CLOSING), for the option
 // switches, and whether an option letter other than 'd' is in force in the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -96,3 +97,86 @@ TEST(Hostile, InputsPastTwoGibibytes)
 #endif
 
 }  // namespace
+
+namespace {
+
+// The shortest of three runs of the program on `page`, in seconds.
+double best_time(const ScratchDir& d, const std::string& page)
+{
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        RunResult r = d.convert(page);
+        double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(r.code, 0) << r.err.substr(0, 300);
+        if (t < best) best = t;
+    }
+    return best;
+}
+
+// Four times the input may take about five times as long, not sixteen; a
+// quarter of a second is allowed for starting and ending the program.
+void expect_linear(double small, double large, const std::string& what)
+{
+    EXPECT_LE(large, 5 * small + 0.25) << what << ": " << small << " s, then " << large << " s for four times as much";
+}
+
+const char* kScriptHead = "<html><body><dramaton><title T><author A><copyright year 2005 to H><begin>\n";
+
+std::string distinct_speakers(int n)
+{
+    std::string s = std::string(kScriptHead) + "<scene S>\n";
+    for (int i = 0; i < n; ++i) s += "<dia Speaker" + std::to_string(i) + ">Hi.</dia>\n";
+    return s + "</scene>\n";
+}
+
+std::string scenes(int n)
+{
+    std::string s = kScriptHead;
+    for (int i = 0; i < n; ++i) s += "<scene \"Scene " + std::to_string(i) + "\">Text.</scene>\n";
+    return s;
+}
+
+}  // namespace
+
+TEST(Hostile, ScriptFamiliesTakeLinearTime)
+{
+    ScratchDir d;
+    expect_linear(best_time(d, distinct_speakers(20000)), best_time(d, distinct_speakers(80000)), "speakers");
+    expect_linear(best_time(d, scenes(20000)), best_time(d, scenes(80000)), "scenes");
+}
+
+TEST(Hostile, ContinuationChainsTakeLinearTime)
+{
+    ScratchDir d;
+    auto chain = [&](int n) {
+        for (int i = 1; i <= n; ++i)
+            d.write("part" + std::to_string(i) + ".txt",
+                    "x" + (i < n ? "<continue part" + std::to_string(i + 1) + ".txt>" : std::string()));
+        return std::string(kScriptHead) + "<continue part1.txt>";
+    };
+    double small = best_time(d, chain(300));
+    double large = best_time(d, chain(1200));
+    expect_linear(small, large, "continuation files");
+}
+
+TEST(Hostile, IgnoredCommandsTakeLinearTime)
+{
+    ScratchDir d;
+    auto family = [&](int n) {
+        std::string list, script = kScriptHead;
+        for (int i = 0; i < n; ++i) {
+            list += "ext" + std::to_string(i) + "\n";
+            script += "<ext" + std::to_string(n - 1 - i) + ">";
+        }
+        d.write("drmign", list);
+        return script;
+    };
+    std::string small = family(5000);
+    double t1 = best_time(d, small);
+    std::string large = family(20000);
+    double t4 = best_time(d, large);
+    expect_linear(t1, t4, "ignored commands");
+    RunResult r = d.convert(large);
+    EXPECT_EQ(r.err, "");  // every one is on the list
+}

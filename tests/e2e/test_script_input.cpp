@@ -85,10 +85,12 @@ TEST(ScriptContinue, ChainsThatWouldNeverEndAreRefused)
 
     // Through the fallback name, round two files, and by another path.
     std::filesystem::create_directory(d.path("sub"));
-    d.write("in.b", "b<continue sub/../in.htm>");
+    d.write("in.b", "b<continue sub/.//in.htm>");
+    r = d.script(script + "<continue b>");  // writes in.htm, which the link below names
+    std::filesystem::create_hard_link(d.path("in.htm"), d.path("sub/in.htm"));
     r = d.script(script + "<continue b>");
     EXPECT_EQ(r.code, 44);
-    EXPECT_EQ(r.err, msg("Can't open file \"sub/../in.htm" + loop));
+    EXPECT_EQ(r.err, msg("Can't open file \"sub/.//in.htm" + loop));
 
     // An earlier output at the output's path is refused as the output (and
     // left as it was).
@@ -148,7 +150,8 @@ TEST(ScriptBadInput, OddBytesAndNoise)
     RunResult r = d.script(odd);
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(sanitizer_clean(r));
-    EXPECT_NE(r.output.find(std::string("\"a") + '\0' + "b\xff\xe9\"\n{bold 1}\n\"c\x7f\"\n"), std::string::npos);
+    // NUL and DEL in the text read as spaces.
+    EXPECT_NE(r.output.find("\"a b\xff\xe9\"\n{bold 1}\n\"c \"\n"), std::string::npos);
 
     // Noise made of the characters the reader treats specially.
     const char alphabet[] = "abcde <>/#\\\n\"!-\t\r\xff";

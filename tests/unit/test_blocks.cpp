@@ -82,8 +82,12 @@ TEST_F(BlocksTest, DeepBlockquotesDoNotOverflowTheIndent)
     g_style.indent_level = 99999;
     g_style.blockquote_count = 99999;
     tag(TOK_BLOCKQUOTE, false);
-    // 100000 x 28346 is beyond 32 bits.
-    EXPECT_EQ(output(), "{newline}{leftindent 1 2834600000}\n");
+    // 100000 x 28346 is beyond 32 bits: the command's number saturates.
+    EXPECT_EQ(output(), "{newline}{leftindent 1 2147483647}\n");
+    // One level below the limit is written as it is.
+    g_style.indent_level = 75757;  // 75758 x 28346 = 2147436268
+    tag(TOK_BLOCKQUOTE, false);
+    EXPECT_NE(output().find("{newline}{leftindent 1 2147436268}\n"), std::string::npos);
 }
 
 TEST_F(BlocksTest, BasefontSizes)

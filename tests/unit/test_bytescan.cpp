@@ -75,11 +75,14 @@ TEST(Bytescan, SixteenByteMasksMarkEveryMatchingLane)
 
 namespace {
 
-// Where a text loop taking one byte at a time stops.
+bool is_control(unsigned char c) { return c < 32 || c == 127; }
+
+// Where a text loop taking one byte at a time stops: at a stop or a control
+// byte, or at a second space.
 size_t run_by_bytes(const std::string& s, const std::string& stops, bool single_spaces)
 {
     for (size_t i = 0; i < s.size(); ++i) {
-        if (stops.find(s[i]) != std::string::npos) return i;
+        if (stops.find(s[i]) != std::string::npos || is_control(static_cast<unsigned char>(s[i]))) return i;
         if (single_spaces && s[i] == ' ' && i > 0 && s[i - 1] == ' ') return i;
     }
     return s.size();
@@ -95,7 +98,7 @@ size_t run_by_blocks(const std::string& s, const unsigned char (&stops)[3], bool
     if (stopped) return n;
     bool spacebefore = space_last != 0;
     for (; n < s.size(); ++n) {
-        bool stop = p[n] == stops[0] || p[n] == stops[1] || p[n] == stops[2];
+        bool stop = p[n] == stops[0] || p[n] == stops[1] || p[n] == stops[2] || is_control(p[n]);
         if (stop || (single_spaces && p[n] == ' ' && spacebefore)) break;
         spacebefore = p[n] == ' ';
     }
@@ -106,8 +109,8 @@ size_t run_by_blocks(const std::string& s, const unsigned char (&stops)[3], bool
 
 TEST(Bytescan, TextRunsStopWhereTheByteLoopStops)
 {
-    const unsigned char stops[] = {'-', '<', '\n'};
-    const char alphabet[] = "ab  c-<\n\xA0";
+    const unsigned char stops[] = {'-', '<', '&'};
+    const char alphabet[] = "ab  c-<\n\xA0\x01\x13\x1F\x7F\x80&";
     unsigned seed = 12345;
     for (int round = 0; round < 20000; ++round) {
         seed = seed * 1103515245u + 12345u;
@@ -117,10 +120,10 @@ TEST(Bytescan, TextRunsStopWhereTheByteLoopStops)
             seed = seed * 1103515245u + 12345u;
             // Mostly letters and single spaces, so that runs cross blocks.
             unsigned r = (seed >> 16) % 100;
-            s += r < 70 ? 'a' : r < 90 ? ' ' : alphabet[r % 9];
+            s += r < 70 ? 'a' : r < 90 ? ' ' : alphabet[r % 15];
         }
         for (bool single : {true, false})
-            ASSERT_EQ(run_by_blocks(s, stops, single), run_by_bytes(s, "-<\n", single))
+            ASSERT_EQ(run_by_blocks(s, stops, single), run_by_bytes(s, "-<&", single))
                 << "\"" << s << "\" single spaces " << single;
     }
     // A double space across the boundary of two blocks.

@@ -145,7 +145,8 @@ TEST_F(TagReader, NamesReadWholeOrByteByByteAgree)
     };
     for (const std::string& name : names) {
         struct Seen {
-            int token, closing, complete, found, line;
+            int token, closing, complete, found;
+            long long line;
             std::string name, params, rest;
         } seen[2];
         // Padded far past the name, then with nothing after the tag: the
@@ -196,7 +197,8 @@ TEST_F(TagReader, TagsRuledOutBeforeTheBodyAreReadPastAsByteByByte)
         };
         for (const std::string& t : tags) {
             struct Seen {
-                int token, line;
+                int token;
+                long long line;
                 std::string err, rest;
             } seen[2];
             for (int k = 0; k < 2; ++k) {

@@ -34,9 +34,13 @@ protected:
     void TearDown() override { capture_.reset(); }
     std::string output() { return capture_->text(); }
     std::unique_ptr<test_support::Capture> capture_;
+    // 0x13 in `s` stands for the soft space, which only its own call gives.
     void add(const std::string& s)
     {
-        for (unsigned char c : s) ddlout_addchar(c);
+        for (unsigned char c : s) {
+            if (c == 0x13) ddlout_addsoftspace();
+            else ddlout_addchar(c);
+        }
     }
 };
 
