@@ -2,8 +2,6 @@
 // and the spooling of inputs that can be read only once.
 #include "base/platform.h"
 
-#include "base/version.h"
-
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
