@@ -1,6 +1,3 @@
 #include "app/run.h"
 
-int main(int argc, char** argv)
-{
-    run_main(argc, argv);
-}
+int main(int argc, char** argv) { run_main(argc, argv); }

@@ -23,7 +23,6 @@
 
 namespace {
 
-
 // Sets a file name through its setter, ending the run when its copy cannot
 // be claimed.
 void set_name(bool (*setter)(const char*), const char* name, const char* which)
@@ -38,8 +37,9 @@ const int kUsageExit = 2;
 
 void syntax_and_exit()
 {
-    fatal_message(kUsageExit, "Syntax: Quillet <input file> <output file>\n"
-                     "        (read documentation for more options)");
+    fatal_message(kUsageExit,
+                  "Syntax: Quillet <input file> <output file>\n"
+                  "        (read documentation for more options)");
 }
 
 // The version text, as -version shows it and --version prints it.
@@ -61,20 +61,21 @@ void version_text(char* buf, size_t size)
 [[noreturn]] void print_usage()
 {
     const char* me = platform_commandname();
-    std::printf("Usage: %s <input file> <output file>\n"
-                "Converts an HTML page, or a Dramaton script, into a DDL file.\n\n"
-                "  %s <input file> <output file>   convert the input into the output file\n"
-                "  %s -converthtml <input file>    convert the input into %s\n"
-                "  %s -tohtml <input> <output>     export (not supported: reports so, exit 2)\n"
-                "  %s -configure                   (not supported: reports so, exit 2)\n"
-                "  %s -version | /? | -h           show the version text as a message\n"
-                "  %s --version                    print the version text\n"
-                "  %s --help                       print this text\n\n"
-                "An input file \"-\" is standard input, an output file \"-\" standard output.\n"
-                "Options are recognised only as the first argument. The output file is\n"
-                "replaced only when the conversion succeeds (exit code 0); on any other\n"
-                "exit it is left as it was. Messages go to standard error.\n",
-                me, me, me, platform_converthtml_output(), me, me, me, me, me);
+    std::printf(
+        "Usage: %s <input file> <output file>\n"
+        "Converts an HTML page, or a Dramaton script, into a DDL file.\n\n"
+        "  %s <input file> <output file>   convert the input into the output file\n"
+        "  %s -converthtml <input file>    convert the input into %s\n"
+        "  %s -tohtml <input> <output>     export (not supported: reports so, exit 2)\n"
+        "  %s -configure                   (not supported: reports so, exit 2)\n"
+        "  %s -version | /? | -h           show the version text as a message\n"
+        "  %s --version                    print the version text\n"
+        "  %s --help                       print this text\n\n"
+        "An input file \"-\" is standard input, an output file \"-\" standard output.\n"
+        "Options are recognised only as the first argument. The output file is\n"
+        "replaced only when the conversion succeeds (exit code 0); on any other\n"
+        "exit it is left as it was. Messages go to standard error.\n",
+        me, me, me, platform_converthtml_output(), me, me, me, me, me);
     std::exit(std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 12);
 }
 
@@ -101,10 +102,11 @@ void run_main(int argc, char** argv)
     template_setvaluewriter(preamble_writevalue);
 
     if (argc <= 1) {
-        platform_messagebox("No command line were parameters specified.\n\n"
-                            "Syntax: QuilletW <input file [HTM(L)]> <output file [DDL]>\n\n"
-                            "For version details, open a command window and enter:\n"
-                            "\tQuilletW -version");
+        platform_messagebox(
+            "No command line were parameters specified.\n\n"
+            "Syntax: QuilletW <input file [HTM(L)]> <output file [DDL]>\n\n"
+            "For version details, open a command window and enter:\n"
+            "\tQuilletW -version");
         std::exit(kUsageExit);
     }
 
@@ -122,8 +124,7 @@ void run_main(int argc, char** argv)
     run_setprogramdir(run_programdir_from(platform_selfpath(argv[0])));
     StyleStackDepth = 16;
 
-    if (!std::strcmp(arg1, "-configure"))
-        fatal_message(kUsageExit, "-configure not currently supported...\n\n");
+    if (!std::strcmp(arg1, "-configure")) fatal_message(kUsageExit, "-configure not currently supported...\n\n");
 
     if (!std::strcmp(arg1, "-converthtml")) {
         if (argc < 3) syntax_and_exit();
@@ -138,8 +139,8 @@ void run_main(int argc, char** argv)
     } else {
         // A lone "-" is standard input, not an option.
         if (arg1[0] == '-' && arg1[1])
-            fatal_message(kUsageExit, "The parameter \"%s\" is not recognised, please read the %s documentation.",
-                          arg1, kProgramName);
+            fatal_message(kUsageExit, "The parameter \"%s\" is not recognised, please read the %s documentation.", arg1,
+                          kProgramName);
         if (argc != 3) syntax_and_exit();
         set_name(run_setinputpath, argv[1], "input");
         set_name(run_setoutputpath, argv[2], "output");
@@ -155,8 +156,7 @@ void run_main(int argc, char** argv)
     translate_compile(translate_load());
     ddlout_suppress(1);
 
-    if (run_mode() == RUNMODE_TOHTML)
-        fatal_message(kUsageExit, "EXPORT not supported at this time...\n\n");
+    if (run_mode() == RUNMODE_TOHTML) fatal_message(kUsageExit, "EXPORT not supported at this time...\n\n");
 
     convert_html();
     std::exit(0);

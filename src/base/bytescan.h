@@ -29,7 +29,7 @@ inline uint64_t load8(const unsigned char* p)
 inline uint64_t lower8(uint64_t w)
 {
     uint64_t low7 = w & ~kHigh;
-    uint64_t from_a = low7 + kOnes * (0x80 - 'A');      // high bit: at least 'A'
+    uint64_t from_a = low7 + kOnes * (0x80 - 'A');  // high bit: at least 'A'
     uint64_t past_z = low7 + kOnes * (0x80 - 'Z' - 1);  // high bit: beyond 'Z'
     uint64_t upper = from_a & ~past_z & ~w & kHigh;
     return w | upper >> 2;  // 0x80 >> 2 is the case bit
@@ -130,7 +130,8 @@ inline size_t run_blocks(const unsigned char* p, size_t n, const unsigned char (
     for (; i + 16 <= n; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         __m128i hit = _mm_setzero_si128();
-        for (size_t k = 0; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(stops[k]))));
+        for (size_t k = 0; k < K; ++k)
+            hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(stops[k]))));
         hit = _mm_or_si128(hit, _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v));
         hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)));
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));

@@ -23,7 +23,7 @@ std::string g_path;  // for the read error's message
 // With bytes to spare after the buffer, for the readers that take blocks
 // of sixteen.
 unsigned char g_buf[kBufferSize + infile_slack];
-int g_len = 0;        // bytes in g_buf
+int g_len = 0;  // bytes in g_buf
 long long g_bufstart = 0;  // file position of g_buf[0]
 int g_pushed[kPushBack];
 int g_npushed = 0;
@@ -159,10 +159,7 @@ long long infile_length()
 
 void infile_rewind() { infile_seek(0); }
 
-long long infile_tell()
-{
-    return g_bufstart + static_cast<long long>(position() - g_buf) - g_npushed;
-}
+long long infile_tell() { return g_bufstart + static_cast<long long>(position() - g_buf) - g_npushed; }
 
 void infile_seek(long long pos)
 {

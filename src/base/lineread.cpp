@@ -37,8 +37,10 @@ bool SupportFile::open(const std::string& path)
 
 void SupportFile::seek(long pos)
 {
-    if (pos < 0) pos_ = 0;
-    else pos_ = static_cast<size_t>(pos) > data_.size() ? data_.size() : static_cast<size_t>(pos);
+    if (pos < 0)
+        pos_ = 0;
+    else
+        pos_ = static_cast<size_t>(pos) > data_.size() ? data_.size() : static_cast<size_t>(pos);
 }
 
 int SupportFile::readline(char* buf, int limit)

@@ -31,10 +31,7 @@ void (*g_finish)() = nullptr;
 uint32_t g_used = 0;
 static_assert(kClaimEntries <= 32, "a bit for each entry");
 
-unsigned addr32(const void* p)
-{
-    return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p) & 0xFFFFFFFFu);
-}
+unsigned addr32(const void* p) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p) & 0xFFFFFFFFu); }
 
 // The entries not recording a block.
 uint32_t free_entries() { return ~g_used & (kClaimEntries == 32 ? ~0u : (1u << kClaimEntries) - 1); }
@@ -62,8 +59,10 @@ void hexdump(FILE* out, const unsigned char* base, int extent)
         if (off >= extent) break;  // never read past the claimed block
         std::fprintf(out, "%08X : ", addr32(base + off));
         for (int i = 0; i < 8; ++i) {
-            if (off + i < extent) std::fprintf(out, "%02X ", base[off + i]);
-            else std::fputs("   ", out);
+            if (off + i < extent)
+                std::fprintf(out, "%02X ", base[off + i]);
+            else
+                std::fputs("   ", out);
         }
         std::fputs(": ", out);
         for (int i = 0; i < 8 && off + i < extent; ++i) {
@@ -171,10 +170,7 @@ void mem_release(void* block)
     std::free(block);
 }
 
-void memtrace_removeentry(void* block)
-{
-    remove_address(reinterpret_cast<uintptr_t>(block));
-}
+void memtrace_removeentry(void* block) { remove_address(reinterpret_cast<uintptr_t>(block)); }
 
 int memtrace_live()
 {
@@ -197,8 +193,8 @@ void memtrace_report(FILE* out)
             first = false;
         }
         std::fprintf(out, "Claim entry %d:\n", i);
-        std::fprintf(out, "  Base address : &%08X\n  Area extent  : %d bytes\n  Claimed with : ",
-                     addr32(e.address), e.extent);
+        std::fprintf(out, "  Base address : &%08X\n  Area extent  : %d bytes\n  Claimed with : ", addr32(e.address),
+                     e.extent);
         switch (e.method) {
         case CLAIM_NONE: std::fputs("!unknown!\n", out); break;
         case CLAIM_ZEROED: std::fputs("calloc()\n", out); break;

@@ -163,8 +163,7 @@ bool platform_isreservedname(const char* path)
     static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* name : kNames)
         if (std::strcmp(up, name) == 0) return true;
-    return n == 4 && (std::memcmp(up, "COM", 3) == 0 || std::memcmp(up, "LPT", 3) == 0) && up[3] >= '1' &&
-           up[3] <= '9';
+    return n == 4 && (std::memcmp(up, "COM", 3) == 0 || std::memcmp(up, "LPT", 3) == 0) && up[3] >= '1' && up[3] <= '9';
 }
 
 std::FILE* platform_openregular(const char* path, PlatformFileId* id)

@@ -19,7 +19,6 @@ inline bool platform_issep(char c) { return c == '/' || c == '\\'; }
 // The separator used when joining a folder and a file name.
 char platform_joinsep();
 
-
 // Default output file of -converthtml.
 const char* platform_converthtml_output();
 

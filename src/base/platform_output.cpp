@@ -29,10 +29,10 @@ namespace {
 // The output being written. (A temporary file's name is also kept in a
 // fixed buffer for the signal handler, which may not allocate.)
 struct Output {
-    bool temp = false;      // written as a temporary file
-    std::string temppath;   // its name
-    std::string target;     // the path it takes the place of
-    bool existed = false;   // a file was there: its permission bits are kept
+    bool temp = false;  // written as a temporary file
+    std::string temppath;  // its name
+    std::string target;  // the path it takes the place of
+    bool existed = false;  // a file was there: its permission bits are kept
     unsigned mode = 0;
 #ifndef _WIN32
     uid_t uid = 0;
@@ -56,9 +56,12 @@ void forget_output() { g_output = Output(); }
 int error_from_windows(DWORD e)
 {
     switch (e) {
-    case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: return EACCES;
-    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-    case ERROR_PATH_NOT_FOUND: case ERROR_FILE_NOT_FOUND: return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND: return ENOENT;
     default: return EIO;
     }
 }
@@ -67,8 +70,14 @@ std::FILE* open_temp(const char* path)
 {
     DWORD attr = GetFileAttributesA(path);
     if (attr != INVALID_FILE_ATTRIBUTES) {
-        if (attr & FILE_ATTRIBUTE_DIRECTORY) { errno = EISDIR; return nullptr; }
-        if (attr & FILE_ATTRIBUTE_READONLY) { errno = EACCES; return nullptr; }
+        if (attr & FILE_ATTRIBUTE_DIRECTORY) {
+            errno = EISDIR;
+            return nullptr;
+        }
+        if (attr & FILE_ATTRIBUTE_READONLY) {
+            errno = EACCES;
+            return nullptr;
+        }
         g_output.existed = true;
     }
     std::string folder = folder_of(path);

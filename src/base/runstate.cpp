@@ -34,8 +34,14 @@ bool run_setoutputpath(const char* path) { return set_path(&g_outputpath, path);
 
 void run_releasepaths()
 {
-    if (g_inputpath) { mem_release(g_inputpath); g_inputpath = nullptr; }
-    if (g_outputpath) { mem_release(g_outputpath); g_outputpath = nullptr; }
+    if (g_inputpath) {
+        mem_release(g_inputpath);
+        g_inputpath = nullptr;
+    }
+    if (g_outputpath) {
+        mem_release(g_outputpath);
+        g_outputpath = nullptr;
+    }
 }
 
 int run_mode() { return g_runmode; }
@@ -57,4 +63,3 @@ std::string run_programdir_from(const std::string& path)
     while (i > 0 && !platform_issep(path[i - 1])) --i;
     return path.substr(0, i);
 }
-

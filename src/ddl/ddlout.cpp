@@ -56,8 +56,10 @@ bool g_smartquotes = true;
 
 void write_out(const char* data, size_t n)
 {
-    if (g_sink) g_sink->append(data, n);
-    else if (g_out && std::fwrite(data, 1, n, g_out) != n) write_failed(errno);
+    if (g_sink)
+        g_sink->append(data, n);
+    else if (g_out && std::fwrite(data, 1, n, g_out) != n)
+        write_failed(errno);
 }
 
 void drain()
@@ -306,8 +308,9 @@ void ddlout_addstring(const char* format, ...)
     if (n < 0) n = 0;
     if (n >= kScratchSize) n = static_cast<int>(std::strlen(buf));
     if (n >= kWorkspaceSize) {
-        show_message("Unexpected error: printf style string passed to ddlout_addstring() would overflow "
-                     "workspace - dropping it on the floor...");
+        show_message(
+            "Unexpected error: printf style string passed to ddlout_addstring() would overflow "
+            "workspace - dropping it on the floor...");
         show_message("String \"%s\", length %d.", buf, n);
         mem_release(buf);
         return;
@@ -374,10 +377,7 @@ void ddlout_strikeout(int on)
     ddlout_templateline(template_strikeout());
 }
 
-void ddlout_finish()
-{
-    ddlout_copysection(template_position(SEC_CHAP_FINISH));
-}
+void ddlout_finish() { ddlout_copysection(template_position(SEC_CHAP_FINISH)); }
 
 void ddlout_directbytes(const char* data, size_t n)
 {
@@ -410,4 +410,3 @@ void ddlout_directf(const char* format, ...)
     va_end(ap);
     put_bytes(big.data(), static_cast<size_t>(n));
 }
-

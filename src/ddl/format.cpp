@@ -54,8 +54,8 @@ int digits(unsigned long long v, unsigned base, bool upper, char* out_end)
 
 // One number with an optional sign, padded to the width with zeros (after
 // the sign) or spaces (before it).
-void put_number(Sink& s, unsigned long long magnitude, bool negative, unsigned base, bool upper,
-                bool zeros, size_t width)
+void put_number(Sink& s, unsigned long long magnitude, bool negative, unsigned base, bool upper, bool zeros,
+                size_t width)
 {
     char text[24];
     int n = digits(magnitude, base, upper, text + sizeof text);
@@ -106,7 +106,8 @@ bool format_fast(Sink& s, const char* f, va_list ap)
         case 'd':
         case 'i': {
             long long v = longs == 2 ? va_arg(ap, long long) : longs == 1 ? va_arg(ap, long) : va_arg(ap, int);
-            unsigned long long m = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+            unsigned long long m =
+                v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
             put_number(s, m, v < 0, 10, false, zeros, width);
             break;
         }
@@ -135,8 +136,7 @@ bool format_fast(Sink& s, const char* f, va_list ap)
             s.put(static_cast<char>(static_cast<unsigned char>(c)));
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return true;
@@ -189,8 +189,9 @@ int ddl_join_bounded(char* buf, size_t size, const char* before, long long value
 {
     Sink s{buf, size ? size - 1 : 0};
     s.put(before, std::strlen(before));
-    unsigned long long m = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-    put_number(s, m, value < 0, 10, false, true, digits > 0 ? static_cast<size_t>(digits) : 0);
+    unsigned long long m =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    put_number(s, m, value<0, 10, false, true, digits> 0 ? static_cast<size_t>(digits) : 0);
     s.put(after, std::strlen(after));
     if (size) buf[s.length < s.room ? s.length : s.room] = '\0';
     return static_cast<int>(s.length);

@@ -40,8 +40,7 @@ inline void eight_digits(unsigned v, char* out)
 // How many digits v (below 10^8) has.
 inline int digit_count(unsigned v)
 {
-    return 1 + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000) + (v >= 100000) + (v >= 1000000) +
-           (v >= 10000000);
+    return 1 + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000) + (v >= 100000) + (v >= 1000000) + (v >= 10000000);
 }
 }  // namespace ddl_detail
 

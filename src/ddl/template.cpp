@@ -15,7 +15,7 @@ const int kLineLimit = 179;
 const int kShortLimit = 79;
 
 const char* const kBlockMarkers[SEC_COUNT] = {
-    "#defcolours#", "#deffonts#", "#genpref#", "#styles#", "#chap_a4pre#",
+    "#defcolours#",  "#deffonts#",   "#genpref#",     "#styles#",      "#chap_a4pre#",
     "#chap_a4post#", "#chap_a5pre#", "#chap_a5post#", "#chap_finish#",
 };
 const char* const kLineMarkers[7] = {
@@ -73,8 +73,7 @@ void definits_load()
         for (int s = 0; s < 7 && !matched; ++s) {
             if (!std::strcmp(line, kLineMarkers[s])) {
                 char next[kShortLimit + 1];
-                if (f.readline_cut(next, kShortLimit) >= 0)
-                    std::snprintf(g_lines[s], sizeof g_lines[s], "%s", next);
+                if (f.readline_cut(next, kShortLimit) >= 0) std::snprintf(g_lines[s], sizeof g_lines[s], "%s", next);
                 matched = true;
             }
         }
@@ -83,17 +82,11 @@ void definits_load()
 
 void template_setvaluewriter(void (*writer)(const char* key)) { g_valuewriter = writer; }
 
-long template_position(int section)
-{
-    return (section >= 0 && section < SEC_COUNT) ? g_positions[section] : 0;
-}
+long template_position(int section) { return (section >= 0 && section < SEC_COUNT) ? g_positions[section] : 0; }
 
 const char* template_strikeout() { return g_lines[0]; }
 
-const char* template_heading(int level)
-{
-    return (level >= 1 && level <= 6) ? g_lines[level] : "";
-}
+const char* template_heading(int level) { return (level >= 1 && level <= 6) ? g_lines[level] : ""; }
 
 void ddlout_copysection(long position)
 {

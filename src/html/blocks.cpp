@@ -33,8 +33,10 @@ void paragraph(bool closing)
 void align_tag(int kind, int key, bool closing)
 {
     if (settings.ignorealignment) return;
-    if (closing) style_popalign(key);
-    else style_pushalign(kind, key);
+    if (closing)
+        style_popalign(key);
+    else
+        style_pushalign(kind, key);
 }
 
 // Block quotations share the indent level with lists; the level can grow
@@ -131,25 +133,35 @@ void blocks_tag(int token, bool closing)
     case TOK_RIGHT: align_tag(ALIGN_RIGHT, TOK_RIGHT, closing); break;
     case TOK_DIV:
         if (settings.ignorealignment) break;
-        if (closing) style_popalign(TOK_DIV);
-        else subparse_align(TOK_DIV);
+        if (closing)
+            style_popalign(TOK_DIV);
+        else
+            subparse_align(TOK_DIV);
         break;
     case TOK_BLOCKQUOTE: blockquote(closing); break;
     case TOK_UL:
-        if (closing) style_poplist();
-        else style_pushlist(kListUnordered);
+        if (closing)
+            style_poplist();
+        else
+            style_pushlist(kListUnordered);
         break;
     case TOK_OL:
-        if (closing) style_poplist();
-        else style_pushlist(kListOrdered);
+        if (closing)
+            style_poplist();
+        else
+            style_pushlist(kListOrdered);
         break;
     case TOK_DIR:
-        if (closing) style_poplist();
-        else style_pushlist(kListDirectory);
+        if (closing)
+            style_poplist();
+        else
+            style_pushlist(kListDirectory);
         break;
     case TOK_DL:
-        if (closing) definition_list_close();
-        else style_pushlist(kListDefinition);
+        if (closing)
+            definition_list_close();
+        else
+            style_pushlist(kListDefinition);
         break;
     case TOK_LI:
         if (!closing) style_listitem();
@@ -163,7 +175,6 @@ void blocks_tag(int token, bool closing)
     case TOK_HR:
         if (!closing) horizontal_rule();
         break;
-    default:
-        break;
+    default: break;
     }
 }

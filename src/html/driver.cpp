@@ -30,8 +30,7 @@ void write_comment_line(int token)
     if (g_tag.found) {
         ddlout_directf("// <%s%s%s> (token %d)\n", slash, g_tag.name, g_tag.params, token);
     } else {
-        ddlout_directf("// <%s%s%s> %s\n", g_tag.closing ? "/" : "", g_tag.name, g_tag.params,
-                       "(unrecognised)");
+        ddlout_directf("// <%s%s%s> %s\n", g_tag.closing ? "/" : "", g_tag.name, g_tag.params, "(unrecognised)");
     }
 }
 
@@ -67,27 +66,54 @@ void dispatch_open(int t)
 {
     switch (t) {
     case TOK_A: links_tag(false); break;
-    case TOK_ADDRESS: case TOK_B: case TOK_CITE: case TOK_TT: case TOK_DFN: case TOK_I:
-    case TOK_KBD: case TOK_S: case TOK_SAMP: case TOK_SUB: case TOK_SUP: case TOK_U: case TOK_VAR:
-        effects_tag(t, false);
-        break;
-    case TOK_BASEFONT: case TOK_BIG: case TOK_FONT: case TOK_SMALL:
-    case TOK_H1: case TOK_H2: case TOK_H3: case TOK_H4: case TOK_H5: case TOK_H6:
-        fonts_tag(t, false);
-        break;
-    case TOK_BLOCKQUOTE: case TOK_DIV: case TOK_LEFT: case TOK_CENTER: case TOK_RIGHT:
-    case TOK_DL: case TOK_DT: case TOK_DD: case TOK_HR: case TOK_LI: case TOK_DIR: case TOK_OL:
-    case TOK_P: case TOK_UL:
-        blocks_tag(t, false);
-        break;
+    case TOK_ADDRESS:
+    case TOK_B:
+    case TOK_CITE:
+    case TOK_TT:
+    case TOK_DFN:
+    case TOK_I:
+    case TOK_KBD:
+    case TOK_S:
+    case TOK_SAMP:
+    case TOK_SUB:
+    case TOK_SUP:
+    case TOK_U:
+    case TOK_VAR: effects_tag(t, false); break;
+    case TOK_BASEFONT:
+    case TOK_BIG:
+    case TOK_FONT:
+    case TOK_SMALL:
+    case TOK_H1:
+    case TOK_H2:
+    case TOK_H3:
+    case TOK_H4:
+    case TOK_H5:
+    case TOK_H6: fonts_tag(t, false); break;
+    case TOK_BLOCKQUOTE:
+    case TOK_DIV:
+    case TOK_LEFT:
+    case TOK_CENTER:
+    case TOK_RIGHT:
+    case TOK_DL:
+    case TOK_DT:
+    case TOK_DD:
+    case TOK_HR:
+    case TOK_LI:
+    case TOK_DIR:
+    case TOK_OL:
+    case TOK_P:
+    case TOK_UL: blocks_tag(t, false); break;
     case TOK_BODY: ddlout_suppress(0); break;
     case TOK_BR:
         ddlout_flush();
         ddlout_break(DDL_NEWLINE);
         break;
-    case TOK_EMBED: case TOK_IMG: case TOK_PLAINTEXT: case TOK_PRE: case TOK_SCRIPT: case TOK_QUILLET:
-        special_tag(t, false);
-        break;
+    case TOK_EMBED:
+    case TOK_IMG:
+    case TOK_PLAINTEXT:
+    case TOK_PRE:
+    case TOK_SCRIPT:
+    case TOK_QUILLET: special_tag(t, false); break;
     case TOK_DRAMATON: dramaton_convert(); break;
     default: break;  // meta, nobr, title, span and unused tokens
     }
@@ -97,19 +123,39 @@ void dispatch_close(int t)
 {
     switch (t) {
     case TOK_A: links_tag(true); break;
-    case TOK_ADDRESS: case TOK_B: case TOK_CITE: case TOK_TT: case TOK_DFN: case TOK_I:
-    case TOK_KBD: case TOK_S: case TOK_SAMP: case TOK_SPAN: case TOK_SUB: case TOK_SUP:
-    case TOK_U: case TOK_VAR:
-        effects_tag(t, true);
-        break;
-    case TOK_BIG: case TOK_FONT: case TOK_SMALL:
-    case TOK_H1: case TOK_H2: case TOK_H3: case TOK_H4: case TOK_H5: case TOK_H6:
-        fonts_tag(t, true);
-        break;
-    case TOK_BLOCKQUOTE: case TOK_DIV: case TOK_LEFT: case TOK_CENTER: case TOK_RIGHT:
-    case TOK_DL: case TOK_DIR: case TOK_OL: case TOK_P: case TOK_UL:
-        blocks_tag(t, true);
-        break;
+    case TOK_ADDRESS:
+    case TOK_B:
+    case TOK_CITE:
+    case TOK_TT:
+    case TOK_DFN:
+    case TOK_I:
+    case TOK_KBD:
+    case TOK_S:
+    case TOK_SAMP:
+    case TOK_SPAN:
+    case TOK_SUB:
+    case TOK_SUP:
+    case TOK_U:
+    case TOK_VAR: effects_tag(t, true); break;
+    case TOK_BIG:
+    case TOK_FONT:
+    case TOK_SMALL:
+    case TOK_H1:
+    case TOK_H2:
+    case TOK_H3:
+    case TOK_H4:
+    case TOK_H5:
+    case TOK_H6: fonts_tag(t, true); break;
+    case TOK_BLOCKQUOTE:
+    case TOK_DIV:
+    case TOK_LEFT:
+    case TOK_CENTER:
+    case TOK_RIGHT:
+    case TOK_DL:
+    case TOK_DIR:
+    case TOK_OL:
+    case TOK_P:
+    case TOK_UL: blocks_tag(t, true); break;
     case TOK_BODY:
         ddlout_flush();
         ddlout_suppress(1);
@@ -118,9 +164,10 @@ void dispatch_close(int t)
         ddlout_flush();
         ddlout_break(DDL_NEWLINE);
         break;
-    case TOK_EMBED: case TOK_PLAINTEXT: case TOK_PRE: case TOK_SCRIPT:
-        special_tag(t, true);
-        break;
+    case TOK_EMBED:
+    case TOK_PLAINTEXT:
+    case TOK_PRE:
+    case TOK_SCRIPT: special_tag(t, true); break;
     default: break;
     }
 }
@@ -128,12 +175,12 @@ void dispatch_close(int t)
 void dispatch(int t)
 {
     if (t == 0) {
-        if (settings.warnunsupported && !g_unsupported_warned &&
-            keyword_lookup(kUnsupportedKeywords, g_tag.name)) {
-            show_message("Encountered unsupported HTML command <%s>. This command usually affects the  "
-                         "document layout, so your converted document may not look entirely as it was "
-                         "intended.",
-                         g_tag.name);
+        if (settings.warnunsupported && !g_unsupported_warned && keyword_lookup(kUnsupportedKeywords, g_tag.name)) {
+            show_message(
+                "Encountered unsupported HTML command <%s>. This command usually affects the  "
+                "document layout, so your converted document may not look entirely as it was "
+                "intended.",
+                g_tag.name);
             g_unsupported_warned = 1;
         }
         return;
@@ -192,8 +239,10 @@ int add_plainrun(int c, bool pre)
     bool stopped = false;
     unsigned space_last = 0;
     n = bytescan::run_blocks(p, avail, stops, !pre, &stopped, &space_last);
-    if (stopped) avail = n;
-    else spacebefore = space_last;
+    if (stopped)
+        avail = n;
+    else
+        spacebefore = space_last;
     for (; n < avail; ++n) {
         unsigned kind = kPlain.kind[p[n]];
         unsigned space = kind >> 1;
@@ -236,18 +285,10 @@ void body_loop()
             continue;
         }
         switch (c) {
-        case '&':
-            entity_convert();
-            break;
-        case '-':
-            ddlout_addchar(settings.nonbreakhyphens ? 0xAD : '-');
-            break;
-        case '<':
-            dispatch(read_tag());
-            break;
-        default:
-            c = add_plainrun(c, pre);
-            break;
+        case '&': entity_convert(); break;
+        case '-': ddlout_addchar(settings.nonbreakhyphens ? 0xAD : '-'); break;
+        case '<': dispatch(read_tag()); break;
+        default: c = add_plainrun(c, pre); break;
         }
         if (!pre) prev = c;
     }
@@ -262,8 +303,7 @@ void convert_html()
     style_createstacks();
     translate_sethooks(driver_dispatch, style_optiontest);
 
-    if (!infile_open(run_inputpath()))
-        fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());
+    if (!infile_open(run_inputpath())) fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());
     g_line = 1;
     // The input is never replaced by its own conversion: refuse it as an
     // output that cannot be opened. (Standard input is read to its end
@@ -279,10 +319,11 @@ void convert_html()
     g_style.align_depth = 1;
 
     if (infile_getc() == 0xB8) {
-        show_message("This file appears to be an ENCODED Dramaton file. Sorry, but as %s is a filter and "
-                     "not a Dramaton viewer, it does not support encoded data. Please ask for an unencoded "
-                     "version of the script if you wish to format it using %s...",
-                     kProgramName, kProgramName);
+        show_message(
+            "This file appears to be an ENCODED Dramaton file. Sorry, but as %s is a filter and "
+            "not a Dramaton viewer, it does not support encoded data. Please ask for an unencoded "
+            "version of the script if you wish to format it using %s...",
+            kProgramName, kProgramName);
         ddlout_abandon(11);
     }
     long long length = infile_length();
@@ -290,9 +331,10 @@ void convert_html()
         if (length == 0)
             show_message("This file is empty! Aborting process.");
         else
-            show_message("This file is only %d bytes long, it is too short to be a valid HTML file. "
-                         "Aborting process.",
-                         static_cast<int>(length));
+            show_message(
+                "This file is only %d bytes long, it is too short to be a valid HTML file. "
+                "Aborting process.",
+                static_cast<int>(length));
         ddlout_abandon(1);
     }
 
@@ -311,8 +353,9 @@ void convert_html()
         if (t == TOK_DRAMATON) dramaton_convert();
     }
     if (!found) {
-        show_message("Reached end of file without finding '<body>', this file does not seem to be an HTML "
-                     "document. Abandoning process...");
+        show_message(
+            "Reached end of file without finding '<body>', this file does not seem to be an HTML "
+            "document. Abandoning process...");
         ddlout_abandon(1);
     }
 

@@ -71,8 +71,7 @@ void strike_tag(bool closing)
 }
 
 // <sub> and <sup> mirror each other; neither switches the other off.
-void script_tag(bool closing, int32_t& mine, const int32_t& other, const char* clash, const char* on,
-                const char* off)
+void script_tag(bool closing, int32_t& mine, const int32_t& other, const char* clash, const char* on, const char* off)
 {
     if (!closing) {
         ++mine;
@@ -181,7 +180,6 @@ void var_tag(bool closing)
     ddlout_command("{italic 0}");
 }
 
-
 }  // namespace
 
 void effect_boldon()
@@ -221,13 +219,17 @@ void effects_tag(int token, bool closing)
     StyleState& s = g_style;
     switch (token) {
     case TOK_B:
-        if (closing) effect_boldoff();
-        else effect_boldon();
+        if (closing)
+            effect_boldoff();
+        else
+            effect_boldon();
         break;
     case TOK_DFN: dfn_tag(closing); break;
     case TOK_I:
-        if (closing) effect_italicoff();
-        else effect_italicon();
+        if (closing)
+            effect_italicoff();
+        else
+            effect_italicon();
         break;
     case TOK_CITE:
         if (closing) {
@@ -241,17 +243,19 @@ void effects_tag(int token, bool closing)
     case TOK_VAR: var_tag(closing); break;
     case TOK_ADDRESS: address_tag(closing); break;
     case TOK_U:
-        if (closing) underline_off();
-        else underline_on();
+        if (closing)
+            underline_off();
+        else
+            underline_on();
         break;
     case TOK_S: strike_tag(closing); break;
     case TOK_SUB:
-        script_tag(closing, s.subscript_count, s.superscript_count,
-                   "// selected subscript whilst in superscript!\n", "{sub 1}", "{sub 0}");
+        script_tag(closing, s.subscript_count, s.superscript_count, "// selected subscript whilst in superscript!\n",
+                   "{sub 1}", "{sub 0}");
         break;
     case TOK_SUP:
-        script_tag(closing, s.superscript_count, s.subscript_count,
-                   "// selected superscript whilst in subscript!\n", "{super 1}", "{super 0}");
+        script_tag(closing, s.superscript_count, s.subscript_count, "// selected superscript whilst in subscript!\n",
+                   "{super 1}", "{super 0}");
         break;
     case TOK_TT: mono_tag(closing); break;
     case TOK_SAMP: samp_tag(closing); break;

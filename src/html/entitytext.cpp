@@ -53,6 +53,8 @@ void entity_convert()
         }
         return;
     }
-    if (n == 0) ddlout_addchar('&');
-    else ddlout_addstring("&%s", name);
+    if (n == 0)
+        ddlout_addchar('&');
+    else
+        ddlout_addstring("&%s", name);
 }

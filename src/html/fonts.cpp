@@ -61,7 +61,6 @@ void font_close()
     if (--g_style.effect_depth < 0) g_style.effect_depth = 0;
 }
 
-
 void basefont()
 {
     if (g_style.heading_depth || g_style.size_depth) return;
@@ -78,8 +77,10 @@ void basefont()
     }
     int sign = i > 0 ? p[i - 1] : 0;
     if (sign == ' ' && i > 1) sign = p[i - 2];
-    if (sign == '+') n += 3;
-    else if (sign == '-') n = 3 - n;
+    if (sign == '+')
+        n += 3;
+    else if (sign == '-')
+        n = 3 - n;
 
     if (n == 12) {
         // Twelve is taken as points, the usual text size.
@@ -97,10 +98,7 @@ void basefont()
 
 int size_top() { return g_style.size_stack[g_style.size_depth - 1]; }
 
-void big()
-{
-    style_pushsize(g_style.size_depth ? size_top() + 1 : 4);
-}
+void big() { style_pushsize(g_style.size_depth ? size_top() + 1 : 4); }
 
 void small()
 {
@@ -158,24 +156,32 @@ void fonts_tag(int token, bool closing)
 {
     switch (token) {
     case TOK_FONT:
-        if (closing) font_close();
-        else font_open();
+        if (closing)
+            font_close();
+        else
+            font_open();
         break;
     case TOK_BASEFONT:
         if (!closing) basefont();
         break;
     case TOK_BIG:
-        if (closing) style_popsize();
-        else big();
+        if (closing)
+            style_popsize();
+        else
+            big();
         break;
     case TOK_SMALL:
-        if (closing) style_popsize();
-        else small();
+        if (closing)
+            style_popsize();
+        else
+            small();
         break;
-    case TOK_H1: case TOK_H2: case TOK_H3: case TOK_H4: case TOK_H5: case TOK_H6:
-        heading(token - TOK_H1 + 1, closing);
-        break;
-    default:
-        break;
+    case TOK_H1:
+    case TOK_H2:
+    case TOK_H3:
+    case TOK_H4:
+    case TOK_H5:
+    case TOK_H6: heading(token - TOK_H1 + 1, closing); break;
+    default: break;
     }
 }

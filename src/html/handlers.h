@@ -3,11 +3,11 @@
 // the tag's name and parameters are in g_tag.
 #pragma once
 
-void effects_tag(int token, bool closing);   // text effects
-void fonts_tag(int token, bool closing);     // fonts, sizes, headings
-void blocks_tag(int token, bool closing);    // alignment, paragraphs, lists, rules
-void links_tag(bool closing);                // anchors
-void special_tag(int token, bool closing);   // quillet, pre, embed, img, script, plaintext
+void effects_tag(int token, bool closing);  // text effects
+void fonts_tag(int token, bool closing);  // fonts, sizes, headings
+void blocks_tag(int token, bool closing);  // alignment, paragraphs, lists, rules
+void links_tag(bool closing);  // anchors
+void special_tag(int token, bool closing);  // quillet, pre, embed, img, script, plaintext
 
 // The first pass over the whole input before the body is searched.
 void firstpass_run();

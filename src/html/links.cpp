@@ -22,8 +22,7 @@
 namespace {
 
 constexpr std::string_view kNonWebSchemes[] = {
-    "telnet:", "news:", "nntp:", "file:", "finger:", "mailto:",
-    "newspost:", "newsreply:", "wais:", "cso:", "gopher:",
+    "telnet:", "news:", "nntp:", "file:", "finger:", "mailto:", "newspost:", "newsreply:", "wais:", "cso:", "gopher:",
 };
 
 const char* const kClaimFailed = "Unable to claim memory to process URI for colourisation";
@@ -95,6 +94,8 @@ int link_choosecolour()
 
 void links_tag(bool closing)
 {
-    if (closing) link_close();
-    else link_open();
+    if (closing)
+        link_close();
+    else
+        link_open();
 }

@@ -46,8 +46,10 @@ void preamble_writevalue(const char* key)
 
 void ddlout_foreground(int n)
 {
-    if (n == 0) ddlout_direct("{foreground}\n");
-    else ddlout_foregroundcolour(n);
+    if (n == 0)
+        ddlout_direct("{foreground}\n");
+    else
+        ddlout_foregroundcolour(n);
 }
 
 void ddlout_foregroundcolour(int i)
@@ -60,11 +62,13 @@ void ddlout_foregroundcolour(int i)
     int r = colour_component(i, 1), g = colour_component(i, 2), b = colour_component(i, 3);
     if (r == colour_component(bg, 1) && g == colour_component(bg, 2) && b == colour_component(bg, 3)) {
         // Text in the background colour would be invisible: use its contrast.
-        r = 255 - r; g = 255 - g; b = 255 - b;
+        r = 255 - r;
+        g = 255 - g;
+        b = 255 - b;
         i = colour_findrgb(r, g, b);
         if (!i || !colour_isused(i)) {
-            ddlout_directf("{foreground {colour {rgb 0x%05X 0x%05X 0x%05x}} 0x10000 0}\n",
-                           colour_scale(r), colour_scale(g), colour_scale(b));
+            ddlout_directf("{foreground {colour {rgb 0x%05X 0x%05X 0x%05x}} 0x10000 0}\n", colour_scale(r),
+                           colour_scale(g), colour_scale(b));
             return;
         }
     }

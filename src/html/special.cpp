@@ -73,15 +73,9 @@ void pre_tag(bool closing)
     ddlout_break(DDL_NEWLINE);
 }
 
-void write_textsize(int points)
-{
-    ddlout_commandjoin("{textsize ", points, 0, "000}");
-}
+void write_textsize(int points) { ddlout_commandjoin("{textsize ", points, 0, "000}"); }
 
-void write_leading(int leading)
-{
-    ddlout_commandjoin("{leading 2 ", leading, 0, "}");
-}
+void write_leading(int leading) { ddlout_commandjoin("{leading 2 ", leading, 0, "}"); }
 
 // The value of a template marker named by the tag, written where the text is.
 void macro()
@@ -195,8 +189,7 @@ void embed_tag(bool closing)
     ddlout_flush();
     char marker[96];
     if (size)
-        ddl_format(marker, sizeof marker, "embedded: \"%s\", %u x %u", name, size & 0xFFFFu,
-                      (size >> 16) & 0xFFFFu);
+        ddl_format(marker, sizeof marker, "embedded: \"%s\", %u x %u", name, size & 0xFFFFu, (size >> 16) & 0xFFFFu);
     else
         ddl_format(marker, sizeof marker, "embedded: \"%s\"", name);
     bracketed_marker(marker);

@@ -34,11 +34,11 @@ bool overflowed(int depth, const char* name)
 {
     if (depth <= StyleStackDepth) return false;
     if (!settings.trytorecover)
-        fatal_message(50, "Too many nested %s changes, can't keep track of >%d. Aborting.", name,
-                      StyleStackDepth);
-    show_message("TryToRecover: Too many nested %s changes (>%d) - resetting the %s stack, your output "
-                 "document may not be quite correct.",
-                 name, StyleStackDepth, name);
+        fatal_message(50, "Too many nested %s changes, can't keep track of >%d. Aborting.", name, StyleStackDepth);
+    show_message(
+        "TryToRecover: Too many nested %s changes (>%d) - resetting the %s stack, your output "
+        "document may not be quite correct.",
+        name, StyleStackDepth, name);
     return true;
 }
 
@@ -48,20 +48,14 @@ void write_font(int font)
     style_reassert();
 }
 
-void write_textsize(int millipoints)
-{
-    ddlout_commandjoin("{textsize ", millipoints, 0, "}");
-}
+void write_textsize(int millipoints) { ddlout_commandjoin("{textsize ", millipoints, 0, "}"); }
 
 void write_indent()
 {
     ddlout_commandjoin("{leftindent 1 ", static_cast<long long>(g_style.indent_level) * kIndentStep, 0, "}");
 }
 
-void write_align(int value)
-{
-    ddlout_commandjoin("{align ", value, 0, "}");
-}
+void write_align(int value) { ddlout_commandjoin("{align ", value, 0, "}"); }
 
 int base_align() { return settings.justified ? 3 : 0; }
 
@@ -88,8 +82,7 @@ void style_pushfont(int font)
         ddlout_command("FONT_001");
         return;
     }
-    if (s.font_depth >= 2 &&
-        slot_get(s.font_stack, s.font_depth - 1) == slot_get(s.font_stack, s.font_depth - 2))
+    if (s.font_depth >= 2 && slot_get(s.font_stack, s.font_depth - 1) == slot_get(s.font_stack, s.font_depth - 2))
         return;
     ddlout_flush();
     write_font(font);
@@ -126,8 +119,7 @@ void style_pushsize(int size)
         ddlout_commandjoin("{textsize ", s.base_size, 0, "000}");
         return;
     }
-    if (s.size_depth >= 2 &&
-        slot_get(s.size_stack, s.size_depth - 1) == slot_get(s.size_stack, s.size_depth - 2))
+    if (s.size_depth >= 2 && slot_get(s.size_stack, s.size_depth - 1) == slot_get(s.size_stack, s.size_depth - 2))
         return;
     ddlout_flush();
     write_textsize(style_sizeof(size));

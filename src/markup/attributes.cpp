@@ -185,8 +185,10 @@ int subparse_sizevalue()
         if (n < 1000) n = n * 10 + (*p - '0');
         ++p;
     }
-    if (mode == '+') n += 3;
-    else if (mode == '-') n = 3 - n;
+    if (mode == '+')
+        n += 3;
+    else if (mode == '-')
+        n = 3 - n;
     if (n < 1) n = 1;
     if (n > 7) n = 7;
     return static_cast<int>(n);
@@ -207,9 +209,10 @@ int subparse_colourvalue(int textcolour)
     if (color) n = colour_fromattribute("color", textcolour);
     if (colour) n = colour_fromattribute("colour", textcolour);
     if (n == 0) {
-        show_message("Unusual error! Could not match font colour in the following HTML command at line %lld "
-                     "(this colour should have been defined in the first pass)...",
-                     g_line);
+        show_message(
+            "Unusual error! Could not match font colour in the following HTML command at line %lld "
+            "(this colour should have been defined in the first pass)...",
+            g_line);
         show_message("<%s %s", g_tag.name, g_tag.params);
         return 0;
     }

@@ -23,7 +23,6 @@ int g_prebody = 1;
 int g_quiet = 0;
 int g_heldback = 0;
 
-
 // `name` holds the bytes that the name loop below stores as they stand and
 // that end nothing (whole runs of them are copied from the input buffer);
 // `start` the bytes a name can begin with.
@@ -68,8 +67,10 @@ size_t copy_params(char* dst, size_t room)
         size_t left = avail - n;
         k = k < left ? k : left;
         if (dst) {
-            if (n + 16 <= room) copy16(dst + n, p + n);  // the bytes past k are stored over later
-            else std::memcpy(dst + n, p + n, k);
+            if (n + 16 <= room)
+                copy16(dst + n, p + n);  // the bytes past k are stored over later
+            else
+                std::memcpy(dst + n, p + n, k);
         }
         n += k;
         if (k < 16) break;
@@ -201,8 +202,10 @@ namespace {
 // and reads as unknown.
 void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
 {
-    if (filter && !keyword_mayname(*filter, name, static_cast<int>(len))) *token = 0;
-    else *token = keyword_lookupn(kHtmlKeywords, name, len);
+    if (filter && !keyword_mayname(*filter, name, static_cast<int>(len)))
+        *token = 0;
+    else
+        *token = keyword_lookupn(kHtmlKeywords, name, len);
     g_tag.found = *token != 0;
     *token += g_tag.closing * TOK_CLOSING;
 }
@@ -365,8 +368,7 @@ int param_byte()
         if (g_quiet)
             ++g_heldback;
         else
-            show_message("Unexpected control code found in parameter of \"<%s>\" (at line %lld).", g_tag.name,
-                         g_line);
+            show_message("Unexpected control code found in parameter of \"<%s>\" (at line %lld).", g_tag.name, g_line);
         return c == EOF ? EOF : ' ';
     }
     return c;

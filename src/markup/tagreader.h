@@ -11,12 +11,12 @@
 const int kParamLimit = 511;
 
 struct TagBuffers {
-    char name[32];      // at most 31 characters, without a leading "/"
+    char name[32];  // at most 31 characters, without a leading "/"
     char params[kParamLimit + 1];  // everything after the name up to and including ">"
     int paramlen;
-    int closing;        // the name began with "/"
-    int complete;       // ">" ended the name: no parameters
-    int found;          // the name is in the keyword table
+    int closing;  // the name began with "/"
+    int complete;  // ">" ended the name: no parameters
+    int found;  // the name is in the keyword table
 };
 
 extern TagBuffers g_tag;

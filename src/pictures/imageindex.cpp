@@ -34,9 +34,9 @@ const size_t kSrcLimit = 255;  // the attribute reader's longest src value
 
 // Sixteen bytes a tag.
 struct ImageTag {
-    int64_t offset;           // input position just after the tag
-    uint32_t size;            // width | height << 16, 0 when the tag gave none
-    uint32_t picture : 31;    // position in g_pictures
+    int64_t offset;  // input position just after the tag
+    uint32_t size;  // width | height << 16, 0 when the tag gave none
+    uint32_t picture : 31;  // position in g_pictures
     uint32_t unreadable : 1;  // its file could not be opened for the preamble
 };
 static_assert(sizeof(ImageTag) == 16, "a tag's record stays small");
@@ -64,14 +64,14 @@ struct Resolution {
 
 ImageTag* g_tags = nullptr;  // position 0 unused
 int g_count = 0;
-int g_capacity = 0;          // entries that fit, position 0 included
+int g_capacity = 0;  // entries that fit, position 0 included
 std::vector<Picture> g_pictures;
-std::unordered_map<std::string, int> g_bypath;           // path NUL leaf -> picture
-std::unordered_map<std::string, Resolution> g_bysrc;     // src NUL leaf -> its picture
+std::unordered_map<std::string, int> g_bypath;  // path NUL leaf -> picture
+std::unordered_map<std::string, Resolution> g_bysrc;  // src NUL leaf -> its picture
 // Readable pictures by file identity: other spellings of a file are
 // duplicates of the first picture that read it.
 std::unordered_map<PlatformFileId, int, IdHash> g_byid;
-bool g_ascending = true;     // offsets rise, as a forward pass gives them
+bool g_ascending = true;  // offsets rise, as a forward pass gives them
 bool g_handler = false;
 ImageEntry g_view;
 

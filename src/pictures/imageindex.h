@@ -10,14 +10,14 @@ enum ImageType { IMAGE_UNKNOWN = 0, IMAGE_GIF = 1, IMAGE_JPEG = 2, IMAGE_OTHER =
 // What is known of one image tag: the tag's own size and position, and the
 // file its src value names.
 struct ImageEntry {
-    char path[512];      // the src value, then the resolved file path
-    char leaf[32];       // the src value's leaf name, for comments and markers
-    int32_t readable;    // the resolved file opened
-    int32_t sizeknown;   // width and height came from the tag
-    int32_t type;        // ImageType
+    char path[512];  // the src value, then the resolved file path
+    char leaf[32];  // the src value's leaf name, for comments and markers
+    int32_t readable;  // the resolved file opened
+    int32_t sizeknown;  // width and height came from the tag
+    int32_t type;  // ImageType
     int32_t width, height;
-    int64_t offset;      // input position just after the tag
-    int32_t duplicate;   // earlier entry with the same path and leaf, or 0
+    int64_t offset;  // input position just after the tag
+    int32_t duplicate;  // earlier entry with the same path and leaf, or 0
 };
 
 // Number of entries; entries are numbered from 1.
@@ -55,8 +55,7 @@ void image_reportlongpath(const char* src, int limit = 511);
 // with `cwd` the current working folder ("" when unknown) and `sep` the
 // separator for joining. Both '/' and '\' separate folders everywhere;
 // a folder is absolute with a drive letter or a leading '/'.
-std::string image_resolvepath(const std::string& inputpath, const std::string& src,
-                              const std::string& cwd, char sep);
+std::string image_resolvepath(const std::string& inputpath, const std::string& src, const std::string& cwd, char sep);
 
 // The type given by a file's first four bytes (missing bytes as 0).
 int image_filetype(const unsigned char head[4]);

@@ -35,8 +35,10 @@ void step_up(std::string& base, char sep)
     for (;;) {
         while (base.size() > root && is_sep(base.back())) base.pop_back();
         if (base.size() <= root) {
-            if (root == 0) base = std::string("..") + sep;  // relative base already used up
-            else if (root == 2) base += sep;
+            if (root == 0)
+                base = std::string("..") + sep;  // relative base already used up
+            else if (root == 2)
+                base += sep;
             return;
         }
         size_t start = base.size();
@@ -55,8 +57,7 @@ void step_up(std::string& base, char sep)
 
 }  // namespace
 
-std::string image_resolvepath(const std::string& inputpath, const std::string& src,
-                              const std::string& cwd, char sep)
+std::string image_resolvepath(const std::string& inputpath, const std::string& src, const std::string& cwd, char sep)
 {
     // The page's folder: up to, not including, its last separator. A page
     // named without a folder is in the current folder.

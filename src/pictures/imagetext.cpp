@@ -23,8 +23,10 @@ void write_marker(const char* leaf, int sizeknown, int width, int height, int it
     ddlout_addstring(" [ ");
     ddlout_flush();
     ddlout_command("{italic 1}");
-    if (sizeknown) ddlout_addstring("image \"%s\", %d x %d", leaf, width, height);
-    else ddlout_addstring("image \"%s\"", leaf);
+    if (sizeknown)
+        ddlout_addstring("image \"%s\", %d x %d", leaf, width, height);
+    else
+        ddlout_addstring("image \"%s\"", leaf);
     ddlout_flush();
     ddlout_command("{italic 0}");
     ddlout_addstring(" ] ");
@@ -33,10 +35,7 @@ void write_marker(const char* leaf, int sizeknown, int width, int height, int it
     ddlout_flush();
 }
 
-bool embeddable(const ImageEntry& e)
-{
-    return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG);
-}
+bool embeddable(const ImageEntry& e) { return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG); }
 
 }  // namespace
 
@@ -46,8 +45,8 @@ void image_output(int italic)
         // No first pass, or it found no images: the tag speaks for itself.
         std::string leaf = subparse_src(1);
         unsigned size = subparse_dimensions();
-        write_marker(leaf.c_str(), size != 0, static_cast<int>(size & 0xFFFF),
-                     static_cast<int>((size >> 16) & 0xFFFF), italic);
+        write_marker(leaf.c_str(), size != 0, static_cast<int>(size & 0xFFFF), static_cast<int>((size >> 16) & 0xFFFF),
+                     italic);
         return;
     }
     long long position = infile_tell();

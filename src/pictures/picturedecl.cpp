@@ -18,10 +18,7 @@ namespace {
 const unsigned kGifSize = 255u | 255u << 16;
 const unsigned kUnreadableSize = 256u | 256u << 16;
 
-bool embeddable(const ImageEntry& e)
-{
-    return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG);
-}
+bool embeddable(const ImageEntry& e) { return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG); }
 
 long long file_size(FILE* f)
 {
@@ -82,14 +79,16 @@ void picture_writedecl(int i, int d)
     ddl_cleanname(leaf, sizeof leaf, e->leaf);
     ddlout_directf("\n\n// ( \"%s\" )\n", leaf);
     ddlout_directf("PICT_%03d={pictframe\n", i);
-    ddlout_direct("{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
-                  "{textflow 3 1 2834}\n{fcurve {box {x 0}\n{y 0}\n");
+    ddlout_direct(
+        "{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
+        "{textflow 3 1 2834}\n{fcurve {box {x 0}\n{y 0}\n");
     unsigned fitted = page_fitpicture(picture_pixelsize(*e));
     ddlout_directf("{w %u}\n{h %u}\n}}\n", (fitted & 0xFFFF) * 800, (fitted >> 16) * 800);
     ddlout_direct("{angle 0x0}\n{skew 0x0}\n{picturedata\n{lockmode 0}\n{aspectlock 1}\n");
     ddlout_direct("{autoscale 1}\n");
-    ddlout_direct("{hide 0}\n{bottomleft 0}\n{x 0}\n{y 0}\n{scale 0x10000}\n{aspect 0x10000}\n"
-                  "{angle 0x0}\n{skew 0x0}\n{tile 0 0 0}}\n}\n\n");
+    ddlout_direct(
+        "{hide 0}\n{bottomleft 0}\n{x 0}\n{y 0}\n{scale 0x10000}\n{aspect 0x10000}\n"
+        "{angle 0x0}\n{skew 0x0}\n{tile 0 0 0}}\n}\n\n");
     if (d) {
         ddlout_directf("PICTURE_%03d=PICTURE_%03d\n", i, d);
         return;

@@ -89,7 +89,6 @@ void release_tables()
     g_user = nullptr;
 }
 
-
 int hex_value(int c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -116,10 +115,7 @@ void read_rgb(const char* p, int* r, int* g, int* b)
     *b = comp[2];
 }
 
-void copy_name(char dst[32], const char* src)
-{
-    std::snprintf(dst, 32, "%.31s", src);
-}
+void copy_name(char dst[32], const char* src) { std::snprintf(dst, 32, "%.31s", src); }
 
 int user_count() { return g_user ? hdr_count(g_user) : 0; }
 
@@ -147,9 +143,9 @@ void fill_standard()
         int r, g, b;
     };
     static const Std kStd[kStandardCount] = {
-        {"Black", 0, 0, 0},         {"White", 255, 255, 255}, {"Transparent", 1024, 1024, 1024},
-        {"VduRed", 255, 0, 0},      {"VduYellow", 255, 255, 0}, {"VduGreen", 0, 255, 0},
-        {"VduBlue", 0, 0, 255},     {"VduMagenta", 255, 0, 255}, {"VduCyan", 0, 255, 255},
+        {"Black", 0, 0, 0},     {"White", 255, 255, 255},    {"Transparent", 1024, 1024, 1024},
+        {"VduRed", 255, 0, 0},  {"VduYellow", 255, 255, 0},  {"VduGreen", 0, 255, 0},
+        {"VduBlue", 0, 0, 255}, {"VduMagenta", 255, 0, 255}, {"VduCyan", 0, 255, 255},
     };
     hdr_count(g_standard) = kStandardCount;
     for (int s = 1; s <= kStandardCount; ++s) {
@@ -178,8 +174,7 @@ void display_append(size_t& n, const char* text, bool space_capitals)
 void write_decl(int number, int position, const ColourRecord& r)
 {
     ddlout_directf("COL_%03d={colour \"%s\" {rgb 0x%05X 0x%05X 0x%05x}{overprintlimit 0xe666}}\n", number,
-                   colour_displayname(position), colour_scale(r.red), colour_scale(r.green),
-                   colour_scale(r.blue));
+                   colour_displayname(position), colour_scale(r.red), colour_scale(r.green), colour_scale(r.blue));
 }
 
 }  // namespace
@@ -263,8 +258,7 @@ int colour_add(const char* text, int textcolour)
     if (!g_user) return 0;  // no document colours in this run
     int count = hdr_count(g_user);
     if (count >= hdr_capacity(g_user)) {
-        show_message("Run out of user-defined colour slots... (\"%s\", %d / %d)", text, count,
-                     hdr_capacity(g_user));
+        show_message("Run out of user-defined colour slots... (\"%s\", %d / %d)", text, count, hdr_capacity(g_user));
         return 0;
     }
     ColourRecord& r = g_user[count];
@@ -323,18 +317,22 @@ const char* colour_displayname(int position)
     int p = position - kStandardCount;
     if (p < 1 || p >= user_count()) return g_display;
     const char* name = g_user[p].name;
-    if (p < hdr_firstadded(g_user)) display_append(n, "(browser)", false);
-    else if (name[0] == '#') display_append(n, "(user) ", false);
-    else display_append(n, "(user-dflt) ", false);
+    if (p < hdr_firstadded(g_user))
+        display_append(n, "(browser)", false);
+    else if (name[0] == '#')
+        display_append(n, "(user) ", false);
+    else
+        display_append(n, "(user-dflt) ", false);
     display_append(n, name, true);
     return g_display;
 }
 
 void colour_writedecls()
 {
-    ddlout_direct("COL_001={colour \"Black\" {cmyk 0x0 0x0 0x0 0x10000}{lock 1}}\n"
-                  "COL_002={colour \"White\" {rgb 0x10000 0x10000 0x10000}{lock 1}}\n"
-                  "COL_003={colour \"Transparent\" {rgb 0x10000 0x10000 0x10000}{transparent 1}}\n");
+    ddlout_direct(
+        "COL_001={colour \"Black\" {cmyk 0x0 0x0 0x0 0x10000}{lock 1}}\n"
+        "COL_002={colour \"White\" {rgb 0x10000 0x10000 0x10000}{lock 1}}\n"
+        "COL_003={colour \"Transparent\" {rgb 0x10000 0x10000 0x10000}{transparent 1}}\n");
     if (g_standard)
         for (int s = 4; s <= kStandardCount; ++s) write_decl(s + 6, s, g_standard[s]);
     ddlout_direct("\n");

@@ -86,8 +86,7 @@ void config_readstream(FILE* f)
         if (!line[0]) continue;
         char group = line[0];
         for (const KeyInfo& k : kKeys)
-            if (k.group == group && std::strstr(line, k.name))
-                settings.*k.field = config_value(line);
+            if (k.group == group && std::strstr(line, k.name)) settings.*k.field = config_value(line);
     }
 }
 

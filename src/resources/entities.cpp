@@ -105,10 +105,14 @@ long read_number(const char* text, int base)
     long v = 0;
     for (const char* p = text; *p; ++p) {
         int d;
-        if (*p >= '0' && *p <= '9') d = *p - '0';
-        else if (base == 16 && *p >= 'a' && *p <= 'f') d = *p - 'a' + 10;
-        else if (base == 16 && *p >= 'A' && *p <= 'F') d = *p - 'A' + 10;
-        else break;
+        if (*p >= '0' && *p <= '9')
+            d = *p - '0';
+        else if (base == 16 && *p >= 'a' && *p <= 'f')
+            d = *p - 'a' + 10;
+        else if (base == 16 && *p >= 'A' && *p <= 'F')
+            d = *p - 'A' + 10;
+        else
+            break;
         if (v < 100000) v = v * base + d;
     }
     return v;
@@ -139,8 +143,10 @@ int entity_find_nocase(const char* name)
 {
     if (name[0] == '#') {
         long v;
-        if (name[1] == 'x' || name[1] == 'X') v = read_number(name + 2, 16);
-        else v = read_number(name + 1, 10);
+        if (name[1] == 'x' || name[1] == 'X')
+            v = read_number(name + 2, 16);
+        else
+            v = read_number(name + 1, 10);
         if (v == 9 || (v >= 32 && v <= 126) || (v >= 128 && v <= 255)) return static_cast<int>(v);
         return 0;
     }

@@ -32,8 +32,8 @@ const int kLowestFont = 1;
 const int kHighestFont = 61;
 
 FontMapEntry* g_map = nullptr;  // position 0 a header with number 0
-int g_fontcount = 0;             // one more than the number of entries
-NameIndex g_mapnames;            // the first entry with each (folded) name
+int g_fontcount = 0;  // one more than the number of entries
+NameIndex g_mapnames;  // the first entry with each (folded) name
 FontExportEntry* g_export = nullptr;
 int g_exportcount = 0;
 
@@ -65,10 +65,7 @@ void release_maps()
                   "cannot continue (please free up memory)");
 }
 
-void missing(const char* leaf)
-{
-    show_message("Couldn't open font map file \"%s\", setting default mappings.", leaf);
-}
+void missing(const char* leaf) { show_message("Couldn't open font map file \"%s\", setting default mappings.", leaf); }
 
 bool is_mapping(const char* line) { return line[0] != ';' && std::strchr(line, '~') != nullptr; }
 
@@ -84,7 +81,6 @@ void parse_name(const char* line, char out[32])
     }
     out[n] = '\0';
 }
-
 
 // A decimal number: white space skipped, an optional sign, digits up to the
 // first other character. Long digit runs are held out of range, never overflowed.
@@ -111,10 +107,7 @@ int count_mappings(SupportFile& f)
     return count;
 }
 
-[[noreturn]] void short_preread()
-{
-    fatal_message(70, "Error in font map loader, pre-read came up short");
-}
+[[noreturn]] void short_preread() { fatal_message(70, "Error in font map loader, pre-read came up short"); }
 
 void load_map(SupportFile& f)
 {
@@ -209,15 +202,27 @@ void fontmap_defaults()
         const char* face;
         int number;
     } kFaces[] = {
-        {"Courier", kMonospacedFont}, {"Courier New", kMonospacedFont}, {"Mono", kMonospacedFont}, {"Serif", 31},
-        {"Times New Roman", 31}, {"Times.New.Roman", 31}, {"Arial", 41}, {"Helvetica", 41},
-        {"Sans Serif", 41}, {"Trebuchet MS", 41}, {"Verdana", 41}, {"Comic Sans MS", 51},
+        {"Courier", kMonospacedFont},
+        {"Courier New", kMonospacedFont},
+        {"Mono", kMonospacedFont},
+        {"Serif", 31},
+        {"Times New Roman", 31},
+        {"Times.New.Roman", 31},
+        {"Arial", 41},
+        {"Helvetica", 41},
+        {"Sans Serif", 41},
+        {"Trebuchet MS", 41},
+        {"Verdana", 41},
+        {"Comic Sans MS", 51},
     };
     static const struct {
         const char* name;
         const char* text;
     } kExports[] = {
-        {"corpus", "Mono"}, {"homerton", "Sans-Serif"}, {"trinity", ""}, {"sassoon", "Comic sans MS"},
+        {"corpus", "Mono"},
+        {"homerton", "Sans-Serif"},
+        {"trinity", ""},
+        {"sassoon", "Comic sans MS"},
     };
     release_maps();
     g_map = static_cast<FontMapEntry*>(mem_claimzero(14, sizeof(FontMapEntry)));

@@ -13,10 +13,7 @@ const double kUnitsPerMm = 2834.64566;
 PageDefinition* g_pages = nullptr;  // position 0 unused, 1 the A4 page
 int g_current = 0;
 
-int to_units(float mm)
-{
-    return static_cast<int>(mm * kUnitsPerMm + 0.5);
-}
+int to_units(float mm) { return static_cast<int>(mm * kUnitsPerMm + 0.5); }
 
 }  // namespace
 
@@ -27,8 +24,12 @@ void page_load()
     PageDefinition& p = g_pages[1];
     std::snprintf(p.description, sizeof p.description, "%s", "A4; 10mm margins, 20mm bottom");
     std::snprintf(p.papername, sizeof p.papername, "%s", "a4");
-    p.width = 210; p.height = 297;
-    p.left = 10; p.right = 10; p.top = 10; p.bottom = 20;
+    p.width = 210;
+    p.height = 297;
+    p.left = 10;
+    p.right = 10;
+    p.top = 10;
+    p.bottom = 20;
     p.paperw = to_units(p.width);
     p.paperh = to_units(p.height);
     p.textx = to_units(p.left);
@@ -45,10 +46,7 @@ void page_release()
     g_current = 0;
 }
 
-const PageDefinition* page_current()
-{
-    return g_pages && g_current ? &g_pages[g_current] : nullptr;
-}
+const PageDefinition* page_current() { return g_pages && g_current ? &g_pages[g_current] : nullptr; }
 
 void page_write(int what)
 {

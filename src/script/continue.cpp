@@ -61,8 +61,10 @@ bool leaves_folder(const char* name)
         int dots = 0;
         bool other = false;
         for (const char* q = step; q < p; ++q) {
-            if (*q == '.') ++dots;
-            else if (*q != ' ') other = true;
+            if (*q == '.')
+                ++dots;
+            else if (*q != ' ')
+                other = true;
         }
         if (!other && dots >= 2) return true;
         if (!*p) return false;
@@ -90,12 +92,13 @@ bool was_cut(const char* value, size_t field)
 [[noreturn]] void fail(const char* name, int code)
 {
     if (code == 5)
-        show_message("Can't open file \"%s\" for Dramaton continuation, it has already been read and the script "
-                     "would never end, aborting... [%d]",
-                     name, code);
+        show_message(
+            "Can't open file \"%s\" for Dramaton continuation, it has already been read and the script "
+            "would never end, aborting... [%d]",
+            name, code);
     else if (code == 6)
-        show_message("Can't open file \"%s\" for Dramaton continuation, it is the output file, aborting... [%d]",
-                     name, code);
+        show_message("Can't open file \"%s\" for Dramaton continuation, it is the output file, aborting... [%d]", name,
+                     code);
     else
         show_message("Can't open file \"%s\" for Dramaton continuation, aborting... [%d]", name, code);
     ddlout_abandon(44);
@@ -153,9 +156,10 @@ void dramaton_continue()
     }
     infile_close();
     if (leaves_folder(name) || was_cut(value.text, sizeof name)) {
-        show_message("Cannot continue into \"%s\": a continuation file must be a file in the current folder or "
-                     "below it.",
-                     name);
+        show_message(
+            "Cannot continue into \"%s\": a continuation file must be a file in the current folder or "
+            "below it.",
+            name);
         ddlout_abandon(44);
     }
 

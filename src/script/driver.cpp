@@ -21,7 +21,6 @@
 
 namespace {
 
-
 int g_begun = 0;
 int g_lasttoken = 0;
 int g_headingwritten = 0;
@@ -101,8 +100,10 @@ int add_textrun(int c)
     bool stopped = false;
     unsigned space_last = 0;
     n = bytescan::run_blocks(p, avail, stops, true, &stopped, &space_last);
-    if (stopped) avail = n;
-    else spacebefore = space_last;
+    if (stopped)
+        avail = n;
+    else
+        spacebefore = space_last;
     for (; n < avail; ++n) {
         unsigned kind = kText.kind[p[n]];
         unsigned space = kind >> 1;
@@ -124,9 +125,12 @@ int add_textrun(int c)
 int run_command()
 {
     int t = dramaton_readcommand();
-    if (t == 0) dramaton_unknowncommand();
-    else if (t < DRM_CLOSING) dramaton_dispatchtoken(t);
-    else dramaton_respatchtoken(t - DRM_CLOSING);
+    if (t == 0)
+        dramaton_unknowncommand();
+    else if (t < DRM_CLOSING)
+        dramaton_dispatchtoken(t);
+    else
+        dramaton_respatchtoken(t - DRM_CLOSING);
     return t;
 }
 
@@ -186,7 +190,6 @@ bool dramaton_headingbreak()
     return true;
 }
 
-
 bool dramaton_grow(void** block, int* capacity, size_t entrysize)
 {
     // Doubled (at least five more): growing to n entries copies O(n) of
@@ -219,8 +222,7 @@ void dramaton_convert()
     dramaton_loadignorelist();
 
     // What the HTML side wrote is dropped: the script's output starts anew.
-    if (!ddlout_restart())
-        fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
+    if (!ddlout_restart()) fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
     ddlout_reset();  // whatever the HTML side had pending is discarded
     write_preamble();
     ddlout_suppress(1);
@@ -257,7 +259,8 @@ int dramaton_escape()
         }
     }
     case '/': ddlout_addchar('\\'); return DRM_COMMENT;
-    case '<': case '>': ddlout_addchar(c); return DRM_COMMENT;
+    case '<':
+    case '>': ddlout_addchar(c); return DRM_COMMENT;
     default: return DRM_COMMENT;  // dropped
     }
 }
@@ -342,9 +345,10 @@ void dramaton_dispatchtoken(int token)
     case DRM_TITLE: dramaton_title(); break;
     case DRM_U: dramaton_effecton(STY_UNDERLINE); break;
     default:
-        show_message("Failure in script parser - \"<%s>\" not trapped as invalid prior to dispatch function. "
-                     "Will ignore and continue.",
-                     g_tag.name);
+        show_message(
+            "Failure in script parser - \"<%s>\" not trapped as invalid prior to dispatch function. "
+            "Will ignore and continue.",
+            g_tag.name);
         break;
     }
 }
@@ -368,13 +372,15 @@ void dramaton_respatchtoken(int token)
     case DRM_U: dramaton_effectoff(STY_UNDERLINE); break;
     case DRM_CHAPTER: dramaton_chapterclose(); break;
     case DRM_DIA: dramaton_speechclose(); break;
-    case DRM_DEFACTOR: case DRM_DEFACTRESS: dramaton_defcharacterclose(); break;
+    case DRM_DEFACTOR:
+    case DRM_DEFACTRESS: dramaton_defcharacterclose(); break;
     case DRM_IND: dramaton_unindent(); break;
     case DRM_SCENE: dramaton_sceneclose(); break;
     default:
-        show_message("The dramaton command \"</%s>\" is not valid, please check your script's syntax at offset "
-                     "+%lld (line %lld). Will ignore and continue.",
-                     g_tag.name, infile_tell(), g_line);
+        show_message(
+            "The dramaton command \"</%s>\" is not valid, please check your script's syntax at offset "
+            "+%lld (line %lld). Will ignore and continue.",
+            g_tag.name, infile_tell(), g_line);
         break;
     }
 }

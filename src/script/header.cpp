@@ -29,10 +29,9 @@ Header g_header;
 
 const char* const kDateNames[DATE_KINDS] = {"", "date", "started", "finished", "revised"};
 
-const char* const kWeekdays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday",
-                                  "Saturday"};
-const char* const kMonths[12] = {"January", "February", "March", "April", "May", "June",
-                                 "July", "August", "September", "October", "November", "December"};
+const char* const kWeekdays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+const char* const kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                 "July",    "August",   "September", "October", "November", "December"};
 
 // Header commands only store values before <begin>.
 bool refused(const char* name)
@@ -193,8 +192,7 @@ void dramaton_copyright()
     dramaton_lowerparams();
     int at = dramaton_findlowered("year");
     if (at >= 0) g_header.copyright_year = static_cast<int>(dramaton_number(g_tag.params + at + 4, nullptr));
-    dramaton_copyfield(g_header.copyright_holder, sizeof g_header.copyright_holder,
-                       dramaton_keyvalue("to", 0).text);
+    dramaton_copyfield(g_header.copyright_holder, sizeof g_header.copyright_holder, dramaton_keyvalue("to", 0).text);
 }
 
 void dramaton_target()
@@ -225,7 +223,10 @@ int dramaton_lastday(int year, int month)
 {
     switch (month) {
     case 2: return is_leap(year) ? 29 : 28;
-    case 4: case 6: case 9: case 11: return 30;
+    case 4:
+    case 6:
+    case 9:
+    case 11: return 30;
     default: return 31;
     }
 }
@@ -315,7 +316,8 @@ void dramaton_begin()
         ddlout_abandon(56);
     }
     if (!g_header.copyright_year)
-        show_message("This is NOT an error: It has been noticed that you are <begin>ning a script without first "
-                     "defining a <copyright>...");
+        show_message(
+            "This is NOT an error: It has been noticed that you are <begin>ning a script without first "
+            "defining a <copyright>...");
     write_titlepage();
 }

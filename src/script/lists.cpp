@@ -31,8 +31,10 @@ void character_list()
         ddlout_command("{tab}");
         dramaton_text(e->added ? "(added)" : e->female ? "Female" : "Male");
         ddlout_command("{tab}{tab}");
-        if (e->dialogue) ddlout_addstring("%u", e->dialogue);
-        else dramaton_text("-");
+        if (e->dialogue)
+            ddlout_addstring("%u", e->dialogue);
+        else
+            dramaton_text("-");
         ddlout_command("{newline}");
     }
 }
@@ -107,8 +109,10 @@ void scene_list()
         }
         ddlout_command("{tab}");
         bool timed = e->minutes != -1 && e->seconds != -1;
-        if (timed) ddlout_addstring("%02d:%02d", e->minutes, e->seconds);
-        else dramaton_text("-");
+        if (timed)
+            ddlout_addstring("%02d:%02d", e->minutes, e->seconds);
+        else
+            dramaton_text("-");
         ddlout_command("{tab}");
         if (timed) {
             total += static_cast<long long>(e->minutes) * 60 + e->seconds;
@@ -179,8 +183,10 @@ void dramaton_list(int kind)
     ddlout_command("{newpage}{textsize 16000}");
     dramaton_text(kind == LIST_CAST ? "Character list" : "Scene list");
     ddlout_command("{newpara}{textsize}{tabruler }{tabruler {tableader \"\"}");
-    if (kind == LIST_CAST) character_list();
-    else scene_list();
+    if (kind == LIST_CAST)
+        character_list();
+    else
+        scene_list();
     ddlout_command("{tabruler }{tabruler {tableader \"\"} }");
     ddlout_setlinestart(1);
 }

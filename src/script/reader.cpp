@@ -37,10 +37,7 @@ void write_processed(int result)
 }
 
 // An unrecognised command shown in the text, in italics between brackets.
-void show_unknown()
-{
-    tagreader_writemarker(dramaton_italicon() != 0);
-}
+void show_unknown() { tagreader_writemarker(dramaton_italicon() != 0); }
 
 }  // namespace
 
@@ -166,8 +163,9 @@ void dramaton_loadignorelist()
     g_ignore = static_cast<char*>(mem_claimzero(static_cast<size_t>(count), static_cast<size_t>(width)));
     if (!g_ignore) {
         std::fclose(f);
-        show_message("Unable to claim memory to load command-ignore list; Dramaton may report any 'extension' "
-                     "commands used as being unrecognised.");
+        show_message(
+            "Unable to claim memory to load command-ignore list; Dramaton may report any 'extension' "
+            "commands used as being unrecognised.");
         return;
     }
     g_ignorewidth = width;

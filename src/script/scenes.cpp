@@ -22,14 +22,14 @@ constexpr int kSpillAt = 8192;
 constexpr int kReadBlock = 256;
 
 SceneEntry* g_scenes = nullptr;  // entries g_spilled .. g_spilled + g_count - 1
-int g_count = 0;                 // entries in memory
+int g_count = 0;  // entries in memory
 int g_capacity = 0;
 int g_spilled = 0;  // entries 0 .. g_spilled - 1 are in g_spill
 std::FILE* g_spill = nullptr;
 bool g_spillfailed = false;
 SceneEntry g_readblock[kReadBlock];
-int g_readfirst = 0;   // first entry held in g_readblock
-int g_readcount = 0;   // entries held there
+int g_readfirst = 0;  // first entry held in g_readblock
+int g_readcount = 0;  // entries held there
 
 bool refused(const char* name)
 {

@@ -110,9 +110,19 @@ void dramaton_formatdate(unsigned packed, char* out, size_t size);
 // ---- Styles, effects, directives, indents (styles.cpp) -------------------
 
 enum {
-    STY_BOLD = 0, STY_ITALIC = 1, STY_UNDERLINE = 2,
-    STY_SCENE = 256, STY_SPEECH = 257, STY_SPEAKER = 258, STY_CASTDESC = 262, STY_CHAPTER = 263,
-    STY_DIR = 264, STY_LOC = 265, STY_PROP = 266, STY_SFX = 267, STY_ACT = 268
+    STY_BOLD = 0,
+    STY_ITALIC = 1,
+    STY_UNDERLINE = 2,
+    STY_SCENE = 256,
+    STY_SPEECH = 257,
+    STY_SPEAKER = 258,
+    STY_CASTDESC = 262,
+    STY_CHAPTER = 263,
+    STY_DIR = 264,
+    STY_LOC = 265,
+    STY_PROP = 266,
+    STY_SFX = 267,
+    STY_ACT = 268
 };
 
 void dramaton_styleon(int id);

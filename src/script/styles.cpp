@@ -10,10 +10,10 @@
 
 namespace {
 
-int g_flags[3];        // bold, italic, underline
-unsigned g_effects;    // bits 0-2
-unsigned g_userstyles; // bit = id - 256
-int g_directive;       // 0 or the style id of the last directive opened
+int g_flags[3];  // bold, italic, underline
+unsigned g_effects;  // bits 0-2
+unsigned g_userstyles;  // bit = id - 256
+int g_directive;  // 0 or the style id of the last directive opened
 int g_indent;
 
 const char* const kEffectNames[3] = {"b", "i", "u"};
@@ -27,16 +27,19 @@ struct UserStyle {
     const char* rem;
 };
 
-#define QUILLET_USERSTYLE(n) {"{adduserstyle STYLE_" n "}", "{remuserstyle STYLE_" n "}"}
+#define QUILLET_USERSTYLE(n)                                       \
+    {                                                              \
+        "{adduserstyle STYLE_" n "}", "{remuserstyle STYLE_" n "}" \
+    }
 const UserStyle* userstyle(int id)
 {
     static const UserStyle scene = QUILLET_USERSTYLE("03"), speech = QUILLET_USERSTYLE("05"),
                            speaker = QUILLET_USERSTYLE("04"), castdesc = QUILLET_USERSTYLE("02"),
-                           dir = QUILLET_USERSTYLE("06"), loc = QUILLET_USERSTYLE("07"),
-                           prop = QUILLET_USERSTYLE("08"), sfx = QUILLET_USERSTYLE("09"),
-                           act = QUILLET_USERSTYLE("10");
+                           dir = QUILLET_USERSTYLE("06"), loc = QUILLET_USERSTYLE("07"), prop = QUILLET_USERSTYLE("08"),
+                           sfx = QUILLET_USERSTYLE("09"), act = QUILLET_USERSTYLE("10");
     switch (id) {
-    case STY_SCENE: case STY_CHAPTER: return &scene;
+    case STY_SCENE:
+    case STY_CHAPTER: return &scene;
     case STY_SPEECH: return &speech;
     case STY_SPEAKER: return &speaker;
     case STY_CASTDESC: return &castdesc;
@@ -156,7 +159,11 @@ void dramaton_directiveopen(int type)
     if (refused(directive_name(type))) return;
     ddlout_flush();
     switch (dramaton_lasttoken() % DRM_CLOSING) {
-    case DRM_DIR: case DRM_LOC: case DRM_PROP: case DRM_SFX: case DRM_ACT:
+    case DRM_DIR:
+    case DRM_LOC:
+    case DRM_PROP:
+    case DRM_SFX:
+    case DRM_ACT:
         // Two directives in a row are kept one space apart.
         ddlout_setlinestart(0);
         ddlout_addsoftspace();
@@ -175,11 +182,14 @@ void dramaton_directiveclose(int type)
         return;
     }
     char open[24];
-    if (directive_name(g_directive)) std::snprintf(open, sizeof open, "%s", directive_name(g_directive));
-    else std::snprintf(open, sizeof open, "unknown (%d)", g_directive);
-    show_message("You cannot call </%s> (line %lld) as the last directive called was <%s>, please either correct "
-                 "this or use '\\\\' to unset the 'last' directive. Will now call </%s> for you.",
-                 directive_name(type) ? directive_name(type) : "", g_line, open, open);
+    if (directive_name(g_directive))
+        std::snprintf(open, sizeof open, "%s", directive_name(g_directive));
+    else
+        std::snprintf(open, sizeof open, "unknown (%d)", g_directive);
+    show_message(
+        "You cannot call </%s> (line %lld) as the last directive called was <%s>, please either correct "
+        "this or use '\\\\' to unset the 'last' directive. Will now call </%s> for you.",
+        directive_name(type) ? directive_name(type) : "", g_line, open, open);
     if (g_directive) {
         dramaton_styleoff(g_directive);
     } else if (is_directive(type) && (g_userstyles & userbit(type))) {

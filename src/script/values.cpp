@@ -15,8 +15,7 @@ char g_lowered[kLoweredSize + 1];
 
 bool starts_value(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' ||
-           c == '(';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' || c == '(';
 }
 
 int paramlen()
@@ -93,8 +92,10 @@ long dramaton_number(const char* text, const char** next)
     long n = 0;
     while (*text >= '0' && *text <= '9') {
         // Absurd digit runs saturate rather than overflow.
-        if (n <= (kNumberCap - (*text - '0')) / 10) n = n * 10 + (*text - '0');
-        else n = kNumberCap;
+        if (n <= (kNumberCap - (*text - '0')) / 10)
+            n = n * 10 + (*text - '0');
+        else
+            n = kNumberCap;
         ++text;
     }
     if (next) *next = text;

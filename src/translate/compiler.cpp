@@ -16,14 +16,14 @@ const char* const kLoadError = "Translation load error - ";
 const char* const kWillNot = ", will not translate.";
 
 enum ArgKind {
-    ARG_NONE,     // operand repeats the opcode
-    ARG_TAG,      // a tag name in backquotes, "/" for the closing tag
-    ARG_TEXT,     // a text in backquotes, kept in the string table
-    ARG_FLAG,     // a flag letter a-e
-    ARG_FLAGX,    // a flag letter or x
+    ARG_NONE,  // operand repeats the opcode
+    ARG_TAG,  // a tag name in backquotes, "/" for the closing tag
+    ARG_TEXT,  // a text in backquotes, kept in the string table
+    ARG_FLAG,  // a flag letter a-e
+    ARG_FLAGX,  // a flag letter or x
     ARG_OPTTEST,  // an option letter that can be tested or switched off
-    ARG_OPTSET,   // an option letter that can be switched on
-    ARG_STRING,   // a string number
+    ARG_OPTSET,  // an option letter that can be switched on
+    ARG_STRING,  // a string number
 };
 
 struct Command {
@@ -33,17 +33,28 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"when", ARG_TAG, OP_WHEN},             {"unknown", ARG_TEXT, OP_UNKNOWN},
-    {"ifin", ARG_TEXT, OP_IFIN},            {"ifis", ARG_TEXT, OP_IFIS},
-    {"ifflag", ARG_FLAGX, OP_IFFLAG},       {"ifnotflag", ARG_FLAG, OP_IFNOTFLAG},
-    {"ifopt", ARG_OPTTEST, OP_IFOPT},       {"ifnotopt", ARG_OPTTEST, OP_IFNOTOPT},
-    {"setopt", ARG_OPTSET, OP_SETOPT},      {"unsetopt", ARG_OPTTEST, OP_UNSETOPT},
-    {"replace", ARG_TAG, OP_REPLACE},       {"omit", ARG_NONE, OP_OMIT},
-    {"setflag", ARG_FLAG, OP_SETFLAG},      {"clearflag", ARG_FLAG, OP_CLEARFLAG},
-    {"unsetflag", ARG_FLAG, OP_CLEARFLAG},  {"done", ARG_NONE, OP_DONE},
-    {"warn", ARG_TEXT, OP_WARN},            {"abort", ARG_NONE, OP_ABORT},
-    {"printflag", ARG_FLAGX, OP_PRINTFLAG}, {"printstr", ARG_STRING, OP_PRINTSTR},
-    {"strcount", ARG_FLAG, OP_STRCOUNT},    {"prstrtbl", ARG_NONE, OP_PRSTRTBL},
+    {"when", ARG_TAG, OP_WHEN},
+    {"unknown", ARG_TEXT, OP_UNKNOWN},
+    {"ifin", ARG_TEXT, OP_IFIN},
+    {"ifis", ARG_TEXT, OP_IFIS},
+    {"ifflag", ARG_FLAGX, OP_IFFLAG},
+    {"ifnotflag", ARG_FLAG, OP_IFNOTFLAG},
+    {"ifopt", ARG_OPTTEST, OP_IFOPT},
+    {"ifnotopt", ARG_OPTTEST, OP_IFNOTOPT},
+    {"setopt", ARG_OPTSET, OP_SETOPT},
+    {"unsetopt", ARG_OPTTEST, OP_UNSETOPT},
+    {"replace", ARG_TAG, OP_REPLACE},
+    {"omit", ARG_NONE, OP_OMIT},
+    {"setflag", ARG_FLAG, OP_SETFLAG},
+    {"clearflag", ARG_FLAG, OP_CLEARFLAG},
+    {"unsetflag", ARG_FLAG, OP_CLEARFLAG},
+    {"done", ARG_NONE, OP_DONE},
+    {"warn", ARG_TEXT, OP_WARN},
+    {"abort", ARG_NONE, OP_ABORT},
+    {"printflag", ARG_FLAGX, OP_PRINTFLAG},
+    {"printstr", ARG_STRING, OP_PRINTSTR},
+    {"strcount", ARG_FLAG, OP_STRCOUNT},
+    {"prstrtbl", ARG_NONE, OP_PRSTRTBL},
 };
 
 const char* const kTestOptions = "bcdhiloprtu";
@@ -68,9 +79,10 @@ public:
     bool emit(int opcode, int operand)
     {
         if (s_.length + 2 > kProgramBytes) {
-            show_message("%srun out of room for more than %d entries, script is too complex "
-                         "(at file offset +%lld)%s",
-                         kLoadError, kProgramBytes / 2, pos_, kWillNot);
+            show_message(
+                "%srun out of room for more than %d entries, script is too complex "
+                "(at file offset +%lld)%s",
+                kLoadError, kProgramBytes / 2, pos_, kWillNot);
             return false;
         }
         s_.program[s_.length++] = static_cast<unsigned char>(opcode);
@@ -85,10 +97,8 @@ private:
     {
         int letter = length > 0 ? static_cast<unsigned char>(arg[0]) : 0;
         switch (c.kind) {
-        case ARG_NONE:
-            return emit(c.opcode, c.opcode);
-        case ARG_TAG:
-            return tag(c.opcode, translate_argtext(arg, length));
+        case ARG_NONE: return emit(c.opcode, c.opcode);
+        case ARG_TAG: return tag(c.opcode, translate_argtext(arg, length));
         case ARG_TEXT: {
             int n = store(translate_argtext(arg, length));
             return n && emit(c.opcode, n);
@@ -101,17 +111,16 @@ private:
             return false;
         case ARG_OPTTEST:
             if (letter && std::strchr(kTestOptions, letter)) return emit(c.opcode, translate_lettercode(letter));
-            show_message("%soption is not b, c, d, h, i, l, o, p, r, t, or u (at file offset +%lld)%s",
-                         kLoadError, pos_, kWillNot);
+            show_message("%soption is not b, c, d, h, i, l, o, p, r, t, or u (at file offset +%lld)%s", kLoadError,
+                         pos_, kWillNot);
             return false;
         case ARG_OPTSET:
             if (letter && std::strchr(kSetOptions, letter)) return emit(c.opcode, translate_lettercode(letter));
-            show_message("%soption is not b, c, d, i, l, p, r, t, or u (at file offset +%lld)%s", kLoadError,
-                         pos_, kWillNot);
+            show_message("%soption is not b, c, d, i, l, p, r, t, or u (at file offset +%lld)%s", kLoadError, pos_,
+                         kWillNot);
             if (letter == 'h' || letter == 'o') show_message("You cannot 'setopt' with options 'h' and 'o'.");
             return false;
-        case ARG_STRING:
-            return emit(c.opcode, string_number(arg, length));
+        case ARG_STRING: return emit(c.opcode, string_number(arg, length));
         }
         return true;
     }
@@ -147,9 +156,10 @@ private:
     int store(const std::string& text)
     {
         if (s_.stringcount >= kStringSlots || !s_.strings) {
-            show_message("%srun out of slots in string lookup table, script is too complex "
-                         "(at file offset +%lld)%s",
-                         kLoadError, pos_, kWillNot);
+            show_message(
+                "%srun out of slots in string lookup table, script is too complex "
+                "(at file offset +%lld)%s",
+                kLoadError, pos_, kWillNot);
             return 0;
         }
         char* slot = s_.strings[s_.stringcount];

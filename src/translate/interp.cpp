@@ -24,10 +24,7 @@ const char* string_at(const TranslateScript& s, int n)
     return s.strings[n - 1];
 }
 
-int* flag_at(TranslateScript& s, int n)
-{
-    return (n >= 1 && n <= kFlagCount) ? &s.flags[n - 1] : nullptr;
-}
+int* flag_at(TranslateScript& s, int n) { return (n >= 1 && n <= kFlagCount) ? &s.flags[n - 1] : nullptr; }
 
 // What the rules act through, given by the converter.
 void (*g_dispatch)(int token) = nullptr;
@@ -141,8 +138,9 @@ int translate_run(int pc)
         if (!enabled[level]) {
             if (op == OP_OPEN) {
                 if (++level > kDeepestLevel) {
-                    show_message("Too many '{'s in translate script, can only nest eight levels deep, "
-                                 "ignoring... (note: this may cause \"unexpected '}'\" errors)");
+                    show_message(
+                        "Too many '{'s in translate script, can only nest eight levels deep, "
+                        "ignoring... (note: this may cause \"unexpected '}'\" errors)");
                     level = kDeepestLevel;
                 }
                 enabled[level] = 0;
@@ -193,9 +191,7 @@ int translate_run(int pc)
             break;
         case OP_DONE: return result;
         case OP_WARN: show_message("%s", string_at(s, arg)); break;
-        case OP_ABORT:
-            show_message("Translate script: abort requested");
-            return result;
+        case OP_ABORT: show_message("Translate script: abort requested"); return result;
         case OP_PRINTFLAG: print_flag(s, arg); break;
         case OP_PRINTSTR: print_string(s, arg); break;
         case OP_STRCOUNT:

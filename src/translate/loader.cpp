@@ -89,10 +89,14 @@ bool translate_selects(const char* line, int length, const char* path, bool (*is
     line += 9;
     length -= 9;
     enum { SEL_INPATH, SEL_IFPATH, SEL_IFLEAF } kind;
-    if (starts_with(line, length, "inpath")) kind = SEL_INPATH;
-    else if (starts_with(line, length, "ifpath")) kind = SEL_IFPATH;
-    else if (starts_with(line, length, "ifleaf")) kind = SEL_IFLEAF;
-    else return false;
+    if (starts_with(line, length, "inpath"))
+        kind = SEL_INPATH;
+    else if (starts_with(line, length, "ifpath"))
+        kind = SEL_IFPATH;
+    else if (starts_with(line, length, "ifleaf"))
+        kind = SEL_IFLEAF;
+    else
+        return false;
     line += 6;
     length -= 6;
     std::string text = translate_argtext(line, length);

@@ -5,41 +5,41 @@
 #include <cstdio>
 #include <string>
 
-const int kScriptLineLimit = 79;    // characters kept of one script line
-const int kProgramBytes = 512;      // 256 entries of opcode, operand
+const int kScriptLineLimit = 79;  // characters kept of one script line
+const int kProgramBytes = 512;  // 256 entries of opcode, operand
 const int kStringSlots = 32;
-const int kStringSize = 32;         // 31 characters and the terminator
-const int kFlagCount = 5;           // A to E
-const int kFlagAny = 255;           // the "x" flag of ifflag and printflag
+const int kStringSize = 32;  // 31 characters and the terminator
+const int kFlagCount = 5;  // A to E
+const int kFlagAny = 255;  // the "x" flag of ifflag and printflag
 
 // The opcodes of the program's entries. An entry's operand is a token, a
 // string number, a letter code or a nesting depth, as its opcode says; the
 // program ends at OP_END.
 enum TranslateOp {
     OP_END = 0,
-    OP_WHEN = 1,         // a rule for the tag token in the operand starts
-    OP_UNKNOWN = 2,      // a rule for the unknown tag named by the string starts
-    OP_IFIN = 3,         // condition: the parameters contain the string
-    OP_IFIS = 4,         // condition: the parameters are the string
-    OP_IFFLAG = 5,       // condition: the flag is set (kFlagAny always)
+    OP_WHEN = 1,  // a rule for the tag token in the operand starts
+    OP_UNKNOWN = 2,  // a rule for the unknown tag named by the string starts
+    OP_IFIN = 3,  // condition: the parameters contain the string
+    OP_IFIS = 4,  // condition: the parameters are the string
+    OP_IFFLAG = 5,  // condition: the flag is set (kFlagAny always)
     OP_IFNOTFLAG = 6,
-    OP_IFOPT = 7,        // condition: the option is on
+    OP_IFOPT = 7,  // condition: the option is on
     OP_IFNOTOPT = 8,
     OP_SETOPT = 9,
     OP_UNSETOPT = 10,
-    OP_REPLACE = 11,     // the result is the token in the operand
-    OP_OMIT = 13,        // the result is no tag
+    OP_REPLACE = 11,  // the result is the token in the operand
+    OP_OMIT = 13,  // the result is no tag
     OP_SETFLAG = 14,
     OP_CLEARFLAG = 15,
-    OP_DONE = 16,        // the rule ends with its result
-    OP_WARN = 20,        // the string is shown
+    OP_DONE = 16,  // the rule ends with its result
+    OP_WARN = 20,  // the string is shown
     OP_ABORT = 21,
     OP_PRINTFLAG = 22,
     OP_PRINTSTR = 23,
-    OP_STRCOUNT = 24,    // the flag is set to the number of strings + 127
+    OP_STRCOUNT = 24,  // the flag is set to the number of strings + 127
     OP_PRSTRTBL = 25,
-    OP_OPEN = 128,       // "{": the entries up to its OP_CLOSE run when the condition holds
-    OP_CLOSE = 129,      // "}"
+    OP_OPEN = 128,  // "{": the entries up to its OP_CLOSE run when the condition holds
+    OP_CLOSE = 129,  // "}"
 };
 
 // Flag and option letters are held as letter codes, 'a' being 1: a flag's
@@ -49,8 +49,8 @@ inline int translate_codeletter(int code) { return code + ('a' - 1); }
 
 struct TranslateScript {
     unsigned char program[kProgramBytes];
-    int length;                     // bytes used
-    char (*strings)[kStringSize];   // claimed; kStringSlots slots, numbered from 1
+    int length;  // bytes used
+    char (*strings)[kStringSize];  // claimed; kStringSlots slots, numbered from 1
     int stringcount;
     int flags[kFlagCount];
     int active;

@@ -15,8 +15,8 @@
 
 namespace {
 
-const char* const kAllSupport[] = {"config", "definits", "drmstyle", "colours", "fontmap",
-                                   "fontexpt", "entities", "unierr", "revent"};
+const char* const kAllSupport[] = {"config",   "definits", "drmstyle", "colours", "fontmap",
+                                   "fontexpt", "entities", "unierr",   "revent"};
 
 std::string slurp(const std::string& path, bool* ok = nullptr)
 {
@@ -29,10 +29,7 @@ std::string slurp(const std::string& path, bool* ok = nullptr)
 
 }  // namespace
 
-std::string shipped(const std::string& name)
-{
-    return slurp(std::string(QUILLET_SUPPORT_DIR) + "/" + name);
-}
+std::string shipped(const std::string& name) { return slurp(std::string(QUILLET_SUPPORT_DIR) + "/" + name); }
 
 ScratchDir::ScratchDir() : ScratchDir(std::vector<std::string>(std::begin(kAllSupport), std::end(kAllSupport))) {}
 
@@ -49,7 +46,8 @@ ScratchDir::ScratchDir(const std::vector<std::string>& support)
 ScratchDir::~ScratchDir()
 {
     std::string cmd = "rm -rf '" + dir_ + "'";
-    if (std::system(cmd.c_str()) != 0) { /* nothing more to do */ }
+    if (std::system(cmd.c_str()) != 0) { /* nothing more to do */
+    }
 }
 
 void ScratchDir::write(const std::string& name, const std::string& bytes) const
@@ -78,9 +76,15 @@ RunResult ScratchDir::run(const std::vector<std::string>& args, const std::strin
         if (chdir(dir_.c_str()) != 0) _exit(127);
         for (const auto& e : env_) setenv(e.first.c_str(), e.second.c_str(), 1);
         int fd = open(errpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) { dup2(fd, 2); close(fd); }
+        if (fd >= 0) {
+            dup2(fd, 2);
+            close(fd);
+        }
         fd = open(outpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) { dup2(fd, 1); close(fd); }
+        if (fd >= 0) {
+            dup2(fd, 1);
+            close(fd);
+        }
         int p[2];
         if (has_stdin_ && pipe(p) == 0) {
             // A writer of its own, so that no amount of input can block.
@@ -99,7 +103,10 @@ RunResult ScratchDir::run(const std::vector<std::string>& args, const std::strin
             close(p[0]);
         } else {
             int nul = open("/dev/null", O_RDONLY);
-            if (nul >= 0) { dup2(nul, 0); close(nul); }
+            if (nul >= 0) {
+                dup2(nul, 0);
+                close(nul);
+            }
         }
         std::vector<char*> argv;
         std::string prog = path("quillet");
@@ -175,8 +182,10 @@ std::string ddl_problems(const std::string& ddl)
         for (size_t i = 0; i < line.size(); ++i) {
             char c = line[i];
             if (quoted) {
-                if (c == '\\') ++i;
-                else if (c == '"') quoted = false;
+                if (c == '\\')
+                    ++i;
+                else if (c == '"')
+                    quoted = false;
                 continue;
             }
             if (c == '"') {
@@ -207,4 +216,3 @@ std::string ddl_problems(const std::string& ddl)
         if (!declared.count(u)) problems << u << " used but not declared\n";
     return problems.str();
 }
-

@@ -7,11 +7,11 @@
 #include <vector>
 
 struct RunResult {
-    int code = -1;        // exit code; -1 when the program did not exit normally
-    std::string err;      // standard error
-    std::string out;      // standard output
+    int code = -1;  // exit code; -1 when the program did not exit normally
+    std::string err;  // standard error
+    std::string out;  // standard output
     bool has_output = false;
-    std::string output;   // the output file, when asked for and present
+    std::string output;  // the output file, when asked for and present
 };
 
 class ScratchDir {
@@ -32,7 +32,11 @@ public:
     void clear_env() { env_.clear(); }
     // The bytes the runs that follow read from standard input, through a
     // pipe (without it, standard input is empty).
-    void set_stdin(const std::string& bytes) { stdin_ = bytes; has_stdin_ = true; }
+    void set_stdin(const std::string& bytes)
+    {
+        stdin_ = bytes;
+        has_stdin_ = true;
+    }
 
     void write(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;

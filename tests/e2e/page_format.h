@@ -23,8 +23,10 @@ inline std::string definits()
            "FONT_021={font \"Mono\"}\n"
            "FONT_041={font \"Sans\"}\n"
            "#genpref#\n"
-           "// page " + marker("BGCOL") + " " + marker("FGCOL") + " " + marker("FSIZE") + " " +
-           marker("TLEAD") + " " + marker("ALIGN") + "\n"
+           "// page " +
+           marker("BGCOL") + " " + marker("FGCOL") + " " + marker("FSIZE") + " " + marker("TLEAD") + " " +
+           marker("ALIGN") +
+           "\n"
            "\n"
            "#styles#\n"
            "#chap_a4pre#\n"

@@ -35,8 +35,8 @@ TEST(BadInput, HugeTagsLinesAndEntities)
 {
     ScratchDir d;
     std::string page = "<body>" + std::string(100000, 'x') + "<" + std::string(100000, 'a') + " " +
-                       std::string(100000, '"') + ">&" + std::string(50000, 'e') + ";" +
-                       std::string(5000, '<') + std::string(5000, '&') + "<!--" + std::string(1000, '-');
+                       std::string(100000, '"') + ">&" + std::string(50000, 'e') + ";" + std::string(5000, '<') +
+                       std::string(5000, '&') + "<!--" + std::string(1000, '-');
     RunResult r = d.convert(page);
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.has_output);
@@ -47,7 +47,9 @@ TEST(BadInput, GarbageSupportFiles)
     for (const char* f : {"config", "definits", "entities", "unierr", "revent", "colours", "fontmap", "fontexpt"}) {
         ScratchDir d;
         // Long lines without line ends, NUL bytes and high bytes.
-        d.write(f, garbage(5000, 7) + std::string(3000, '#') + std::string(1, '\0') + "\xa4" "AL");
+        d.write(f, garbage(5000, 7) + std::string(3000, '#') + std::string(1, '\0') +
+                       "\xa4"
+                       "AL");
         RunResult r = d.convert("<html><body>Some <b>text</b> &amp; &eacute;</body></html>");
         EXPECT_TRUE(r.code == 0) << f << ": " << r.code << " " << r.err;
     }
@@ -56,12 +58,14 @@ TEST(BadInput, GarbageSupportFiles)
 TEST(BadInput, TemplateMarkersAtTheEndOfLines)
 {
     ScratchDir d;
-    d.write("definits", "#chap_a4pre#\nx\xa4\n\xa4" "ALI\n\xa4PSIZE\n\xa4" "MRGNS\xa4\xa4\n#chap_finish#\nend\xa4");
+    d.write("definits",
+            "#chap_a4pre#\nx\xa4\n\xa4"
+            "ALI\n\xa4PSIZE\n\xa4"
+            "MRGNS\xa4\xa4\n#chap_finish#\nend\xa4");
     RunResult r = d.convert("<html><body>text</body></html>");
     EXPECT_EQ(r.code, 0);
     // Marker lines have no line end of their own; cut markers have no value.
-    EXPECT_NE(r.output.find("x{papersize \"a4\" 0 {w 595276} {h 841890} {sideways 0}}\n{fcurve"),
-              std::string::npos);
+    EXPECT_NE(r.output.find("x{papersize \"a4\" 0 {w 595276} {h 841890} {sideways 0}}\n{fcurve"), std::string::npos);
 }
 
 }  // namespace
@@ -71,8 +75,8 @@ TEST(BadInput, TemplateMarkersAtTheEndOfLines)
 // crash or hang the run, and the DDL must stay well formed.
 namespace {
 
-using format_test::FormatTest;
 using format_test::ddl_problems;
+using format_test::FormatTest;
 
 class FormatBadInput : public FormatTest {
 protected:
@@ -94,13 +98,27 @@ std::string repeat(const std::string& s, int n)
 TEST_F(FormatBadInput, ThousandfoldNesting)
 {
     const char* const opens[] = {
-        "<ul><li>", "<ol><li>", "<dl><dt>", "<blockquote>", "<font face=courier size=+1 color=#FF0000>",
-        "<big>", "<small>", "<center>", "<div align=right>", "<p align=left>", "<h1>", "<h3 align=center>",
-        "<a href=\"http://x/\">", "<pre>", "<b><i><u>", "<embed align=center>", "<hr align=right>",
+        "<ul><li>",
+        "<ol><li>",
+        "<dl><dt>",
+        "<blockquote>",
+        "<font face=courier size=+1 color=#FF0000>",
+        "<big>",
+        "<small>",
+        "<center>",
+        "<div align=right>",
+        "<p align=left>",
+        "<h1>",
+        "<h3 align=center>",
+        "<a href=\"http://x/\">",
+        "<pre>",
+        "<b><i><u>",
+        "<embed align=center>",
+        "<hr align=right>",
     };
     const char* const closes[] = {
-        "</ul>", "</ol>", "</dl>", "</blockquote>", "</font>", "</big>", "</small>", "</center>",
-        "</div>", "</p>", "</h1>", "</h3>", "</a>", "</pre>", "</u></i></b>", "</embed>", "</hr>",
+        "</ul>", "</ol>", "</dl>", "</blockquote>", "</font>", "</big>",       "</small>", "</center>", "</div>",
+        "</p>",  "</h1>", "</h3>", "</a>",          "</pre>",  "</u></i></b>", "</embed>", "</hr>",
     };
     for (size_t i = 0; i < sizeof opens / sizeof opens[0]; ++i)
         converts("<body>" + repeat(std::string(opens[i]) + "x ", 1000) + repeat(closes[i], 1000) + "end</body>");
@@ -117,15 +135,15 @@ TEST_F(FormatBadInput, OverflowWithoutRecoveryEndsTheRun)
     config("atrytorecover=false\n");
     RunResult r = d_.convert("<html><body>" + repeat("<ul>", 20) + "x</body>");
     EXPECT_EQ(r.code, 50);
-    EXPECT_NE(r.err.find("Too many nested indentation changes, can't keep track of >16. Aborting."),
-              std::string::npos);
+    EXPECT_NE(r.err.find("Too many nested indentation changes, can't keep track of >16. Aborting."), std::string::npos);
 }
 
 TEST_F(FormatBadInput, StrayClosingTags)
 {
-    converts("<body>a</a></font></basefont></big></small></h1></h6></p></div></center></left></right>"
-             "</blockquote></ul></ol></dl></dir></menu></li></dt></dd></hr></pre></listing></xmp>"
-             "</plaintext></embed></img></quillet></script>b</body>");
+    converts(
+        "<body>a</a></font></basefont></big></small></h1></h6></p></div></center></left></right>"
+        "</blockquote></ul></ol></dl></dir></menu></li></dt></dd></hr></pre></listing></xmp>"
+        "</plaintext></embed></img></quillet></script>b</body>");
 }
 
 TEST_F(FormatBadInput, AttributesCutOffByTheEndOfTheInput)
@@ -144,13 +162,25 @@ TEST_F(FormatBadInput, AttributesCutOffByTheEndOfTheInput)
 TEST_F(FormatBadInput, HugeValues)
 {
     const std::string nines(40, '9');
-    converts("<body><font size=" + nines + ">a</font><font size=-" + nines + ">b</font>"
-             "<basefont size=" + nines + ">c<basefont size=-" + nines + ">d"
-             "<quillet fontsize=" + nines + ">e<quillet leading=-" + nines + ">f"
-             "<embed src=" + std::string(400, 'n') + " width=" + nines + " height=" + nines + ">g"
-             "<font color=\"#" + std::string(300, 'f') + "\">h</font>"
-             "<font face=\"" + std::string(300, 'z') + "\">i</font>"
-             "<quillet ddlscript=\"" + std::string(200, 'q') + "\">j</body>");
+    converts("<body><font size=" + nines + ">a</font><font size=-" + nines +
+             ">b</font>"
+             "<basefont size=" +
+             nines + ">c<basefont size=-" + nines +
+             ">d"
+             "<quillet fontsize=" +
+             nines + ">e<quillet leading=-" + nines +
+             ">f"
+             "<embed src=" +
+             std::string(400, 'n') + " width=" + nines + " height=" + nines +
+             ">g"
+             "<font color=\"#" +
+             std::string(300, 'f') +
+             "\">h</font>"
+             "<font face=\"" +
+             std::string(300, 'z') +
+             "\">i</font>"
+             "<quillet ddlscript=\"" +
+             std::string(200, 'q') + "\">j</body>");
 }
 
 }  // namespace

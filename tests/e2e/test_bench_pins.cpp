@@ -14,13 +14,10 @@
 
 namespace {
 
-const char* const kSupport[] = {"config", "definits", "drmstyle", "colours", "fontmap",
-                                "fontexpt", "entities", "unierr", "revent", "translat"};
+const char* const kSupport[] = {"config",   "definits", "drmstyle", "colours", "fontmap",
+                                "fontexpt", "entities", "unierr",   "revent",  "translat"};
 
-std::string data_path(const std::string& name)
-{
-    return std::string(QUILLET_SOURCE_DIR) + "/tests/data/bench/" + name;
-}
+std::string data_path(const std::string& name) { return std::string(QUILLET_SOURCE_DIR) + "/tests/data/bench/" + name; }
 
 std::string data(const std::string& name)
 {
@@ -46,9 +43,9 @@ std::string first_difference(const std::string& want, const std::string& got)
 }
 
 struct Pin {
-    const char* input;     // in tests/data/bench/
-    const char* runas;     // the input's name in the program folder
-    const char* config;    // a config of the case's own, or null for the copied one
+    const char* input;  // in tests/data/bench/
+    const char* runas;  // the input's name in the program folder
+    const char* config;  // a config of the case's own, or null for the copied one
     const char* expected;  // the pinned output, in tests/data/bench/expected/
 };
 
@@ -72,24 +69,15 @@ void check(const Pin& pin)
 
 // The tag-dense page with the shipped settings: pictures embedded, colours,
 // fonts, links, lists, entities, smart quotes.
-TEST(BenchPins, PageWithShippedSettings)
-{
-    check({"page50k.htm", "page50k.htm", nullptr, "page50k.ddl"});
-}
+TEST(BenchPins, PageWithShippedSettings) { check({"page50k.htm", "page50k.htm", nullptr, "page50k.ddl"}); }
 
 // Every tag written back as a comment line, alignment traces, straight
 // quotes and plain hyphens: the writer's direct path and its quoting rules.
-TEST(BenchPins, PageWithTraceSettings)
-{
-    check({"page50k.htm", "page50k.htm", "config-trace", "page50k-trace.ddl"});
-}
+TEST(BenchPins, PageWithTraceSettings) { check({"page50k.htm", "page50k.htm", "config-trace", "page50k-trace.ddl"}); }
 
 // One pass only, no pictures, styles reset at each paragraph, headings in
 // bold.
-TEST(BenchPins, PageWithBlindSettings)
-{
-    check({"page50k.htm", "page50k.htm", "config-blind", "page50k-blind.ddl"});
-}
+TEST(BenchPins, PageWithBlindSettings) { check({"page50k.htm", "page50k.htm", "config-blind", "page50k-blind.ddl"}); }
 
 // The same page under the name the shipped translate script selects, so that
 // every tag goes through the translate program.
@@ -99,17 +87,11 @@ TEST(BenchPins, PageThroughTheTranslateScript)
 }
 
 // The start-up benchmark's 2 KB page.
-TEST(BenchPins, SmallPage)
-{
-    check({"small.htm", "small.htm", nullptr, "small.ddl"});
-}
+TEST(BenchPins, SmallPage) { check({"small.htm", "small.htm", nullptr, "small.ddl"}); }
 
 // The long script: cast, scenes, both speech forms, directives, escapes,
 // chapters, breaks, an omitted scene and both lists.
-TEST(BenchPins, ScriptWithShippedSettings)
-{
-    check({"script50k.htm", "script50k.htm", nullptr, "script50k.ddl"});
-}
+TEST(BenchPins, ScriptWithShippedSettings) { check({"script50k.htm", "script50k.htm", nullptr, "script50k.ddl"}); }
 
 // The same with every command written back as a comment line.
 TEST(BenchPins, ScriptWithTraceSettings)

@@ -28,11 +28,14 @@ const Outcome kFatal[] = {
     {"Unable to allocate memory for [0-9]+ standard colours, cannot continue \\(please free up memory\\)\\.", 41},
     {"Unable to allocate memory for [0-9]+ entities, cannot continue\\.", 40},
     {"Unable to allocate memory for [0-9]+ (ISO additional / unofficial entities|export reverse-lookup table "
-     "entries), sorry, unable to continue\\.\\.", 255},  // the tail ends in its own full stop
+     "entries), sorry, unable to continue\\.\\.",
+     255},  // the tail ends in its own full stop
     {"Unable to allocate memory for [0-9]+ (font map entries|export font map entries), cannot continue "
-     "\\(please free up memory\\)\\.", 70},
+     "\\(please free up memory\\)\\.",
+     70},
     {"Unable to allocate space for (font|font effect|colour|font size|indentation|alignment|alignment key) "
-     "stack, cannot continue\\.", 68},
+     "stack, cannot continue\\.",
+     68},
     {"Unable to allocate memory for image reference\\.", 61},
 };
 
@@ -61,10 +64,7 @@ std::vector<std::string> messages(const std::string& err)
     return out;
 }
 
-bool matches(const std::string& text, const char* pattern)
-{
-    return std::regex_match(text, std::regex(pattern));
-}
+bool matches(const std::string& text, const char* pattern) { return std::regex_match(text, std::regex(pattern)); }
 
 // Runs the page once per claim it makes, each time with that claim failing,
 // over an earlier output. Returns the number of claims swept.
@@ -174,8 +174,9 @@ TEST(ClaimFailure, EveryClaimOfAPicturePage)
     std::ostringstream ss;
     ss << gif.rdbuf();
     d.write("quill.gif", ss.str());
-    d.write("in.htm", "<html><body><img src=quill.gif width=16 height=16> <img src=quill.gif align=right>"
-                      " <img src=missing.jpg></body></html>\n");
+    d.write("in.htm",
+            "<html><body><img src=quill.gif width=16 height=16> <img src=quill.gif align=right>"
+            " <img src=missing.jpg></body></html>\n");
     sweep(d, {"in.htm", "out.ddl"});
 }
 

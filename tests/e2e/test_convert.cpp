@@ -18,7 +18,10 @@ const char* const kDefinits =
     "#styles#\n"
     "#chap_a4pre#\n"
     "\xa4PSIZE\xa4\n"
-    "{text \xa4" "ALIGN\xa4" "\xa4" "FSIZE\xa4}\n"
+    "{text \xa4"
+    "ALIGN\xa4"
+    "\xa4"
+    "FSIZE\xa4}\n"
     "#chap_a4post#\n"
     "{post}\n"
     "#chap_finish#\n"
@@ -60,10 +63,7 @@ protected:
         d_.write("definits", kDefinits);
         config("");
     }
-    void config(const std::string& extra)
-    {
-        d_.write("config", extra);
-    }
+    void config(const std::string& extra) { d_.write("config", extra); }
     // The document text between the preamble and the finish section.
     std::string body(const std::string& html)
     {
@@ -110,11 +110,9 @@ TEST_F(Convert, TextBeforeTheBodyAndAfterItsEndIsNotWritten)
 
 TEST_F(Convert, SmartQuotesAndHyphens)
 {
-    EXPECT_EQ(body("<body>a \"quoted\" well-known it's</body>"),
-              "\"a \x94quoted\x95 well\xADknown it\x91s\"\n");
+    EXPECT_EQ(body("<body>a \"quoted\" well-known it's</body>"), "\"a \x94quoted\x95 well\xADknown it\x91s\"\n");
     config("gusesmartquotes=false\ntnonbreakhyphens=false\n");
-    EXPECT_EQ(body("<body>a \"quoted\" well-known it's</body>"),
-              "\"a \\\"quoted\\\" well-known it's\"\n");
+    EXPECT_EQ(body("<body>a \"quoted\" well-known it's</body>"), "\"a \\\"quoted\\\" well-known it's\"\n");
 }
 
 TEST_F(Convert, EntitiesNamedNumericAndUnknown)
@@ -191,9 +189,10 @@ TEST_F(Convert, UnknownTagsShownInRedItalics)
 TEST_F(Convert, UnsupportedLayoutWarnsOnce)
 {
     EXPECT_EQ(body("<body><table><tr><td>x</td></tr></table><table></body>"), "\"x\"\n");
-    EXPECT_EQ(last_err_, "QuilletW: Encountered unsupported HTML command <table>. This command usually affects "
-                         "the  document layout, so your converted document may not look entirely as it was "
-                         "intended.\n");
+    EXPECT_EQ(last_err_,
+              "QuilletW: Encountered unsupported HTML command <table>. This command usually affects "
+              "the  document layout, so your converted document may not look entirely as it was "
+              "intended.\n");
     config("gwarnunsupported=false\n");
     body("<body><table>x</body>");
     EXPECT_EQ(last_err_, "");

@@ -88,8 +88,7 @@ TEST_F(Effects, IgnoredEffects)
 {
     config("tignoreeffects=true\n");
     // Bold, italic and underline change nothing; the close of <var> still writes.
-    EXPECT_EQ(body("<body><b>a</b><i>b</i><u>c</u><cite>d</cite><var>x</var></body>"),
-              "\"abcdx\"\n{italic 0}\n");
+    EXPECT_EQ(body("<body><b>a</b><i>b</i><u>c</u><cite>d</cite><var>x</var></body>"), "\"abcdx\"\n{italic 0}\n");
     // Strikeout, sub- and superscript and the monospaced tags do not look at it.
     EXPECT_EQ(body("<body><s>a</s><sub>b</sub><tt>c</tt><kbd>d</kbd></body>"),
               "{strikeout 1 {colour COL_001}}\n\"a\"\n{strikeout 0}\n{sub 1}\n\"b\"\n{sub 0}\n"
@@ -114,15 +113,13 @@ TEST_F(Effects, SubAndSuperscript)
 
 TEST_F(Effects, MonospacedAndAddress)
 {
-    EXPECT_EQ(body("<body><tt>a</tt><samp>s</samp></body>"),
-              "FONT_021\n\"a\"\nFONT_001\nFONT_021\n\"s\"\nFONT_001\n");
+    EXPECT_EQ(body("<body><tt>a</tt><samp>s</samp></body>"), "FONT_021\n\"a\"\nFONT_001\nFONT_021\n\"s\"\nFONT_001\n");
     // The active effects are written again after every font change.
     EXPECT_EQ(body("<body><b>x<code>y</code></b></body>"),
               "{bold 1}\n\"x\"\nFONT_021\n{bold 1}\n\"y\"\nFONT_001\n{bold 1}\n{bold 0}\n");
     EXPECT_EQ(body("<body><b><kbd>x</kbd></b></body>"),
               "{bold 1}\nFONT_021\n{bold 1}\n{italic 1}\n\"x\"\n{italic 0}\nFONT_001\n{bold 1}\n{bold 0}\n");
-    EXPECT_EQ(body("<body><address>a</address></body>"),
-              "FONT_041\n{italic 1}\n\"a\"\n{italic 0}\nFONT_001\n");
+    EXPECT_EQ(body("<body><address>a</address></body>"), "FONT_041\n{italic 1}\n\"a\"\n{italic 0}\nFONT_001\n");
     // Closing the inner font brings back the outer one with the effects.
     EXPECT_EQ(body("<body><address><tt>a</tt>b</address></body>"),
               "FONT_041\n{italic 1}\nFONT_021\n{italic 1}\n\"a\"\nFONT_041\n{italic 1}\n\"b\"\n{italic 0}\n"
@@ -140,8 +137,9 @@ TEST_F(Effects, ClosingSpanBeforeAWord)
 TEST_F(Effects, FontStackOverflowRecovers)
 {
     EXPECT_EQ(body("<body>" + repeat("<tt>", 17) + "x</body>"), "FONT_021\nFONT_001\n\"x\"\n");
-    EXPECT_EQ(last_.err, "QuilletW: TryToRecover: Too many nested font changes (>16) - resetting the font "
-                         "stack, your output document may not be quite correct.\n");
+    EXPECT_EQ(last_.err,
+              "QuilletW: TryToRecover: Too many nested font changes (>16) - resetting the font "
+              "stack, your output document may not be quite correct.\n");
 }
 
 TEST_F(Effects, FontStackOverflowWithoutRecoveryEnds)

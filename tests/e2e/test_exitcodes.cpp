@@ -60,38 +60,59 @@ TEST(ExitCodes, EveryCodeTheCommandLineCanReach)
         {"a conversion", [](ScratchDir& d) { page(d, kPage); }, {"in.htm", "out.ddl"}, 0, ""},
         {"an advertisement break before <begin>",
          [](ScratchDir& d) { page(d, "<html><dramaton><title T><author A><adbreak>"); },
-         {"in.htm", "out.ddl"}, 58, "You cannot call <adbreak> before the <begin> command (line 1), aborting..."},
-        {"no body", [](ScratchDir& d) { page(d, "<html><p>Nothing but a paragraph.</p></html>\n"); },
-         {"in.htm", "out.ddl"}, 1,
+         {"in.htm", "out.ddl"},
+         58,
+         "You cannot call <adbreak> before the <begin> command (line 1), aborting..."},
+        {"no body",
+         [](ScratchDir& d) { page(d, "<html><p>Nothing but a paragraph.</p></html>\n"); },
+         {"in.htm", "out.ddl"},
+         1,
          "Reached end of file without finding '<body>', this file does not seem to be an HTML document. "
          "Abandoning process..."},
         {"no input", [](ScratchDir&) {}, {"none.htm", "out.ddl"}, 10, "Couldn't open input file \"none.htm\"."},
-        {"a folder as input", [](ScratchDir& d) { d.write("in.htm", kPage); }, {".", "out.ddl"}, 10,
+        {"a folder as input",
+         [](ScratchDir& d) { d.write("in.htm", kPage); },
+         {".", "out.ddl"},
+         10,
          "Couldn't open input file \".\"."},
-        {"an output that cannot be written", [](ScratchDir& d) { page(d, kPage); }, {"in.htm", "/dev/full"}, 12,
+        {"an output that cannot be written",
+         [](ScratchDir& d) { page(d, kPage); },
+         {"in.htm", "/dev/full"},
+         12,
          "Couldn't write output file \"/dev/full\" (" + std::string(std::strerror(ENOSPC)) + ")."},
-        {"no output", [](ScratchDir& d) { page(d, kPage); }, {"in.htm", "gone/out.ddl"}, 11,
+        {"no output",
+         [](ScratchDir& d) { page(d, kPage); },
+         {"in.htm", "gone/out.ddl"},
+         11,
          "Couldn't open output file \"gone/out.ddl\"."},
         {"no definitions template",
          [](ScratchDir& d) {
              d.remove("definits");
              page(d, kPage);
          },
-         {"in.htm", "out.ddl"}, 30, "Cannot open definitions file, aborting."},
+         {"in.htm", "out.ddl"},
+         30,
+         "Cannot open definitions file, aborting."},
         {"no script styles: the script preamble begun is deleted",
          [](ScratchDir& d) {
              d.remove("drmstyle");
              page(d, kScriptHead + "Words.");
          },
-         {"in.htm", "out.ddl"}, 30, "Cannot open dramaton styles file, aborting."},
+         {"in.htm", "out.ddl"},
+         30,
+         "Cannot open dramaton styles file, aborting."},
         {"no colours file",
          [](ScratchDir& d) {
              d.remove("colours");
              page(d, kPage);
          },
-         {"in.htm", "out.ddl"}, 41, ""},  // message set below: it names the full path
+         {"in.htm", "out.ddl"},
+         41,
+         ""},  // message set below: it names the full path
         {"a continuation file that is not there",
-         [](ScratchDir& d) { page(d, kScriptHead + "One.<continue gone.txt>Two."); }, {"in.htm", "out.ddl"}, 44,
+         [](ScratchDir& d) { page(d, kScriptHead + "One.<continue gone.txt>Two."); },
+         {"in.htm", "out.ddl"},
+         44,
          "Can't open file \"gone.txt\" for Dramaton continuation, aborting... [1]"},
         {"size stack overflow without recovery",
          [](ScratchDir& d) {
@@ -100,19 +121,26 @@ TEST(ExitCodes, EveryCodeTheCommandLineCanReach)
              for (int i = 0; i < 17; ++i) html += "<big>";
              page(d, html + "x</body></html>\n");
          },
-         {"in.htm", "out.ddl"}, 50, "Too many nested font size changes, can't keep track of >16. Aborting."},
-        {"<begin> without a title", [](ScratchDir& d) { page(d, "<html><dramaton><author A><begin>Words."); },
-         {"in.htm", "out.ddl"}, 56, "You cannot <begin> a script without first defining a <title>!"},
-        {"<begin> without an author", [](ScratchDir& d) { page(d, "<html><dramaton><title T><begin>Words."); },
-         {"in.htm", "out.ddl"}, 57, "You cannot <begin> a script without first defining an <author>!"},
+         {"in.htm", "out.ddl"},
+         50,
+         "Too many nested font size changes, can't keep track of >16. Aborting."},
+        {"<begin> without a title",
+         [](ScratchDir& d) { page(d, "<html><dramaton><author A><begin>Words."); },
+         {"in.htm", "out.ddl"},
+         56,
+         "You cannot <begin> a script without first defining a <title>!"},
+        {"<begin> without an author",
+         [](ScratchDir& d) { page(d, "<html><dramaton><title T><begin>Words."); },
+         {"in.htm", "out.ddl"},
+         57,
+         "You cannot <begin> a script without first defining an <author>!"},
     };
     for (ExitCase c : cases) {
         for (bool earlier : {false, true}) {
             ScratchDir d;
             c.setup(d);
             if (earlier) d.write("out.ddl", kEarlier);
-            if (c.code == 41)
-                c.message = "Couldn't open colours file \"" + d.path("colours") + "\", cannot continue.";
+            if (c.code == 41) c.message = "Couldn't open colours file \"" + d.path("colours") + "\", cannot continue.";
             check(c, d.run(c.args, "out.ddl"), earlier);
         }
     }
@@ -177,8 +205,8 @@ TEST(Streams, HelpAndVersionOnStandardOutput)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("Usage: quillet <input file> <output file>\n", 0), 0u) << r.out;
-    for (const char* option : {"-converthtml", "-tohtml", "-configure", "-version", "/?", "-h", "--version",
-                               "--help", "\"-\"", "/tmp/Quillet.ddl"})
+    for (const char* option : {"-converthtml", "-tohtml", "-configure", "-version", "/?", "-h", "--version", "--help",
+                               "\"-\"", "/tmp/Quillet.ddl"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 
     // --version prints the text -version shows.
@@ -195,11 +223,11 @@ TEST(Streams, HelpAndVersionOnStandardOutput)
 // Small support files of our own, so that the counts in the messages are known.
 void small_tables(ScratchDir& d)
 {
-    d.write("entities", "&amp\n\"quot\n");              // 2 lines: 3 records
-    d.write("unierr", "\xA0nbsp\n");                     // 1 line: 2 records
-    d.write("revent", "&amp;\n<lt;\n>gt;\n");            // 3 lines: 4 records
+    d.write("entities", "&amp\n\"quot\n");  // 2 lines: 3 records
+    d.write("unierr", "\xA0nbsp\n");  // 1 line: 2 records
+    d.write("revent", "&amp;\n<lt;\n>gt;\n");  // 3 lines: 4 records
     d.write("fontmap", "; faces\nArial ~ 41\nCourier New ~ 21\n");  // 2 mappings: 3 records
-    d.write("fontexpt", "corpus ~ Mono\n");              // 1 mapping: 2 records
+    d.write("fontexpt", "corpus ~ Mono\n");  // 1 mapping: 2 records
 }
 
 std::string script_with(const std::string& repeated, int times)
@@ -217,11 +245,10 @@ TEST(ExitCodes, EveryMemoryFailureThroughTheInjection)
          "Unable to claim 7 bytes to buffer input filename, aborting."},
         {"output name", [](ScratchDir& d) { page(d, kPage); }, args, 1,
          "Unable to claim 8 bytes to buffer output filename, aborting."},
-        {"cast register",
-         [](ScratchDir& d) { page(d, script_with("<defactor Someone>A person.</defactor>", 6)); }, args, 1,
-         "Unable to (re)allocate memory for actor/actress array, unable to continue."},
-        {"scene register", [](ScratchDir& d) { page(d, script_with("<scene \"S\" int day>Words.</scene>", 6)); },
-         args, 1, "Unable to (re)allocate memory for scenes array, unable to continue."},
+        {"cast register", [](ScratchDir& d) { page(d, script_with("<defactor Someone>A person.</defactor>", 6)); },
+         args, 1, "Unable to (re)allocate memory for actor/actress array, unable to continue."},
+        {"scene register", [](ScratchDir& d) { page(d, script_with("<scene \"S\" int day>Words.</scene>", 6)); }, args,
+         1, "Unable to (re)allocate memory for scenes array, unable to continue."},
         {"entity table",
          [](ScratchDir& d) {
              small_tables(d);
@@ -268,8 +295,7 @@ TEST(ExitCodes, EveryMemoryFailureThroughTheInjection)
              small_tables(d);
              page(d, kPage);
          },
-         args, 70,
-         "Unable to allocate memory for 2 export font map entries, cannot continue (please free up memory)."},
+         args, 70, "Unable to allocate memory for 2 export font map entries, cannot continue (please free up memory)."},
         // The tail given with this format ends in its own full stop.
         {"additional entities",
          [](ScratchDir& d) {
@@ -283,8 +309,7 @@ TEST(ExitCodes, EveryMemoryFailureThroughTheInjection)
              small_tables(d);
              page(d, kPage);
          },
-         args, 255,
-         "Unable to allocate memory for 4 export reverse-lookup table entries, sorry, unable to continue.."},
+         args, 255, "Unable to allocate memory for 4 export reverse-lookup table entries, sorry, unable to continue.."},
     };
     for (const ExitCase& c : cases) {
         for (bool earlier : {false, true}) {
@@ -292,8 +317,7 @@ TEST(ExitCodes, EveryMemoryFailureThroughTheInjection)
             c.setup(d);
             // The registers fail at their start and when they grow: every such run.
             const bool registers = c.message.find("(re)allocate") != std::string::npos;
-            std::vector<RunResult> runs =
-                runs_showing(d, c.args, c.message, registers, earlier ? &kEarlier : nullptr);
+            std::vector<RunResult> runs = runs_showing(d, c.args, c.message, registers, earlier ? &kEarlier : nullptr);
             ASSERT_FALSE(runs.empty()) << c.name << ": no failing claim shows " << c.message;
             if (registers) {
                 EXPECT_EQ(runs.size(), 2u) << c.name;
@@ -309,8 +333,7 @@ TEST(ExitCodes, EveryStyleStackClaim)
     page(d, kPage);
     const std::string head = "QuilletW: Unable to allocate space for ";
     std::vector<RunResult> runs = failing_runs(
-        d, {"in.htm", "out.ddl"}, [&](const RunResult& r) { return r.err.compare(0, head.size(), head) == 0; },
-        true);
+        d, {"in.htm", "out.ddl"}, [&](const RunResult& r) { return r.err.compare(0, head.size(), head) == 0; }, true);
     std::vector<std::string> seen;
     for (const RunResult& r : runs) {
         EXPECT_EQ(r.code, 68) << r.err;

@@ -33,9 +33,35 @@ TEST(Hostile, PagesOfEveryKind)
         {"lone ampersand at the end", "<html><body>text&"},
         {"lone bracket at the end", "<html><body>text<"},
     };
-    for (const char* tag : {"b", "i", "u", "s", "sub", "sup", "tt", "font size=7", "big", "small", "blockquote",
-                            "ul", "ol", "dl", "dir", "center", "right", "div align=center", "p align=right",
-                            "h1", "a href=x", "pre", "address", "cite", "dfn", "var", "kbd", "samp", "span"}) {
+    for (const char* tag : {"b",
+                            "i",
+                            "u",
+                            "s",
+                            "sub",
+                            "sup",
+                            "tt",
+                            "font size=7",
+                            "big",
+                            "small",
+                            "blockquote",
+                            "ul",
+                            "ol",
+                            "dl",
+                            "dir",
+                            "center",
+                            "right",
+                            "div align=center",
+                            "p align=right",
+                            "h1",
+                            "a href=x",
+                            "pre",
+                            "address",
+                            "cite",
+                            "dfn",
+                            "var",
+                            "kbd",
+                            "samp",
+                            "span"}) {
         std::string open = std::string("<") + tag + ">x";
         std::string page = "<body>";
         page.reserve(100000 * open.size() + 10);
@@ -63,8 +89,8 @@ TEST(Hostile, SupportFilesEmptyBinaryUnterminatedAndLong)
     for (int i = 0; i < 4000; ++i) binary += static_cast<char>((i * 131 + 7) & 0xFF);
     const std::vector<std::pair<std::string, std::string>> contents = {
         {"empty", ""}, {"binary", binary}, {"no final line feed", "xyz\nabc"}, {"10,000 lines", lines}};
-    for (const char* f : {"config", "definits", "colours", "fontmap", "fontexpt", "entities", "unierr", "revent",
-                          "translat"}) {
+    for (const char* f :
+         {"config", "definits", "colours", "fontmap", "fontexpt", "entities", "unierr", "revent", "translat"}) {
         for (const auto& c : contents) {
             ScratchDir d;
             d.write(f, c.second);

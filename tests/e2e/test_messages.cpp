@@ -134,8 +134,7 @@ TEST(Messages, ClaimFailuresTheRunSurvives)
     };
     const std::string script = "<html><dramaton><title T><author A><copyright year 2005 to H><begin>\n<note>Words.";
     const Case cases[] = {
-        {"<html><body><p align=center>x</p></body></html>\n",
-         "TryToRecover: Unable to claim memory for subparse"},
+        {"<html><body><p align=center>x</p></body></html>\n", "TryToRecover: Unable to claim memory for subparse"},
         {"<html><body><a href=\"http://x.org/\">x</a></body></html>\n",
          "TryToRecover: Unable to claim memory to process URI for colourisation"},
         {"<html><body><font color=\"#123456\">x</font></body></html>\n",

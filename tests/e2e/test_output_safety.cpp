@@ -125,8 +125,8 @@ TEST(OutputSafety, WriteErrorsEndTheRunWithTwelve)
     d.write("in.htm", large_page(3000));
     RunResult r = d.run({"in.htm", "/dev/full"});
     EXPECT_EQ(r.code, 12);
-    EXPECT_EQ(r.err, "QuilletW: Couldn't write output file \"/dev/full\" (" + std::string(std::strerror(ENOSPC)) +
-                         ").\n");
+    EXPECT_EQ(r.err,
+              "QuilletW: Couldn't write output file \"/dev/full\" (" + std::string(std::strerror(ENOSPC)) + ").\n");
 
     // A file system that fills up while the output is written.
     const std::string small = d.path("small");
@@ -138,8 +138,8 @@ TEST(OutputSafety, WriteErrorsEndTheRunWithTwelve)
     const std::vector<std::string> left = leftovers(small);
     umount2(small.c_str(), MNT_DETACH);
     EXPECT_EQ(r.code, 12);
-    EXPECT_EQ(r.err, "QuilletW: Couldn't write output file \"small/out.ddl\" (" +
-                         std::string(std::strerror(ENOSPC)) + ").\n");
+    EXPECT_EQ(r.err,
+              "QuilletW: Couldn't write output file \"small/out.ddl\" (" + std::string(std::strerror(ENOSPC)) + ").\n");
     EXPECT_EQ(r.output, kEarlier);
     EXPECT_EQ(left, std::vector<std::string>{});
 }

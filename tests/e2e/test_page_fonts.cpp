@@ -43,11 +43,9 @@ TEST_F(Fonts, DocumentColoursAreDeclaredBeforeTheText)
     RunResult r = run("<body><font color=\"#123456\">x</font><font color=orange>y</font></body>");
     // The first pass added #123456 as colour 18 and flagged the file's Orange.
     EXPECT_NE(r.output.find("\nCOL_017={colour "), std::string::npos);
-    EXPECT_NE(r.output.find("\nCOL_018={colour \"(user) #123456\" {rgb 0x01200 0x03400 0x05600}"),
-              std::string::npos);
-    EXPECT_EQ(format_test::document_text(r.output),
-              std::string("{foreground COL_018 0x10000 0}\n\"x\"\n") + kBlack +
-                  "{foreground COL_017 0x10000 0}\n\"y\"\n" + kBlack);
+    EXPECT_NE(r.output.find("\nCOL_018={colour \"(user) #123456\" {rgb 0x01200 0x03400 0x05600}"), std::string::npos);
+    EXPECT_EQ(format_test::document_text(r.output), std::string("{foreground COL_018 0x10000 0}\n\"x\"\n") + kBlack +
+                                                        "{foreground COL_017 0x10000 0}\n\"y\"\n" + kBlack);
     EXPECT_EQ(format_test::ddl_problems(r.output), "");
 }
 
@@ -109,8 +107,7 @@ TEST_F(Fonts, HeadingsInBoldInsteadOfTheTemplate)
 TEST_F(Fonts, IgnoredFacesAndDocumentColours)
 {
     config("tignorefonts=true\n");
-    EXPECT_EQ(text("<body><font face=courier size=4>x</font></body>"),
-              "{textsize 14000}\n\"x\"\n{textsize 12000}\n");
+    EXPECT_EQ(text("<body><font face=courier size=4>x</font></body>"), "{textsize 14000}\n\"x\"\n{textsize 12000}\n");
     config("gdisabledoccols=true\n");
     EXPECT_EQ(text("<body><font color=\"#FF0000\">x</font></body>"), "\"x\"\n");
     EXPECT_EQ(last_.err, "");

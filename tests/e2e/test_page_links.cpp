@@ -25,8 +25,7 @@ TEST_F(Links, WebLinksAreBlueAndUnderlined)
     EXPECT_EQ(text("<body><a href=\"http://example.org/\">t</a>u</body>"),
               link_on(13) + "\"t\"\n" + kLinkOff + "\"u\"\n");
     // Only the outer anchor's end closes the link.
-    EXPECT_EQ(text("<body><a href=x><a href=y>t</a>u</a></body>"),
-              link_on(13) + link_on(13) + "\"tu\"\n" + kLinkOff);
+    EXPECT_EQ(text("<body><a href=x><a href=y>t</a>u</a></body>"), link_on(13) + link_on(13) + "\"tu\"\n" + kLinkOff);
 }
 
 TEST_F(Links, BodyLinkColoursAndOtherSchemes)
@@ -44,9 +43,9 @@ TEST_F(Links, OtherSchemesWithoutBodyColours)
 {
     // Dark green is in the table but not used by the page: plain green.
     EXPECT_EQ(text("<body><a href=\"mailto:m@example.org\">m</a></body>"), link_on(12) + "\"m\"\n" + kLinkOff);
-    EXPECT_EQ(text("<body><font color=darkgreen>g</font><a href=\"file:/x\">m</a></body>"),
-              "{foreground COL_016 0x10000 0}\n\"g\"\n{foreground COL_001 0x10000 0}\n" + link_on(16) +
-                  "\"m\"\n" + kLinkOff);
+    EXPECT_EQ(
+        text("<body><font color=darkgreen>g</font><a href=\"file:/x\">m</a></body>"),
+        "{foreground COL_016 0x10000 0}\n\"g\"\n{foreground COL_001 0x10000 0}\n" + link_on(16) + "\"m\"\n" + kLinkOff);
     config("unonurlsingreen=false\n");
     EXPECT_EQ(text("<body><a href=\"mailto:m@example.org\">m</a></body>"), link_on(13) + "\"m\"\n" + kLinkOff);
 }

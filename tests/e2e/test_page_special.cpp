@@ -35,8 +35,9 @@ TEST_F(Special, FactsAboutTheRun)
 TEST_F(Special, DebugCommands)
 {
     text("<body><quillet debug on><quillet parsevars><quillet config>x</body>");
-    const std::string tail = " because you are not using the debug-enabled version of !Quillet. Please read the "
-                             "release notes.\n";
+    const std::string tail =
+        " because you are not using the debug-enabled version of !Quillet. Please read the "
+        "release notes.\n";
     EXPECT_EQ(last_.err, "QuilletW: Can't execute <quillet debug on>" + tail +
                              "QuilletW: Can't execute <quillet debug parsevar>" + tail +
                              "QuilletW: Can't execute <quillet debug config>" + tail);

@@ -58,10 +58,7 @@ std::string link(int i, const std::string& leaf)
 }
 
 // The marker as written with straight quotes.
-std::string marker(const std::string& text)
-{
-    return "\" [ \"\n{italic 1}\n\"" + text + "\"\n{italic 0}\n\" ] \"\n";
-}
+std::string marker(const std::string& text) { return "\" [ \"\n{italic 1}\n\"" + text + "\"\n{italic 0}\n\" ] \"\n"; }
 
 std::string source_file(const std::string& name)
 {
@@ -74,7 +71,7 @@ std::string source_file(const std::string& name)
 struct Converted {
     RunResult run;
     std::string pictures;  // between the chapter's two sections
-    std::string body;      // between the preamble and the finish section
+    std::string body;  // between the preamble and the finish section
 };
 
 class Pictures : public ::testing::Test {
@@ -130,8 +127,9 @@ TEST_F(Pictures, GifAndJpegAreDeclaredAndEmbedded)
 TEST_F(Pictures, DuplicatesAndSizeAttributes)
 {
     d().write("a.gif", kGif);
-    Converted c = convert("<body><img src=a.gif width=100 height=50><img src='a.gif'>"
-                          "<img src=a.gif width=100000 height=100000><img src=a.gif width=0 height=0></body>");
+    Converted c = convert(
+        "<body><img src=a.gif width=100 height=50><img src='a.gif'>"
+        "<img src=a.gif width=100000 height=100000><img src=a.gif width=0 height=0></body>");
     EXPECT_EQ(c.run.code, 0);
     // 100000 wide and high spill into each other's bits (34464 x 34465) and
     // are then fitted to the page.
@@ -148,8 +146,9 @@ TEST_F(Pictures, PicturesThatCannotBeEmbeddedAreMarked)
     d().write("exif.jpg", std::string("\xFF\xD8\xFF\xE1\x00\x02\xFF\xD9", 8));
     d().write("sprite", std::string("\x01\x00\x00\x08", 4));
     d().write("empty.gif", "");
-    Converted c = convert("<body><img src=pic.png>x<img src=exif.jpg width=4 height=3>"
-                          "<i>y<img src=gone.gif>z</i><img src=sprite><img src=empty.gif><img></body>");
+    Converted c = convert(
+        "<body><img src=pic.png>x<img src=exif.jpg width=4 height=3>"
+        "<i>y<img src=gone.gif>z</i><img src=sprite><img src=empty.gif><img></body>");
     EXPECT_EQ(c.run.code, 0);
     EXPECT_EQ(c.run.err, "");
     EXPECT_EQ(c.pictures, "");
@@ -212,8 +211,7 @@ TEST_F(Pictures, HostileJpegFiles)
     // Each file's size fell back to 255 x 255, except the cut frame header:
     // 65535 x 65535, fitted to the page.
     EXPECT_EQ(c.pictures, frame(1, "cut.jpg", 204000, 204000) + picture(1, "jpeg", 8, "b`Fb[##35G>b") +
-                              frame(2, "zero.jpg", 204000, 204000) +
-                              picture(2, "jpeg", 15, "b`Fb[###b_##'3C#'##3") +
+                              frame(2, "zero.jpg", 204000, 204000) + picture(2, "jpeg", 15, "b`Fb[###b_##'3C#'##3") +
                               frame(3, "frame.jpg", 509600, 728000) + picture(3, "jpeg", 12, "b`Fb[##%b_##'3C$"));
     EXPECT_EQ(c.body, link(1, "cut.jpg") + link(2, "zero.jpg") + link(3, "frame.jpg"));
 }

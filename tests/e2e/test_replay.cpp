@@ -67,8 +67,8 @@ TEST(Replay, SupportFiles)
 {
     const std::string page = slurp(kSource + "/fuzz/seeds/rich.htm");
     const std::string script = slurp(kSource + "/examples/play.htm");
-    for (const char* f : {"config", "definits", "drmstyle", "colours", "fontmap", "fontexpt", "entities",
-                          "translat", "drmign"}) {
+    for (const char* f :
+         {"config", "definits", "drmstyle", "colours", "fontmap", "fontexpt", "entities", "translat", "drmign"}) {
         for (const std::string& n : files(kSource + "/tests/regress/" + f)) {
             ScratchDir d;
             d.write(f, slurp(kSource + "/tests/regress/" + f + "/" + n));
@@ -84,7 +84,8 @@ TEST(Replay, Pictures)
     const std::string page = slurp(kSource + "/fuzz/seeds/pictures.htm");
     for (const char* folder : {"/tests/regress/picture", "/fuzz/seeds"}) {
         for (const std::string& n : files(kSource + folder)) {
-            bool picture = n.size() > 4 && (n.compare(n.size() - 4, 4, ".gif") == 0 || n.compare(n.size() - 4, 4, ".jpg") == 0);
+            bool picture =
+                n.size() > 4 && (n.compare(n.size() - 4, 4, ".gif") == 0 || n.compare(n.size() - 4, 4, ".jpg") == 0);
             if (std::string(folder) == "/fuzz/seeds" && !picture) continue;
             ScratchDir d;
             d.write("pic.jpg", slurp(kSource + folder + "/" + n));

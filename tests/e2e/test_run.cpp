@@ -57,8 +57,8 @@ TEST(CommandLine, OptionsAreCaseSensitiveAndTestedBeforeTheCount)
 TEST(CommandLine, WrongNumberOfFilesGivesTheSyntax)
 {
     ScratchDir d(std::vector<std::string>{});
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"in.htm"}, {"a", "b", "c"}, {"-tohtml", "a"}, {"-converthtml"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"in.htm"}, {"a", "b", "c"}, {"-tohtml", "a"}, {"-converthtml"}}) {
         RunResult r = d.run(args);
         EXPECT_EQ(r.code, 2) << args[0];
         EXPECT_EQ(r.err, kSyntax);
@@ -134,8 +134,9 @@ TEST(InputChecks, RefusedInputsLeaveAnEarlierOutputAsItWas)
 
     r = convert("<body>123456789");  // 15 bytes
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "QuilletW: This file is only 15 bytes long, it is too short to be a valid HTML file. "
-                     "Aborting process.\n");
+    EXPECT_EQ(r.err,
+              "QuilletW: This file is only 15 bytes long, it is too short to be a valid HTML file. "
+              "Aborting process.\n");
     EXPECT_EQ(r.output, "old contents");
 
     r = convert("<body>1234567890");  // 16 bytes: accepted, and the output replaced
@@ -144,23 +145,26 @@ TEST(InputChecks, RefusedInputsLeaveAnEarlierOutputAsItWas)
 
     r = convert("\xB8<body>");  // encoded scripts are refused before the length test
     EXPECT_EQ(r.code, 11);
-    EXPECT_EQ(r.err, "QuilletW: This file appears to be an ENCODED Dramaton file. Sorry, but as QuilletW is a "
-                     "filter and not a Dramaton viewer, it does not support encoded data. Please ask for an "
-                     "unencoded version of the script if you wish to format it using QuilletW...\n");
+    EXPECT_EQ(r.err,
+              "QuilletW: This file appears to be an ENCODED Dramaton file. Sorry, but as QuilletW is a "
+              "filter and not a Dramaton viewer, it does not support encoded data. Please ask for an "
+              "unencoded version of the script if you wish to format it using QuilletW...\n");
     EXPECT_EQ(r.output, "old contents");
 
     r = convert("<html><!-- <body> --><p>No body here at all</p></html>\n");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "QuilletW: Reached end of file without finding '<body>', this file does not seem to be "
-                     "an HTML document. Abandoning process...\n");
+    EXPECT_EQ(r.err,
+              "QuilletW: Reached end of file without finding '<body>', this file does not seem to be "
+              "an HTML document. Abandoning process...\n");
     EXPECT_EQ(r.output, "old contents");
 }
 
 TEST(Tracker, NormalRunsReleaseEveryClaim)
 {
     ScratchDir d;
-    RunResult r = d.convert("<html><head><title>t</title></head><BODY BGCOLOR=white>"
-                            "Text &amp; more <b>bold</b> &unknown; <table></body></html>\n");
+    RunResult r = d.convert(
+        "<html><head><title>t</title></head><BODY BGCOLOR=white>"
+        "Text &amp; more <b>bold</b> &unknown; <table></body></html>\n");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err.find("memtrace"), std::string::npos) << r.err;
 }

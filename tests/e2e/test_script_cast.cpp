@@ -13,8 +13,7 @@ std::string character_list_head()
            "{underline 0}{newline}\n";
 }
 
-std::string row(const std::string& name, const std::string& alias, const std::string& gender,
-                const std::string& count)
+std::string row(const std::string& name, const std::string& alias, const std::string& gender, const std::string& count)
 {
     std::string s = "{tab}\n";
     if (!name.empty()) s += "\"" + name + "\"\n";
@@ -70,22 +69,20 @@ TEST(ScriptCast, SpeechesSpeakersAndCounts)
                            "<actorlist>");
     ASSERT_EQ(r.code, 0);
     const std::string open_far = "{remuserstyle STYLE_03}\n// last token was NOT <dia> or </dia> [was ";
-    const std::string open_near = "{remuserstyle STYLE_03}\n// last token was <dia> or </dia> - not adding extra "
-                                  "spaces.\n";
+    const std::string open_near =
+        "{remuserstyle STYLE_03}\n// last token was <dia> or </dia> - not adding extra "
+        "spaces.\n";
     const std::string spaced = "] - adding extra spaces.\n{newpara}{newpara}\n";
     const std::string speech = "{remuserstyle STYLE_04}\n" + style_on("STYLE_05") + "{newline}\n";
     const std::string close = "{remuserstyle STYLE_05}\n{adduserstyle STYLE_03}\n{newpara}{newpara}{newpara}\n";
     EXPECT_EQ(script_body(r.output),
               "{textsize 16000}\n\"1. Kitchen (\"\n{italic 1}\n\"int, night\"\n{italic 0}\n\") [02:30]\"\n"
               "{newline}\n{textsize 13000}\n" +
-                  style_on("STYLE_03") +
-                  open_far + "28" + spaced + style_on("STYLE_04") + "\"ROBERT\"\n" + speech + "\"Hi there.\"\n" +
-                  close +
-                  open_near + style_on("STYLE_04") + "\"bob \"\n" + speech + "\"Again.\"\n" + close +
-                  "\"Narration. \"\n" +
-                  open_far + "0" + spaced + style_on("STYLE_04") + "\"Mary \"\n{bold 0}\n\"(softly)\"\n" + speech +
-                  "\"Yes.\"\n" + close +
-                  open_near + style_on("STYLE_04") + "\"Stranger\"\n" + speech + "\"Who? \"\n" + close +
+                  style_on("STYLE_03") + open_far + "28" + spaced + style_on("STYLE_04") + "\"ROBERT\"\n" + speech +
+                  "\"Hi there.\"\n" + close + open_near + style_on("STYLE_04") + "\"bob \"\n" + speech +
+                  "\"Again.\"\n" + close + "\"Narration. \"\n" + open_far + "0" + spaced + style_on("STYLE_04") +
+                  "\"Mary \"\n{bold 0}\n\"(softly)\"\n" + speech + "\"Yes.\"\n" + close + open_near +
+                  style_on("STYLE_04") + "\"Stranger\"\n" + speech + "\"Who? \"\n" + close +
                   "{remuserstyle STYLE_03}\n"
                   "\"no scene\"\n{remuserstyle STYLE_05}\n{adduserstyle STYLE_03}\n{newpara}{newpara}{newpara}\n" +
                   // Bob: "Hi there." and "Again."; the stranger: the line end, "Who?" and the next line end.
@@ -116,8 +113,9 @@ TEST(ScriptCast, DirectivesAndEffects)
                   "\"walks\"\n{remuserstyle STYLE_06}\n\" on \"\n\"\"\n" + style_on("STYLE_06") +
                   "\"a\"\n{remuserstyle STYLE_06}\n\" \"\n" + style_on("STYLE_06") +
                   "\"no\"\n{remuserstyle STYLE_06}\n{italic 1}\n\"twice\"\n{italic 0}\n{remuserstyle STYLE_03}\n");
-    const char* mismatch = "You cannot call </%s> (line %d) as the last directive called was <%s>, please either "
-                           "correct this or use '\\\\' to unset the 'last' directive. Will now call </%s> for you.";
+    const char* mismatch =
+        "You cannot call </%s> (line %d) as the last directive called was <%s>, please either "
+        "correct this or use '\\\\' to unset the 'last' directive. Will now call </%s> for you.";
     char m1[300], m2[300];
     std::snprintf(m1, sizeof m1, mismatch, "act", 2, "unknown (0)", "unknown (0)");
     std::snprintf(m2, sizeof m2, mismatch, "loc", 6, "dir", "dir");

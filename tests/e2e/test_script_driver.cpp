@@ -143,15 +143,17 @@ TEST(ScriptDriver, DatesUseTodayWhereAsked)
     ScriptDir d;
     RunResult r = d.script("<title T><author A><copyright year 2005 to H><date 9999 99 99><begin>");
     ASSERT_EQ(r.code, 0);
-    std::regex date("\n\"\\((Sunday|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday), [0-3][0-9] "
-                    "(January|February|March|April|May|June|July|August|September|October|November|December) "
-                    "2[0-9][0-9][0-9]\\)\"\n\\{bold\\}");
+    std::regex date(
+        "\n\"\\((Sunday|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday), [0-3][0-9] "
+        "(January|February|March|April|May|June|July|August|September|October|November|December) "
+        "2[0-9][0-9][0-9]\\)\"\n\\{bold\\}");
     EXPECT_TRUE(std::regex_search(r.output, date));
 
     r = d.script("<date 2005 2 30>" + std::string(kShortHeader));
     ASSERT_EQ(r.code, 0);
-    std::regex warning("QuilletW: The day specified in date \\(line 1\\) is invalid, should be 1-28, not 30\\. "
-                       "Resetting to current day '[0-9]+', updated month also\\.\n");
+    std::regex warning(
+        "QuilletW: The day specified in date \\(line 1\\) is invalid, should be 1-28, not 30\\. "
+        "Resetting to current day '[0-9]+', updated month also\\.\n");
     EXPECT_TRUE(std::regex_match(r.err, warning)) << r.err;
 }
 
@@ -197,22 +199,24 @@ TEST(ScriptDriver, IgnoreListAndInvalidCommands)
 {
     ScriptDir d;
     d.write("drmign", "note\n\nextra\r\n");
-    std::string script = std::string(kShortHeader) + "<note to self><Note><><extra></note>\n<!x><!-- a > b -->\n"
-                                                     "<Scene x></><b \x01>\n</title>";
+    std::string script = std::string(kShortHeader) +
+                         "<note to self><Note><><extra></note>\n<!x><!-- a > b -->\n"
+                         "<Scene x></><b \x01>\n</title>";
     RunResult r = d.script(script);
     ASSERT_EQ(r.code, 0);
     std::string input = "<html><dramaton>" + script;
     size_t slash = input.find("</>") + 3;
     size_t title = input.size();
     char notvalid1[200], notvalid2[200];
-    const char* f = "The dramaton command \"</%s>\" is not valid, please check your script's syntax at offset +%d "
-                    "(line %d). Will ignore and continue.";
+    const char* f =
+        "The dramaton command \"</%s>\" is not valid, please check your script's syntax at offset +%d "
+        "(line %d). Will ignore and continue.";
     std::snprintf(notvalid1, sizeof notvalid1, f, "", static_cast<int>(slash), 4);
     std::snprintf(notvalid2, sizeof notvalid2, f, "title", static_cast<int>(title), 5);
     EXPECT_EQ(r.err, msg("Encountered unrecognised Dramaton command \"<Note>\" at line 2, ignoring....") +
                          msg("Encountered unrecognised Dramaton command \"<!x>\" at line 3, ignoring....") +
-                         msg(notvalid1) +
-                         msg("Unexpected control code found in parameter of \"<b>\", at line 4.") + msg(notvalid2));
+                         msg(notvalid1) + msg("Unexpected control code found in parameter of \"<b>\", at line 4.") +
+                         msg(notvalid2));
     // <Scene x> is the scene command; <b> still switches bold on.
     EXPECT_NE(r.output.find("\"1. x\"\n"), std::string::npos);
     EXPECT_NE(r.output.find("{bold 1}\n"), std::string::npos);
@@ -253,7 +257,7 @@ TEST(ScriptDriver, BodyCommandsRefusedBeforeBegin)
     ASSERT_EQ(r.code, 0);
     std::string want;
     const char* names[] = {"dia", "scene", "chapter", "defactor> or <defactress", "dir", "b", "ind", "ind",
-                           "br", "p", "newpage"};
+                           "br",  "p",     "newpage"};
     for (const char* n : names)
         want += msg(std::string("You cannot call <") + n + "> before the <begin> command (line 1), ignoring.");
     EXPECT_EQ(r.err, want);

@@ -11,8 +11,8 @@ namespace {
 
 std::string continuation_failure(const std::string& name, int code)
 {
-    return msg("Can't open file \"" + name + "\" for Dramaton continuation, aborting... [" +
-               std::to_string(code) + "]");
+    return msg("Can't open file \"" + name + "\" for Dramaton continuation, aborting... [" + std::to_string(code) +
+               "]");
 }
 
 bool sanitizer_clean(const RunResult& r)
@@ -75,8 +75,9 @@ TEST(ScriptContinue, ChainsThatWouldNeverEndAreRefused)
 {
     ScriptDir d;
     std::string script = std::string(kShortHeader) + "x";
-    const std::string loop = "\" for Dramaton continuation, it has already been read and the script would never "
-                             "end, aborting... [5]";
+    const std::string loop =
+        "\" for Dramaton continuation, it has already been read and the script would never "
+        "end, aborting... [5]";
 
     RunResult r = d.script(script + "<continue in.htm>");
     EXPECT_EQ(r.code, 44);
@@ -145,8 +146,8 @@ TEST(ScriptBadInput, CutShortAndOversized)
 TEST(ScriptBadInput, OddBytesAndNoise)
 {
     ScriptDir d;
-    std::string odd = std::string(kShortHeader) + "a" + std::string(1, '\0') + "b\xff\xe9<b " +
-                      std::string(1, '\0') + "x>c\x7f" + "<\xe9t\xff>";
+    std::string odd = std::string(kShortHeader) + "a" + std::string(1, '\0') + "b\xff\xe9<b " + std::string(1, '\0') +
+                      "x>c\x7f" + "<\xe9t\xff>";
     RunResult r = d.script(odd);
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(sanitizer_clean(r));
@@ -171,12 +172,56 @@ TEST(ScriptBadInput, CommandsInEveryOrder)
     // Opens and closes of every kind, shuffled: speeches outside scenes,
     // closes without opens, directives inside one another.
     const std::string pieces[] = {
-        "<dia A>", "</dia>", "<dia " + std::string(600, 'x') + ">", "<scene s int day duration 1 2>", "</scene>",
-        "<adbreak>", "<chapter c>", "</chapter>", "<defactor d>", "</defactor>", "<defactress e alias f>",
-        "</defactress>", "<dir>", "</dir>", "<loc>", "</loc>", "<prop>", "</prop>", "<sfx>", "</sfx>", "<act>",
-        "</act>", "\\d", "\\l", "\\p", "\\s", "\\a", "\\\\", "<b>", "</b>", "<i>", "</i>", "<u>", "</u>", "<ind>",
-        "</ind>", "<br>", "<p>", "<newpage>", "<actorlist>", "<scenelist>", "\n##X (y)\n", "\n##\n", "some text ",
-        "<omit>x</omit>", "<scene o omitted>y</scene>", "<title late>", "<begin>", "<zz>", "</>",
+        "<dia A>",
+        "</dia>",
+        "<dia " + std::string(600, 'x') + ">",
+        "<scene s int day duration 1 2>",
+        "</scene>",
+        "<adbreak>",
+        "<chapter c>",
+        "</chapter>",
+        "<defactor d>",
+        "</defactor>",
+        "<defactress e alias f>",
+        "</defactress>",
+        "<dir>",
+        "</dir>",
+        "<loc>",
+        "</loc>",
+        "<prop>",
+        "</prop>",
+        "<sfx>",
+        "</sfx>",
+        "<act>",
+        "</act>",
+        "\\d",
+        "\\l",
+        "\\p",
+        "\\s",
+        "\\a",
+        "\\\\",
+        "<b>",
+        "</b>",
+        "<i>",
+        "</i>",
+        "<u>",
+        "</u>",
+        "<ind>",
+        "</ind>",
+        "<br>",
+        "<p>",
+        "<newpage>",
+        "<actorlist>",
+        "<scenelist>",
+        "\n##X (y)\n",
+        "\n##\n",
+        "some text ",
+        "<omit>x</omit>",
+        "<scene o omitted>y</scene>",
+        "<title late>",
+        "<begin>",
+        "<zz>",
+        "</>",
     };
     std::mt19937 gen(777);
     std::string script = std::string(kShortHeader);

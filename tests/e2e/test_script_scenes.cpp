@@ -49,23 +49,22 @@ TEST(ScriptScenes, HeadingsBreaksAndTheSceneList)
                   // The unquoted title runs to the ">".
                   "{remuserstyle STYLE_03}\n" + five +
                   "{textsize 16000}\n\"2. Kitchen int night (\"\n{italic 1}\n\"int, night\"\n{italic 0}\n\")\"\n" +
-                  body +
-                  "{remuserstyle STYLE_03}\n{newpara}{newpara}{newpara}{newpara}\n" + style_on("STYLE_03") +
+                  body + "{remuserstyle STYLE_03}\n{newpara}{newpara}{newpara}{newpara}\n" + style_on("STYLE_03") +
                   "{textsize 16000}{italic 1}\n\"-- suggested advertisement break --\"\n{newline}\n"
                   "{italic 0}{textsize 13000}\n{remuserstyle STYLE_03}\n" +
                   // "int" is found in the title; 75 seconds carry into the minutes.
-                  five + "{textsize 16000}\n\"4. The Interval (\"\n{italic 1}\n\"int, day\"\n{italic 0}\n\") "
-                         "[02:15]\"\n" +
+                  five +
+                  "{textsize 16000}\n\"4. The Interval (\"\n{italic 1}\n\"int, day\"\n{italic 0}\n\") "
+                  "[02:15]\"\n" +
                   body + "{remuserstyle STYLE_03}\n" + five +
                   "{textsize 16000}\n\"5.  (\"\n{italic 1}\n\"night\"\n{italic 0}\n\")\"\n" + body +
                   "\n// scene \" \"gone\" omitted>\" is being omitted...\n// ...now resuming as normal.\n\n" +
                   "{remuserstyle STYLE_03}\n" + five +
-                  "{textsize 16000}\n\"7. Hall (\"\n{italic 1}\n\"ext\"\n{italic 0}\n\")\"\n" + body +
-                  kSceneListHead + row("1", "Kitchen", "\"Int, night\"\n", "02:30", "02:30") +
+                  "{textsize 16000}\n\"7. Hall (\"\n{italic 1}\n\"ext\"\n{italic 0}\n\")\"\n" + body + kSceneListHead +
+                  row("1", "Kitchen", "\"Int, night\"\n", "02:30", "02:30") +
                   row("2", "Kitchen int night", "\"Int, night\"\n", "-", "-") +
                   "{tab}{tab}\n\"(\"\n{italic 1}\n\" suggested advertisement break \"\n{italic 0}\n\")\"\n{newline}\n" +
-                  row("3", "The Interval", "\"Int, day\"\n", "02:15", "04:45") +
-                  row("4", "", "\"Night\"\n", "-", "-") +
+                  row("3", "The Interval", "\"Int, day\"\n", "02:15", "04:45") + row("4", "", "\"Night\"\n", "-", "-") +
                   "{tab}{tab}\n\"(\"\n{italic 1}\n\" omitted \"\n{italic 0}\n\")\"\n{newline}\n" +
                   row("6", "Hall", "\"Ext\"\n// *** INT/EXT but no day/night!\n", "-", "-") +
                   "{newline}\n{tab}\n\"6 scenes: 3 internal, 1 external (1 undefined); 1 day, 3 night (1 "
@@ -87,8 +86,8 @@ TEST(ScriptScenes, TotalsAgainstTargets)
         {"<target 0 3724>", " Target duration exceeded by 1 second"},
     };
     for (const Case& c : cases) {
-        RunResult r = d.script(std::string(c.target) + kShortHeader +
-                               "<scene a duration 60 0><scene b duration 2 5><scenelist>");
+        RunResult r =
+            d.script(std::string(c.target) + kShortHeader + "<scene a duration 60 0><scene b duration 2 5><scenelist>");
         ASSERT_EQ(r.code, 0);
         EXPECT_EQ(lines_of(r, "{newline}\n{tab}\n\"2 scenes"),
                   std::string("{newline}\n{tab}\n\"2 scenes: \"\n{newline}\n"

@@ -10,8 +10,7 @@
 
 namespace {
 
-const char* const kSupport[] = {"config", "definits", "colours", "fontmap", "fontexpt",
-                                "entities", "unierr", "revent"};
+const char* const kSupport[] = {"config", "definits", "colours", "fontmap", "fontexpt", "entities", "unierr", "revent"};
 
 // A program folder with empty support files of its own (defaults apply, and
 // the document text follows the preamble directly) and the given script.
@@ -46,8 +45,8 @@ TEST(TranslateE2E, ReplaceTurnsParagraphsIntoLineBreaksForTheSelectedFileOnly)
 
     // Another leaf, a folder that is not the input's, no file at all: the
     // paragraph tag is left to its handler.
-    for (const std::string& selector : {std::string("translate ifleaf `other.htm`\n"),
-                                        std::string("translate ifpath `docs`\n"), std::string()}) {
+    for (const std::string& selector :
+         {std::string("translate ifleaf `other.htm`\n"), std::string("translate ifpath `docs`\n"), std::string()}) {
         Folder g(selector.empty() ? "" : selector + rules);
         RunResult q = g.convert("one<p>two");
         EXPECT_EQ(q.err, "");
@@ -86,9 +85,10 @@ TEST(TranslateE2E, SelectorsTestThePathAsGiven)
     {
         // The first matching selector wins; lines outside blocks that are no
         // selector are passed over.
-        Folder f("when `br`\ntranslate ifleaf `x.htm`\n{\nwhen `br`\nwarn `x`\ndone\n}\n"
-                 "translate ifleaf `in.htm`\n{\nwhen `br`\nwarn `first`\ndone\n}\n"
-                 "translate inpath ``\n{\nwhen `br`\nwarn `second`\ndone\n}\n");
+        Folder f(
+            "when `br`\ntranslate ifleaf `x.htm`\n{\nwhen `br`\nwarn `x`\ndone\n}\n"
+            "translate ifleaf `in.htm`\n{\nwhen `br`\nwarn `first`\ndone\n}\n"
+            "translate inpath ``\n{\nwhen `br`\nwarn `second`\ndone\n}\n");
         RunResult r = f.convert("x<br>y");
         EXPECT_EQ(r.err, box("first"));
     }
@@ -114,15 +114,17 @@ TEST(TranslateE2E, IfisComparesTheWholeParameterText)
 TEST(TranslateE2E, AFlagSetByOneTagIsTestedByLaterTags)
 {
     // Paragraphs after the first level-1 heading take the flagged branch.
-    Folder f(kSelect + "{\nwhen `h1`\nsetflag a\ndone\n"
-                       "when `p`\nifflag a\n{\nwarn `after the heading`\n}\ndone\n}\n");
+    Folder f(kSelect +
+             "{\nwhen `h1`\nsetflag a\ndone\n"
+             "when `p`\nifflag a\n{\nwarn `after the heading`\n}\ndone\n}\n");
     RunResult r = f.convert("<p>x<h1>T</h1><p>y<h1>U</h1><p>z");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, box("after the heading") + box("after the heading"));
 
     // And its effect on the text, with tags whose handling is fixed.
-    Folder g(kSelect + "{\nwhen `span`\nsetflag a\nomit\ndone\n"
-                       "when `nobr`\nifflag a\n{\nreplace `br`\n}\ndone\n}\n");
+    Folder g(kSelect +
+             "{\nwhen `span`\nsetflag a\nomit\ndone\n"
+             "when `nobr`\nifflag a\n{\nreplace `br`\n}\ndone\n}\n");
     RunResult q = g.convert("a<nobr>b<span>c<nobr>d<nobr>e");
     EXPECT_EQ(q.err, "");
     EXPECT_EQ(body_of(q.output), "\"abc\"\n{newline}\n\"d\"\n{newline}\n\"e\"\n");
@@ -131,8 +133,9 @@ TEST(TranslateE2E, AFlagSetByOneTagIsTestedByLaterTags)
 TEST(TranslateE2E, StrcountAndPrintflag)
 {
     // Three texts in the table, none of them in the rule that runs.
-    Folder f(kSelect + "{\nwhen `p`\nstrcount b\nprintflag b\ndone\n"
-                       "unknown `blink`\nwarn `one`\nifin `two`\ndone\n}\n");
+    Folder f(kSelect +
+             "{\nwhen `p`\nstrcount b\nprintflag b\ndone\n"
+             "unknown `blink`\nwarn `one`\nifin `two`\ndone\n}\n");
     RunResult r = f.convert("<p>x<p>");
     EXPECT_EQ(r.err, box("The B flag is set to 3.") + box("The B flag is set to 3."));
 }
@@ -150,8 +153,7 @@ TEST(TranslateE2E, ARuleWithoutDoneAndABlockWithoutItsEnd)
 {
     Folder f(kSelect + "{\nwhen `br`\nwarn `one`\nwhen `nobr`\nwarn `two`\ndone\n}\n");
     RunResult r = f.convert("<br><nobr>");
-    EXPECT_EQ(r.err, box("one") + box("Unexpected 'when' in translate script, ignoring...") + box("two") +
-                         box("two"));
+    EXPECT_EQ(r.err, box("one") + box("Unexpected 'when' in translate script, ignoring...") + box("two") + box("two"));
 
     // Cut short by the end of the file: the result stands, with one message
     // for each run of the rule.
@@ -172,8 +174,9 @@ TEST(TranslateE2E, TagsBeforeTheBodyAreNeverTranslated)
 
 TEST(TranslateE2E, SetoptAndUnsetoptOfThePreformattedState)
 {
-    Folder f(kSelect + "{\nwhen `span`\nsetopt p\nomit\ndone\nwhen `/span`\nunsetopt p\nomit\ndone\n"
-                       "when `nobr`\nifopt p\n{\nwarn `preformatted`\n}\nifnotopt p\n{\nwarn `plain`\n}\ndone\n}\n");
+    Folder f(kSelect +
+             "{\nwhen `span`\nsetopt p\nomit\ndone\nwhen `/span`\nunsetopt p\nomit\ndone\n"
+             "when `nobr`\nifopt p\n{\nwarn `preformatted`\n}\nifnotopt p\n{\nwarn `plain`\n}\ndone\n}\n");
     RunResult r = f.convert("a<span>x  y<nobr></span>b<nobr>");
     EXPECT_EQ(r.err, box("preformatted") + box("plain"));
     // As <pre> and </pre>: the monospaced font around the preformatted lines.
@@ -193,14 +196,14 @@ TEST(TranslateE2E, LoadErrorsAreReportedAndLeaveTheDocumentUntranslated)
     };
     const std::string at = "(at file offset +" + std::to_string(head.size()) + ")";
     const Case cases[] = {
-        {"when `tabel`", box("Translation load error - couldn't parse HTML keyword \"tabel\" " + at +
-                             ", will not translate.")},
+        {"when `tabel`",
+         box("Translation load error - couldn't parse HTML keyword \"tabel\" " + at + ", will not translate.")},
         {"setflag z", box("Translation load error - flags is not A - E " + at + ", will not translate.")},
         {"ifopt q", box("Translation load error - option is not b, c, d, h, i, l, o, p, r, t, or u " + at +
                         ", will not translate.")},
-        {"setopt o", box("Translation load error - option is not b, c, d, i, l, p, r, t, or u " + at +
-                         ", will not translate.") +
-                         box("You cannot 'setopt' with options 'h' and 'o'.")},
+        {"setopt o",
+         box("Translation load error - option is not b, c, d, i, l, p, r, t, or u " + at + ", will not translate.") +
+             box("You cannot 'setopt' with options 'h' and 'o'.")},
     };
     for (const Case& c : cases) {
         Folder f(head + c.line + "\n}\n");
@@ -261,8 +264,9 @@ TEST(TranslateE2E, ParagraphReplacedByBoldWithEmptyParameters)
 
 TEST(TranslateE2E, SetoptBoldActsAsTheBoldTag)
 {
-    Folder f(kSelect + "{\nwhen `span`\nsetopt b\nomit\ndone\nwhen `/span`\nunsetopt b\nomit\ndone\n"
-                       "when `nobr`\nifopt b\n{\nwarn `bold`\n}\ndone\n}\n");
+    Folder f(kSelect +
+             "{\nwhen `span`\nsetopt b\nomit\ndone\nwhen `/span`\nunsetopt b\nomit\ndone\n"
+             "when `nobr`\nifopt b\n{\nwarn `bold`\n}\ndone\n}\n");
     RunResult r = f.convert("a<span>b<nobr></span>c<nobr>");
     EXPECT_EQ(r.err, box("bold"));
     EXPECT_EQ(body_of(r.output), "\"a\"\n{bold 1}\n\"b\"\n{bold 0}\n\"c\"\n");

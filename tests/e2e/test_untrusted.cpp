@@ -85,7 +85,7 @@ TEST(UntrustedContinue, NamesLeavingTheFolderAreRefused)
     // "\\" or "." is never part of it.)
     const std::vector<std::string> names = {
         "pics/../../secret.txt", "pics/../secret.txt", "pics\\..\\secret.txt", "pics/..",
-        "C:secret.txt",          "c:\\secret.txt",     "pics/ ../secret.txt",   "pics/.. /secret.txt",
+        "C:secret.txt",          "c:\\secret.txt",     "pics/ ../secret.txt",  "pics/.. /secret.txt",
     };
     for (const std::string& name : names) {
         RunResult r = d.script(header + "<continue " + name + ">");
@@ -191,8 +191,8 @@ TEST(UntrustedPictures, OneFileUnderManySpellingsIsOnePicture)
     std::filesystem::create_directory(d.path("sub"));
     std::filesystem::create_hard_link(d.path("q.gif"), d.path("sub/linked.gif"));
     std::string page = "<html><body>";
-    const std::vector<std::string> spellings = {"q.gif", "./q.gif", ".//q.gif", "sub/../q.gif", "sub/linked.gif",
-                                                "sub/.//../q.gif"};
+    const std::vector<std::string> spellings = {"q.gif",        "./q.gif",        ".//q.gif",
+                                                "sub/../q.gif", "sub/linked.gif", "sub/.//../q.gif"};
     for (const std::string& s : spellings) page += "<img src=\"" + s + "\">";
     page += "</body>";
     RunResult r = d.convert(page);
@@ -303,9 +303,10 @@ TEST(UntrustedCast, TheFirstHolderOfANameOrAliasIsTheSpeaker)
 TEST(UntrustedText, ControlBytesReadAsSpaces)
 {
     ScratchDir d;
-    const std::string controls = std::string("\0\1\2\3\4\5\6\7\10\13\14\16\17\20\21\22\23\24\25\26\27\30\31\32\33"
-                                             "\34\35\36\37\177",
-                                             30);
+    const std::string controls = std::string(
+        "\0\1\2\3\4\5\6\7\10\13\14\16\17\20\21\22\23\24\25\26\27\30\31\32\33"
+        "\34\35\36\37\177",
+        30);
     for (char c : controls) {
         std::string page = std::string("<html><body>a") + c + "b c" + c + c + " d" + c + "</body>";
         RunResult r = d.convert(page);
@@ -329,11 +330,16 @@ TEST(UntrustedText, ControlBytesReadAsSpaces)
 TEST(UntrustedText, ScriptTextControlBytesReadAsSpaces)
 {
     ScriptDir d;
-    RunResult r = d.script(std::string(kShortHeader) + "a\x13\x13" "b\x1b c\x7f" "d\x0c\x0b");
+    RunResult r = d.script(std::string(kShortHeader) +
+                           "a\x13\x13"
+                           "b\x1b c\x7f"
+                           "d\x0c\x0b");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(script_body(r.output), "\"a b c d \"\n");
     // In a speaker's name (a parameter), DEL as a space too.
-    r = d.script(std::string(kShortHeader) + "<scene S><dia Bo\x7f" "b>x</dia></scene>");
+    r = d.script(std::string(kShortHeader) +
+                 "<scene S><dia Bo\x7f"
+                 "b>x</dia></scene>");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.output.find('\x7f'), std::string::npos);
     EXPECT_NE(r.output.find("\"Bo b\"\n"), std::string::npos);

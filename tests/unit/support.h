@@ -62,7 +62,8 @@ public:
     {
         if (dir_.empty()) return;
         std::string cmd = "rm -rf '" + dir_ + "'";
-        if (std::system(cmd.c_str()) != 0) { /* left for the system's clean-up */ }
+        if (std::system(cmd.c_str()) != 0) { /* left for the system's clean-up */
+        }
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

@@ -42,8 +42,14 @@ TEST_F(AttributeTest, Size)
         const char* text;
         int size;
     } cases[] = {
-        {" size=+2>", 5}, {" size=-1>", 2}, {" size=9>", 7}, {" size=0>", 1}, {" size=\"4\">", 4},
-        {" size=-9>", 1}, {" size=+>", 3},  {" fontsize=6>", 6},  // found inside another name
+        {" size=+2>", 5},
+        {" size=-1>", 2},
+        {" size=9>", 7},
+        {" size=0>", 1},
+        {" size=\"4\">", 4},
+        {" size=-9>", 1},
+        {" size=+>", 3},
+        {" fontsize=6>", 6},  // found inside another name
         {" size=99999999999999999999>", 7},
     };
     for (const auto& c : cases) {
@@ -242,8 +248,7 @@ TEST_F(AttributeTest, DeepNestingResetsTheStacks)
     }
     std::string err = testing::internal::GetCapturedStderr();
     size_t resets = 0;
-    for (size_t at = err.find("TryToRecover"); at != std::string::npos; at = err.find("TryToRecover", at + 1))
-        ++resets;
+    for (size_t at = err.find("TryToRecover"); at != std::string::npos; at = err.find("TryToRecover", at + 1)) ++resets;
     EXPECT_EQ(resets, 2u * (500u / 17u) + 250u / 17u);
 }
 

@@ -25,7 +25,8 @@ std::string scratch_file(const char* bytes)
     char tmpl[] = "/tmp/quillet-blocks-XXXXXX";
     int fd = mkstemp(tmpl);
     if (fd >= 0) {
-        if (write(fd, bytes, std::strlen(bytes)) < 0) { /* the test then sees no input */ }
+        if (write(fd, bytes, std::strlen(bytes)) < 0) { /* the test then sees no input */
+        }
         close(fd);
     }
     return tmpl;
@@ -49,8 +50,10 @@ protected:
     void tag(int token, bool closing, const char* params = "")
     {
         set_params(params);
-        if (token == TOK_BASEFONT) fonts_tag(token, closing);
-        else blocks_tag(token, closing);
+        if (token == TOK_BASEFONT)
+            fonts_tag(token, closing);
+        else
+            blocks_tag(token, closing);
     }
     std::string output() { return out(); }
     std::string in_;

@@ -19,7 +19,9 @@ TEST(Bytescan, LowerCopyChangesOnlyTheCapitalLetters)
     // Every byte value at every position of a word, and in the tail.
     for (int lane = 0; lane < 11; ++lane) {
         for (int v = 0; v < 256; ++v) {
-            std::string src = "xY@[`{Z\x80\xC1\xDA" "A";
+            std::string src =
+                "xY@[`{Z\x80\xC1\xDA"
+                "A";
             src[static_cast<size_t>(lane)] = static_cast<char>(v);
             std::string dst(src.size(), '?');
             bytescan::lower_copy(&dst[0], src.data(), src.size());
@@ -58,7 +60,9 @@ TEST(Bytescan, SixteenByteMasksMarkEveryMatchingLane)
         }
     }
     // Several matches at once, and the helpers for masks.
-    const unsigned char text[17] = "a\"b'c\\d\x13" "e\"\"fgh\x01i";
+    const unsigned char text[17] =
+        "a\"b'c\\d\x13"
+        "e\"\"fgh\x01i";
     EXPECT_EQ(bytescan::match16(text, set), 0x06AAu);
     EXPECT_EQ(bytescan::below16(text, 0x20), 0x4080u);
     for (unsigned m = 0; m < 0x10000; m += 7) {

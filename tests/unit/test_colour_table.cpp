@@ -193,10 +193,10 @@ TEST_F(ColourTest, FullTable)
 TEST_F(ColourTest, Declarations)
 {
     load("FF0000Red\nF0F8FFAliceBlue\n000000Say\"Hi\n");
-    colour_flagused(17);          // AliceBlue
-    colour_add("#abcdef");        // 19
-    colour_add("teal");           // 20, black text colour
-    colour_flagused(18);          // the quote in the name is escaped
+    colour_flagused(17);  // AliceBlue
+    colour_add("#abcdef");  // 19
+    colour_add("teal");  // 20, black text colour
+    colour_flagused(18);  // the quote in the name is escaped
     std::string want =
         "COL_001={colour \"Black\" {cmyk 0x0 0x0 0x0 0x10000}{lock 1}}\n"
         "COL_002={colour \"White\" {rgb 0x10000 0x10000 0x10000}{lock 1}}\n"
@@ -233,12 +233,12 @@ TEST_F(ColourTest, ContrastWithUserColours)
 TEST_F(ColourTest, GarbageFileLoads)
 {
     std::string garbage;
-    garbage += "\n";                                  // empty line
-    garbage += "zz\n";                                // short, not hexadecimal
-    garbage += std::string(200, 'F') + "\n";          // read in pieces of 79
+    garbage += "\n";  // empty line
+    garbage += "zz\n";  // short, not hexadecimal
+    garbage += std::string(200, 'F') + "\n";  // read in pieces of 79
     garbage += "\xff\xfe\x80\x81\x82\x83\xe9t\xe9\n";  // 8-bit bytes
-    garbage += "1g2h3iGood\n";                        // pairs read as far as they go
-    garbage += "ABCDEF";                              // no line feed at the end
+    garbage += "1g2h3iGood\n";  // pairs read as far as they go
+    garbage += "ABCDEF";  // no line feed at the end
     load(garbage);
     // 1 + 1 + 3 + 1 + 1 + 1 lines: F is 9, so the first added colour is 24.
     EXPECT_EQ(colour_add("#010203"), 24);

@@ -25,15 +25,32 @@ TEST(Config, DefaultsMatchTheDesign)
 {
     config_defaults();
     const Settings& s = settings;
-    EXPECT_EQ(s.ignoreeffects, 0); EXPECT_EQ(s.ignorefonts, 0); EXPECT_EQ(s.ignorealignment, 0);
-    EXPECT_EQ(s.justified, 1); EXPECT_EQ(s.ignoreheadings, 0); EXPECT_EQ(s.headingsinbold, 0);
-    EXPECT_EQ(s.nonbreakhyphens, 1); EXPECT_EQ(s.disableimages, 0); EXPECT_EQ(s.underline, 1);
-    EXPECT_EQ(s.highlightinblue, 1); EXPECT_EQ(s.nonurlsingreen, 1); EXPECT_EQ(s.warnunsupported, 1);
-    EXPECT_EQ(s.processblind, 0); EXPECT_EQ(s.disableaddtlents, 0); EXPECT_EQ(s.disabledoccols, 0);
-    EXPECT_EQ(s.usesmartquotes, 1); EXPECT_EQ(s.markembedded, 1); EXPECT_EQ(s.includeunknown, 0);
-    EXPECT_EQ(s.includeprocessed, 0); EXPECT_EQ(s.trytorecover, 1); EXPECT_EQ(s.resetstylesonp, 0);
-    EXPECT_EQ(s.omitunknownents, 0); EXPECT_EQ(s.debug, 0); EXPECT_EQ(s.picplus, 1);
-    EXPECT_EQ(s.abscols, 0); EXPECT_EQ(s.usett, 0);
+    EXPECT_EQ(s.ignoreeffects, 0);
+    EXPECT_EQ(s.ignorefonts, 0);
+    EXPECT_EQ(s.ignorealignment, 0);
+    EXPECT_EQ(s.justified, 1);
+    EXPECT_EQ(s.ignoreheadings, 0);
+    EXPECT_EQ(s.headingsinbold, 0);
+    EXPECT_EQ(s.nonbreakhyphens, 1);
+    EXPECT_EQ(s.disableimages, 0);
+    EXPECT_EQ(s.underline, 1);
+    EXPECT_EQ(s.highlightinblue, 1);
+    EXPECT_EQ(s.nonurlsingreen, 1);
+    EXPECT_EQ(s.warnunsupported, 1);
+    EXPECT_EQ(s.processblind, 0);
+    EXPECT_EQ(s.disableaddtlents, 0);
+    EXPECT_EQ(s.disabledoccols, 0);
+    EXPECT_EQ(s.usesmartquotes, 1);
+    EXPECT_EQ(s.markembedded, 1);
+    EXPECT_EQ(s.includeunknown, 0);
+    EXPECT_EQ(s.includeprocessed, 0);
+    EXPECT_EQ(s.trytorecover, 1);
+    EXPECT_EQ(s.resetstylesonp, 0);
+    EXPECT_EQ(s.omitunknownents, 0);
+    EXPECT_EQ(s.debug, 0);
+    EXPECT_EQ(s.picplus, 1);
+    EXPECT_EQ(s.abscols, 0);
+    EXPECT_EQ(s.usett, 0);
 }
 
 TEST(Config, ValuesAreTrueOnlyWhenTheyStartWithT)

@@ -90,9 +90,8 @@ TEST_F(FontMapTest, FileLines)
           "GEORGIA ~ 41\n"
           "    ~ 21\n"
           "  Lead ~ 11\n" +
-              forty + " ~ 3\n" +
-              "Times New Roman~31 trailing\n" +
-              std::string(90, 'x') + "~ 5\n" +  // read in pieces of 78
+              forty + " ~ 3\n" + "Times New Roman~31 trailing\n" + std::string(90, 'x') +
+              "~ 5\n" +  // read in pieces of 78
               "Huge ~ 99999999999999999999\n"
               "\xE9l\xE9gant ~ 12\n"
               "Last~9");

@@ -58,9 +58,14 @@ TEST(Keywords, LookupAgreesWithAScanOfTheTable)
             std::string name(row->name, strnlen(row->name, sizeof row->name));
             std::string upper = name;
             for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-            const std::string tries[] = {name, upper, name + "s", name.empty() ? "x" : name.substr(1),
-                                         name.empty() ? "" : name.substr(0, name.size() - 1), "[" + name,
-                                         name + "@", name + "\xC1"};
+            const std::string tries[] = {name,
+                                         upper,
+                                         name + "s",
+                                         name.empty() ? "x" : name.substr(1),
+                                         name.empty() ? "" : name.substr(0, name.size() - 1),
+                                         "[" + name,
+                                         name + "@",
+                                         name + "\xC1"};
             for (const std::string& t : tries) {
                 // Sixteen readable bytes after the name, as the tag reader gives it.
                 char buf[32] = {};

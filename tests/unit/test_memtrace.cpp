@@ -46,7 +46,8 @@ TEST(Memtrace, ReleasingTwiceEndsTheRunWithCodeOne)
             mem_release(p);
             std::exit(5);
         },
-        ::testing::ExitedWithCode(1), "QuilletW: memtrace_removeentry\\(\\) called with address &[0-9A-F]{8}, unknown claim!");
+        ::testing::ExitedWithCode(1),
+        "QuilletW: memtrace_removeentry\\(\\) called with address &[0-9A-F]{8}, unknown claim!");
 }
 
 TEST(Memtrace, ReportListsLiveClaimsWithAHexDump)

@@ -23,9 +23,10 @@ namespace {
 
 const std::string kGif = "GIF89a";  // encodes as 4WH)1&HD
 // SOI, APP0, then a frame of 640 x 480.
-const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20) +
-                          std::string("\xFF\xC0\x00\x11\x08\x01\xE0\x02\x80\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 19) +
-                          std::string("\xFF\xD9", 2);
+const std::string kJpeg =
+    std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20) +
+    std::string("\xFF\xC0\x00\x11\x08\x01\xE0\x02\x80\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 19) +
+    std::string("\xFF\xD9", 2);
 
 const char* const kFrameStart =
     "PICT_%03d={pictframe\n{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
@@ -161,7 +162,7 @@ TEST_F(PictureFiles, DuplicatesPointAtTheFirstEntry)
     image_addentry("b.gif", "b.gif", 0, 2);
     image_addentry("a.gif", "a.gif", 0, 3);
     image_addentry("a.gif", "a.gif", 5u | 5u << 16, 4);  // the size does not matter
-    image_addentry("a.gif", "other.gif", 0, 5);          // nor the leaf: the file is the same
+    image_addentry("a.gif", "other.gif", 0, 5);  // nor the leaf: the file is the same
     EXPECT_EQ(image_entry(1)->duplicate, 0);
     EXPECT_EQ(image_entry(2)->duplicate, 0);
     EXPECT_EQ(image_entry(3)->duplicate, 1);
@@ -218,19 +219,19 @@ TEST_F(PictureFiles, GifDeclarationByteForByte)
     write("a.gif", kGif);
     image_addentry("a.gif", "a.gif", 0, 1);
     image_writedecls();
-    EXPECT_EQ(output(), frame(1, "a.gif", 204000, 204000) +
-                            "PICTURE_001={picture\n{data \"gif\"\n6\n\"4WH)1&HD\"\n}\n}\n");
+    EXPECT_EQ(output(),
+              frame(1, "a.gif", 204000, 204000) + "PICTURE_001={picture\n{data \"gif\"\n6\n\"4WH)1&HD\"\n}\n}\n");
 }
 
 TEST_F(PictureFiles, SizesAndPageFitting)
 {
     write("a.gif", kGif);
     write("b.jpg", kJpeg);
-    image_addentry("b.jpg", "b.jpg", 0, 1);                   // 640 x 480, fitted to 637 wide
-    image_addentry("a.gif", "a.gif", 100u | 50u << 16, 2);    // attributes
+    image_addentry("b.jpg", "b.jpg", 0, 1);  // 640 x 480, fitted to 637 wide
+    image_addentry("a.gif", "a.gif", 100u | 50u << 16, 2);  // attributes
     image_addentry("a.gif", "x.gif", 100u | 2000u << 16, 3);  // fitted to 910 high
     image_addentry("a.gif", "y.gif", 1000u | 500u << 16, 4);  // 637 x 500
-    image_addentry("a.gif", "z.gif", 0u | 7u << 16, 5);       // 0 wide is still a size
+    image_addentry("a.gif", "z.gif", 0u | 7u << 16, 5);  // 0 wide is still a size
     image_writedecls();
     std::string out = output();
     std::string jpegdata = "PICTURE_001={picture\n{data \"jpeg\"\n41\n";
@@ -291,8 +292,8 @@ TEST_F(PictureFiles, FileGoneBeforeThePreamble)
     EXPECT_EQ(err, msg + msg);
     EXPECT_EQ(image_entry(1)->readable, 0);
     EXPECT_EQ(image_entry(2)->readable, 0);
-    EXPECT_EQ(output(), frame(3, "b.gif", 204000, 204000) +
-                            "PICTURE_003={picture\n{data \"gif\"\n6\n\"4WH)1&HD\"\n}\n}\n");
+    EXPECT_EQ(output(),
+              frame(3, "b.gif", 204000, 204000) + "PICTURE_003={picture\n{data \"gif\"\n6\n\"4WH)1&HD\"\n}\n}\n");
 }
 
 TEST_F(PictureFiles, JpegSizeFallbacks)

@@ -77,10 +77,7 @@ protected:
         std::string cmd = "rm -rf '" + dir_ + "'";
         if (std::system(cmd.c_str()) != 0) {}
     }
-    void write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(name, std::ios::binary) << bytes;
-    }
+    void write(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
     std::string capture(void (*fn)())
     {
         test_support::Capture capture;
@@ -100,12 +97,14 @@ TEST_F(InScratch, TemplateSectionsAreCopiedUpToTheNextMarker)
           "x# ends here too\n"
           "#genpref#\n"
           "g1\n"
-          "g2 \xa4" "ALIGN\xa4\n"
+          "g2 \xa4"
+          "ALIGN\xa4\n"
           "g3\n"
           "#strikeout#\n"
           "{strikeout 1}\n"
           "#head2#\n"
-          "{bold 1}\xa4" "FSIZE\xa4 after\n"
+          "{bold 1}\xa4"
+          "FSIZE\xa4 after\n"
           "#END#\n"
           "#head1#\n"
           "never\n");
@@ -119,7 +118,9 @@ TEST_F(InScratch, TemplateSectionsAreCopiedUpToTheNextMarker)
     // A missing marker copies from the start of the file to its first marker.
     EXPECT_EQ(capture([] { ddlout_copysection(template_position(SEC_CHAP_FINISH)); }), "ignored text\n");
     EXPECT_STREQ(template_strikeout(), "{strikeout 1}");
-    EXPECT_STREQ(template_heading(2), "{bold 1}\xa4" "FSIZE\xa4 after");
+    EXPECT_STREQ(template_heading(2),
+                 "{bold 1}\xa4"
+                 "FSIZE\xa4 after");
     EXPECT_STREQ(template_heading(1), "");
     EXPECT_STREQ(template_heading(7), "");
 }
@@ -133,15 +134,32 @@ TEST_F(InScratch, ValueMarkersExpandToTheirValues)
     g_style.base_size = 14;
     g_style.leading = 13107;
     EXPECT_EQ(capture([] {
-                  ddlout_expandtemplate("a\xa4" "ALIGN\xa4" "b\xa4" "BGCOL\xa4" "c\xa4" "FGCOL\xa4"
-                                        "d\xa4" "FSIZE\xa4" "e\xa4" "TLEAD\xa4" "f\xa4" "OTHER\xa4" "g");
+                  ddlout_expandtemplate(
+                      "a\xa4"
+                      "ALIGN\xa4"
+                      "b\xa4"
+                      "BGCOL\xa4"
+                      "c\xa4"
+                      "FGCOL\xa4"
+                      "d\xa4"
+                      "FSIZE\xa4"
+                      "e\xa4"
+                      "TLEAD\xa4"
+                      "f\xa4"
+                      "OTHER\xa4"
+                      "g");
               }),
               "a{align 0}bCOL_002cCOL_017d{textsize 14000}e{leading 2 13107}fg");
     EXPECT_EQ(capture([] { ddlout_expandtemplate("\xa4PSIZE\xa4\xa4MRGNS\xa4"); }),
               "{papersize \"a4\" 0 {w 595276} {h 841890} {sideways 0}}\n"
               "{fcurve {box {x 28346}\n{y 28346}\n{w 538583}\n{h 756850}\n}}\n");
     // A marker cut short by the end of the line is never read past the end.
-    EXPECT_EQ(capture([] { ddlout_expandtemplate("x\xa4" "AL"); }), "x");
+    EXPECT_EQ(capture([] {
+                  ddlout_expandtemplate(
+                      "x\xa4"
+                      "AL");
+              }),
+              "x");
     page_release();
     g_style.text_colour = 1;
     g_style.background_colour = 2;
@@ -149,7 +167,11 @@ TEST_F(InScratch, ValueMarkersExpandToTheirValues)
 
 TEST_F(InScratch, EntitiesAreFoundExactlyThenFolded)
 {
-    write("entities", "&amp\n\xe9" "eacute\n\xc9" "Eacute\n" + std::string(1, '\0') + "zero\nXzero\n");
+    write("entities",
+          "&amp\n\xe9"
+          "eacute\n\xc9"
+          "Eacute\n" +
+              std::string(1, '\0') + "zero\nXzero\n");
     write("unierr", "'apos\n\xa0NBSP\n");
     write("revent", "");
     entity_load();

@@ -24,8 +24,9 @@ Checked check(long a, long b, long c)
 std::string warning(const char* part, int low, int high, long given, const std::string& reset)
 {
     char buf[300];
-    std::snprintf(buf, sizeof buf, "QuilletW: The %s specified in date (line 1) is invalid, should be %d-%d, not %ld. %s\n",
-                  part, low, high, given, reset.c_str());
+    std::snprintf(buf, sizeof buf,
+                  "QuilletW: The %s specified in date (line 1) is invalid, should be %d-%d, not %ld. %s\n", part, low,
+                  high, given, reset.c_str());
     return buf;
 }
 
@@ -41,7 +42,7 @@ TEST(ScriptDates, AcceptedForms)
     } cases[] = {
         {25, 8, 2005, aug25},  // day first
         {2005, 8, 25, aug25},
-        {5, 8, 25, aug25},     // two-digit years: below 73 in this century
+        {5, 8, 25, aug25},  // two-digit years: below 73 in this century
         {80, 1, 1, dramaton_packdate(1980, 1, 1)},
         {73, 1, 1, dramaton_packdate(1973, 1, 1)},
         {72, 12, 31, dramaton_packdate(2072, 12, 31)},
@@ -75,8 +76,8 @@ TEST(ScriptDates, Corrections)
     // The year is corrected first, and February of 2011 has no 29th.
     r = check(1900, 2, 29);
     EXPECT_EQ(r.date, dramaton_packdate(2011, 6, 15));
-    EXPECT_EQ(r.messages, warning("year", 1901, 2247, 1900, "Resetting to current year '2011'.") +
-                              warning("day", 1, 28, 29, day));
+    EXPECT_EQ(r.messages,
+              warning("year", 1901, 2247, 1900, "Resetting to current year '2011'.") + warning("day", 1, 28, 29, day));
 
     r = check(2248, 4, 30);
     EXPECT_EQ(r.date, dramaton_packdate(2011, 4, 30));
@@ -97,10 +98,10 @@ TEST(ScriptDates, CalendarAndNames)
     EXPECT_EQ(dramaton_lastday(2005, 4), 30);
     EXPECT_EQ(dramaton_lastday(2005, 12), 31);
 
-    EXPECT_EQ(dramaton_weekday(2005, 8, 25), 4);   // a Thursday
-    EXPECT_EQ(dramaton_weekday(2000, 1, 1), 6);    // a Saturday
-    EXPECT_EQ(dramaton_weekday(1969, 7, 20), 0);   // a Sunday
-    EXPECT_EQ(dramaton_weekday(2011, 6, 15), 3);   // a Wednesday
+    EXPECT_EQ(dramaton_weekday(2005, 8, 25), 4);  // a Thursday
+    EXPECT_EQ(dramaton_weekday(2000, 1, 1), 6);  // a Saturday
+    EXPECT_EQ(dramaton_weekday(1969, 7, 20), 0);  // a Sunday
+    EXPECT_EQ(dramaton_weekday(2011, 6, 15), 3);  // a Wednesday
 
     char text[64];
     dramaton_formatdate(dramaton_packdate(2005, 8, 25), text, sizeof text);

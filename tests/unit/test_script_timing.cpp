@@ -37,8 +37,8 @@ TEST(ScriptTiming, CharacterListOrder)
 
     // Most dialogue first; equal counts by name in byte order (capitals
     // first); equal names stay in register order.
-    cast = {entry("Zed", 5, "1"), entry("abe", 5), entry("Carl", 200), entry("Zed", 5, "2"), entry("Abe", 5),
-            entry("Zed", 5, "3")};
+    cast = {entry("Zed", 5, "1"), entry("abe", 5), entry("Carl", 200),
+            entry("Zed", 5, "2"), entry("Abe", 5), entry("Zed", 5, "3")};
     dramaton_sortentries(cast.data(), static_cast<int>(cast.size()));
     EXPECT_EQ(order(cast), "Carl Abe Zed1 Zed2 Zed3 abe ");
 }
@@ -116,8 +116,9 @@ TEST(ScriptTiming, StyleResetModes)
     EXPECT_EQ(end_output(), "{remuserstyle STYLE_03}\n{remuserstyle STYLE_09}\n");
     EXPECT_EQ(dramaton_styletest(STY_SCENE), 0);
     EXPECT_EQ(dramaton_styletest(STY_CHAPTER), 0);
-    EXPECT_EQ(on, "{bold 1}\n{underline 1}\n"
-                  "{adduserstyle STYLE_03}\n{bold}\n{italic}\n{underline}\n{font}\n{textsize}\n"
-                  "{adduserstyle STYLE_03}\n{bold}\n{italic}\n{underline}\n{font}\n{textsize}\n"
-                  "{adduserstyle STYLE_09}\n{bold}\n{italic}\n{underline}\n{font}\n{textsize}\n");
+    EXPECT_EQ(on,
+              "{bold 1}\n{underline 1}\n"
+              "{adduserstyle STYLE_03}\n{bold}\n{italic}\n{underline}\n{font}\n{textsize}\n"
+              "{adduserstyle STYLE_03}\n{bold}\n{italic}\n{underline}\n{font}\n{textsize}\n"
+              "{adduserstyle STYLE_09}\n{bold}\n{italic}\n{underline}\n{font}\n{textsize}\n");
 }

@@ -34,8 +34,9 @@ TEST_F(EffectTest, UnderlineColour)
     effects_tag(TOK_U, false);  // the text colour
     g_style.text_colour = 0;
     effects_tag(TOK_U, false);  // no text colour: black
-    EXPECT_EQ(out(), "{underline 1 {colourvalue COL_001 0x10000 0}}\n"
-                     "{underline 1 {colourvalue COL_001 0x10000 0}}\n");
+    EXPECT_EQ(out(),
+              "{underline 1 {colourvalue COL_001 0x10000 0}}\n"
+              "{underline 1 {colourvalue COL_001 0x10000 0}}\n");
     g_style.text_colour = 12;
     effects_tag(TOK_U, false);
     style_pushcolour(10);  // the top of the colour stack comes first
@@ -43,8 +44,9 @@ TEST_F(EffectTest, UnderlineColour)
     effects_tag(TOK_U, false);
     g_style.link_count = 1;  // inside a link always black
     effects_tag(TOK_U, false);
-    EXPECT_EQ(out(), "{underline 1 {colourvalue COL_010 0x10000 0}}\n"
-                     "{underline 1 {colourvalue COL_001 0x10000 0}}\n");
+    EXPECT_EQ(out(),
+              "{underline 1 {colourvalue COL_010 0x10000 0}}\n"
+              "{underline 1 {colourvalue COL_001 0x10000 0}}\n");
     EXPECT_EQ(g_style.underline_count, 5);
     for (int i = 0; i < 4; ++i) effects_tag(TOK_U, true);
     EXPECT_EQ(out(), "");

@@ -62,8 +62,9 @@ TEST_F(StackTest, FontChangeReassertsEffects)
     EXPECT_EQ(out(), "\"x\"\nFONT_041\n{bold 1}\n{italic 1}\n{underline 1}\n{sub 1}\n{super 1}\n");
     style_pushfont(31);
     style_popfont();
-    EXPECT_EQ(out(), "FONT_031\n{bold 1}\n{italic 1}\n{underline 1}\n{sub 1}\n{super 1}\n"
-                     "FONT_041\n{bold 1}\n{italic 1}\n{underline 1}\n{sub 1}\n{super 1}\n");
+    EXPECT_EQ(out(),
+              "FONT_031\n{bold 1}\n{italic 1}\n{underline 1}\n{sub 1}\n{super 1}\n"
+              "FONT_041\n{bold 1}\n{italic 1}\n{underline 1}\n{sub 1}\n{super 1}\n");
 }
 
 TEST_F(StackTest, PopInsidePreformattedKeepsMonospaced)
@@ -236,21 +237,23 @@ TEST_F(StackTest, AlignmentTrace)
     settings.debug = 1;
     style_pushalign(ALIGN_CENTRED, 19);
     style_pushalign(ALIGN_CENTRED, 19);
-    EXPECT_EQ(out(), "// Setting alignment CENTRED.\n"
-                     "//  align stack 00 : 3\n"
-                     "//  align stack 01 : 1\n"
-                     "{align 1}\n{newline}\n"
-                     "// Setting alignment CENTRED.\n"
-                     "//  align stack 00 : 3\n"
-                     "//  align stack 01 : 1\n"
-                     "//  align stack 02 : 1\n"
-                     "// prev align = 1, this align = 1; doing nothing!\n");
+    EXPECT_EQ(out(),
+              "// Setting alignment CENTRED.\n"
+              "//  align stack 00 : 3\n"
+              "//  align stack 01 : 1\n"
+              "{align 1}\n{newline}\n"
+              "// Setting alignment CENTRED.\n"
+              "//  align stack 00 : 3\n"
+              "//  align stack 01 : 1\n"
+              "//  align stack 02 : 1\n"
+              "// prev align = 1, this align = 1; doing nothing!\n");
     style_pushalign(ALIGN_NORMAL, 44);
-    EXPECT_EQ(out(), "// Setting alignment NORMAL.\n"
-                     "//  align stack 00 : 3\n"
-                     "//  align stack 01 : 1\n"
-                     "//  align stack 02 : 3\n"
-                     "{align 3}\n{newline}\n");
+    EXPECT_EQ(out(),
+              "// Setting alignment NORMAL.\n"
+              "//  align stack 00 : 3\n"
+              "//  align stack 01 : 1\n"
+              "//  align stack 02 : 3\n"
+              "{align 3}\n{newline}\n");
     settings.debug = 0;
     style_pushalign(ALIGN_RIGHT, 20);
     EXPECT_EQ(out(), "{align 2}\n{newline}\n");
@@ -280,8 +283,9 @@ TEST_F(StackTest, ResetOnParagraph)
     s.base_size = 10;
     style_resetonpara();
     // The strikeout template is empty here, so its end is the one command.
-    EXPECT_EQ(out(), "{bold 0}{font}\n{textsize 10000}\n{bold 0}\n{italic 0}\n{underline 0}\n"
-                     "{strikeout 0}\n{super 0}\n{sub 0}\nFONT_001\nFONT_001\n{leftindent}\n{align 0}\n");
+    EXPECT_EQ(out(),
+              "{bold 0}{font}\n{textsize 10000}\n{bold 0}\n{italic 0}\n{underline 0}\n"
+              "{strikeout 0}\n{super 0}\n{sub 0}\nFONT_001\nFONT_001\n{leftindent}\n{align 0}\n");
     EXPECT_EQ(s.heading_depth, 0);
     EXPECT_EQ(s.heading_count[2], 0);
     EXPECT_EQ(s.bold_count + s.italic_count + s.underline_count + s.strike_count, 0);
@@ -308,8 +312,9 @@ TEST_F(StackTest, OverflowRecovers)
     testing::internal::CaptureStderr();
     style_pushfont(30);
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "QuilletW: TryToRecover: Too many nested font changes (>16) - resetting the font "
-                   "stack, your output document may not be quite correct.\n");
+    EXPECT_EQ(err,
+              "QuilletW: TryToRecover: Too many nested font changes (>16) - resetting the font "
+              "stack, your output document may not be quite correct.\n");
     EXPECT_EQ(out(), "FONT_001\n");
     EXPECT_EQ(g_style.font_depth, 0);
 

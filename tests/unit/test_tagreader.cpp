@@ -137,11 +137,32 @@ TEST_F(TagReader, EndOfInputInsideParameters)
 TEST_F(TagReader, NamesReadWholeOrByteByByteAgree)
 {
     const std::string names[] = {
-        "b>", "B>", "/b>", "/B x>", "strong\n>", "/Blockquote\r>", "p\talign=left>", "br/>", "/>",
-        "//b>", "-x>", "?xml ?>", "9>", std::string("b\0x>", 4), std::string("/fo\0nt>", 7),
-        std::string(30, 'n') + ">", std::string(31, 'n') + ">", std::string(32, 'n') + ">",
-        "/" + std::string(30, 'n') + ">", "/" + std::string(31, 'n') + " x>", "quillet fontsize=9>",
-        "Dramaton>", "blockquotes>", "abcdefghij>", "abcdefghijk>", "h6\n\n>",
+        "b>",
+        "B>",
+        "/b>",
+        "/B x>",
+        "strong\n>",
+        "/Blockquote\r>",
+        "p\talign=left>",
+        "br/>",
+        "/>",
+        "//b>",
+        "-x>",
+        "?xml ?>",
+        "9>",
+        std::string("b\0x>", 4),
+        std::string("/fo\0nt>", 7),
+        std::string(30, 'n') + ">",
+        std::string(31, 'n') + ">",
+        std::string(32, 'n') + ">",
+        "/" + std::string(30, 'n') + ">",
+        "/" + std::string(31, 'n') + " x>",
+        "quillet fontsize=9>",
+        "Dramaton>",
+        "blockquotes>",
+        "abcdefghij>",
+        "abcdefghijk>",
+        "h6\n\n>",
     };
     for (const std::string& name : names) {
         struct Seen {
@@ -154,8 +175,14 @@ TEST_F(TagReader, NamesReadWholeOrByteByByteAgree)
         const std::string texts[2] = {"<" + name + std::string(40, '.'), "<" + name};
         for (int k = 0; k < 2; ++k) {
             int token = tag(texts[k]);
-            seen[k] = Seen{token, g_tag.closing, g_tag.complete, g_tag.found, g_line,
-                           std::string(g_tag.name), std::string(g_tag.params), rest()};
+            seen[k] = Seen{token,
+                           g_tag.closing,
+                           g_tag.complete,
+                           g_tag.found,
+                           g_line,
+                           std::string(g_tag.name),
+                           std::string(g_tag.params),
+                           rest()};
             if (k == 0) seen[k].rest.resize(seen[k].rest.size() - 40);
         }
         SCOPED_TRACE("name " + name);
@@ -189,11 +216,32 @@ TEST_F(TagReader, TagsRuledOutBeforeTheBodyAreReadPastAsByteByByte)
     // the buffer) just past it.
     for (const std::string& tail : {"text<b>" + std::string(40, '.'), std::string("x")}) {
         const std::string tags[] = {
-            "table border=1>", "/table>", "TABLE\n>", "td\talign=left\r\nvalign=top>", "/>", "/ x>",
-            "td x=\"a>b\">", "td x=1\x01y>", std::string("td\0x>", 5), std::string("td x=\0>", 7),
-            "td a=1\nb=2\n\n>", std::string(40, 'n') + " a\nb>", "td " + std::string(600, 'p') + "\x02\n>",
-            "td " + std::string(505, 'p') + "\x02\n>", "font color=red>", "/font>", "img src=a.gif>",
-            "fony>", "BODY bgcolor=white>", "t\x01" "d>", "?xml ?>", "td <b>", "em>", "/u>", "b\n>",
+            "table border=1>",
+            "/table>",
+            "TABLE\n>",
+            "td\talign=left\r\nvalign=top>",
+            "/>",
+            "/ x>",
+            "td x=\"a>b\">",
+            "td x=1\x01y>",
+            std::string("td\0x>", 5),
+            std::string("td x=\0>", 7),
+            "td a=1\nb=2\n\n>",
+            std::string(40, 'n') + " a\nb>",
+            "td " + std::string(600, 'p') + "\x02\n>",
+            "td " + std::string(505, 'p') + "\x02\n>",
+            "font color=red>",
+            "/font>",
+            "img src=a.gif>",
+            "fony>",
+            "BODY bgcolor=white>",
+            "t\x01"
+            "d>",
+            "?xml ?>",
+            "td <b>",
+            "em>",
+            "/u>",
+            "b\n>",
         };
         for (const std::string& t : tags) {
             struct Seen {

@@ -105,10 +105,11 @@ TEST(TranslateSelectors, BothSeparatorsHereAndPathsWithoutAFolder)
 TEST(TranslateSelectors, FirstMatchingSelectorGivesThePositionAfterIt)
 {
     const std::string first = "translate ifleaf `page.htm`\n";
-    const std::string script = "; rules\n"
-                               "translate ifleaf `other.htm`\n{\nwhen `p`\ndone\n}\n"
-                               "   when `p`\n" +
-                               first + "{\nwhen `b`\ndone\n}\n" + first + "{\n}\n";
+    const std::string script =
+        "; rules\n"
+        "translate ifleaf `other.htm`\n{\nwhen `p`\ndone\n}\n"
+        "   when `p`\n" +
+        first + "{\nwhen `b`\ndone\n}\n" + first + "{\n}\n";
     FILE* f = script_stream(script);
     ASSERT_NE(f, nullptr);
     long expected = static_cast<long>(script.find(first) + first.size());
@@ -120,57 +121,81 @@ TEST(TranslateSelectors, FirstMatchingSelectorGivesThePositionAfterIt)
 
 TEST(TranslateCompiler, EveryCommandWithItsOperand)
 {
-    const std::string script = "{\n"
-                               "WHEN `/P`\n"
-                               "unknown `Blink`\n"
-                               "ifin `Size=3`\n"
-                               "ifis ` size=3>`\n"
-                               "ifflag x\n"
-                               "if flag c\n"
-                               "ifnotflag e\n"
-                               "ifopt h\n"
-                               "ifnotopt o\n"
-                               "setopt u\n"
-                               "unsetopt t\n"
-                               "replace `strong`\n"
-                               "omit\n"
-                               "set flag a\n"
-                               "clearflag b\n"
-                               "unsetflag d\n"
-                               "done\n"
-                               "warn `Hello There`\n"
-                               "abort\n"
-                               "printflag x\n"
-                               "printflag b\n"
-                               "printstr\x03\n"
-                               "printstr 12\n"
-                               "printstr 300\n"
-                               "printstr a\n"
-                               "strcount e\n"
-                               "prstrtbl\n"
-                               "this line is no command\n"
-                               "; when `b`\n"
-                               "\n"
-                               "{\n"
-                               "  {\n"
-                               "  }\n"
-                               "}\n"
-                               "}\n"
-                               "when `i`\n";
+    const std::string script =
+        "{\n"
+        "WHEN `/P`\n"
+        "unknown `Blink`\n"
+        "ifin `Size=3`\n"
+        "ifis ` size=3>`\n"
+        "ifflag x\n"
+        "if flag c\n"
+        "ifnotflag e\n"
+        "ifopt h\n"
+        "ifnotopt o\n"
+        "setopt u\n"
+        "unsetopt t\n"
+        "replace `strong`\n"
+        "omit\n"
+        "set flag a\n"
+        "clearflag b\n"
+        "unsetflag d\n"
+        "done\n"
+        "warn `Hello There`\n"
+        "abort\n"
+        "printflag x\n"
+        "printflag b\n"
+        "printstr\x03\n"
+        "printstr 12\n"
+        "printstr 300\n"
+        "printstr a\n"
+        "strcount e\n"
+        "prstrtbl\n"
+        "this line is no command\n"
+        "; when `b`\n"
+        "\n"
+        "{\n"
+        "  {\n"
+        "  }\n"
+        "}\n"
+        "}\n"
+        "when `i`\n";
     std::string err;
     ASSERT_EQ(compile_script(script, &err), 1);
     EXPECT_EQ(err, "");
     auto code = translate_lettercode;
-    std::vector<int> expected = {
-        OP_WHEN, TOK_CLOSING + TOK_P, OP_UNKNOWN, 1, OP_IFIN, 2, OP_IFIS, 3,
-        OP_IFFLAG, kFlagAny, OP_IFFLAG, code('c'), OP_IFNOTFLAG, code('e'),
-        OP_IFOPT, code('h'), OP_IFNOTOPT, code('o'), OP_SETOPT, code('u'), OP_UNSETOPT, code('t'),
-        OP_REPLACE, TOK_B, OP_OMIT, OP_OMIT,
-        OP_SETFLAG, code('a'), OP_CLEARFLAG, code('b'), OP_CLEARFLAG, code('d'), OP_DONE, OP_DONE,
-        OP_WARN, 4, OP_ABORT, OP_ABORT, OP_PRINTFLAG, kFlagAny, OP_PRINTFLAG, code('b'),
-        OP_PRINTSTR, 3, OP_PRINTSTR, 12, OP_PRINTSTR, 255, OP_PRINTSTR, 'a', OP_STRCOUNT, code('e'),
-        OP_PRSTRTBL, OP_PRSTRTBL, OP_OPEN, 1, OP_OPEN, 2, OP_CLOSE, 2, OP_CLOSE, 1,
-        OP_DONE, OP_DONE, OP_END, 0};
+    std::vector<int> expected = {OP_WHEN,      TOK_CLOSING + TOK_P,
+                                 OP_UNKNOWN,   1,
+                                 OP_IFIN,      2,
+                                 OP_IFIS,      3,
+                                 OP_IFFLAG,    kFlagAny,
+                                 OP_IFFLAG,    code('c'),
+                                 OP_IFNOTFLAG, code('e'),
+                                 OP_IFOPT,     code('h'),
+                                 OP_IFNOTOPT,  code('o'),
+                                 OP_SETOPT,    code('u'),
+                                 OP_UNSETOPT,  code('t'),
+                                 OP_REPLACE,   TOK_B,
+                                 OP_OMIT,      OP_OMIT,
+                                 OP_SETFLAG,   code('a'),
+                                 OP_CLEARFLAG, code('b'),
+                                 OP_CLEARFLAG, code('d'),
+                                 OP_DONE,      OP_DONE,
+                                 OP_WARN,      4,
+                                 OP_ABORT,     OP_ABORT,
+                                 OP_PRINTFLAG, kFlagAny,
+                                 OP_PRINTFLAG, code('b'),
+                                 OP_PRINTSTR,  3,
+                                 OP_PRINTSTR,  12,
+                                 OP_PRINTSTR,  255,
+                                 OP_PRINTSTR,  'a',
+                                 OP_STRCOUNT,  code('e'),
+                                 OP_PRSTRTBL,  OP_PRSTRTBL,
+                                 OP_OPEN,      1,
+                                 OP_OPEN,      2,
+                                 OP_CLOSE,     2,
+                                 OP_CLOSE,     1,
+                                 OP_DONE,      OP_DONE,
+                                 OP_END,       0};
     EXPECT_EQ(program_bytes(), expected);
     const TranslateScript& s = translate_script();
     EXPECT_EQ(s.active, 1);
@@ -243,8 +268,7 @@ TEST(TranslateCompiler, LoadErrorsNameTheLineOffsetAndLeaveTranslationInactive)
     for (const char* opt : {"h", "o"}) {
         std::string err;
         EXPECT_EQ(compile_script(std::string("{\n  setopt ") + opt + "\n}\n", &err), 0);
-        EXPECT_EQ(err, box(kLoadError + "option is not b, c, d, i, l, p, r, t, or u (at file offset +2)" +
-                           kWillNot) +
+        EXPECT_EQ(err, box(kLoadError + "option is not b, c, d, i, l, p, r, t, or u (at file offset +2)" + kWillNot) +
                            box("You cannot 'setopt' with options 'h' and 'o'."));
     }
     // Accepted where the set allows them.
@@ -275,8 +299,9 @@ TEST(TranslateCompiler, TwoHundredFiftySixEntriesFitOneMoreIsAnError)
     EXPECT_EQ(translate_script().length, 512);
     std::string err;
     EXPECT_EQ(compile_script(body + "setflaga\n}\n", &err), 0);
-    EXPECT_EQ(err, box(kLoadError + "run out of room for more than 256 entries, script is too complex (at file offset +" +
-                       std::to_string(2 + 8 + 254 * 9) + ")" + kWillNot));
+    EXPECT_EQ(err,
+              box(kLoadError + "run out of room for more than 256 entries, script is too complex (at file offset +" +
+                  std::to_string(2 + 8 + 254 * 9) + ")" + kWillNot));
     // The same limit holds for nesting braces and for ten thousand rules.
     std::string deep = "{\n";
     for (int i = 0; i < 1000; ++i) deep += "{\n";
@@ -298,9 +323,9 @@ TEST(TranslateCompiler, GarbageNeverOverrunsOrHangs)
         junk += static_cast<char>((x >> 16) & 0xFF);
     }
     std::string err;
-    for (const std::string& s : {std::string("{\n") + junk, junk, std::string("{\n") + std::string(1 << 20, '`'),
-                                 std::string("{\nwarn `") + std::string(100000, 'a'),
-                                 std::string("{\nwhen `p\0`\n}\n", 14)}) {
+    for (const std::string& s :
+         {std::string("{\n") + junk, junk, std::string("{\n") + std::string(1 << 20, '`'),
+          std::string("{\nwarn `") + std::string(100000, 'a'), std::string("{\nwhen `p\0`\n}\n", 14)}) {
         int ok = compile_script(s, &err);
         EXPECT_TRUE(ok == 0 || ok == 1);
         const TranslateScript& t = translate_script();

@@ -96,8 +96,9 @@ TEST_F(TranslateRun, ReplaceAndOmitEmptyTheParametersAndSetTheResult)
 
 TEST_F(TranslateRun, IfinAndIfisTestTheLowercasedParameters)
 {
-    compile("{\nwhen `font`\nifis ` size=3>`\n{\nreplace `b`\n}\ndone\n"
-            "when `a`\nifin `Name=`\n{\nomit\n}\ndone\n}\n");
+    compile(
+        "{\nwhen `font`\nifis ` size=3>`\n{\nreplace `b`\n}\ndone\n"
+        "when `a`\nifin `Name=`\n{\nomit\n}\ndone\n}\n");
     EXPECT_EQ(run_token(TOK_FONT, " SIZE=3>").token, TOK_B);
     EXPECT_EQ(run_token(TOK_FONT, " size=3 >").token, TOK_FONT);
     EXPECT_EQ(run_token(TOK_FONT, "size=3>").token, TOK_FONT);
@@ -111,10 +112,11 @@ TEST_F(TranslateRun, IfinAndIfisTestTheLowercasedParameters)
 
 TEST_F(TranslateRun, FlagsPersistAcrossRulesAndRuns)
 {
-    compile("{\nwhen `h1`\nsetflag a\ndone\n"
-            "when `/h1`\nclearflag b\ndone\n"
-            "when `p`\nifflag a\n{\nreplace `i`\n}\nifnotflag b\n{\nreplace `u`\n}\ndone\n"
-            "when `br`\nunsetflag a\nset flag b\ndone\n}\n");
+    compile(
+        "{\nwhen `h1`\nsetflag a\ndone\n"
+        "when `/h1`\nclearflag b\ndone\n"
+        "when `p`\nifflag a\n{\nreplace `i`\n}\nifnotflag b\n{\nreplace `u`\n}\ndone\n"
+        "when `br`\nunsetflag a\nset flag b\ndone\n}\n");
     EXPECT_EQ(run_token(TOK_P).token, TOK_U);  // a clear, b not 1
     EXPECT_EQ(run_token(TOK_H1).token, TOK_H1);
     EXPECT_EQ(run_token(TOK_P).token, TOK_U);  // the later test wins the result
@@ -129,9 +131,10 @@ TEST_F(TranslateRun, FlagsPersistAcrossRulesAndRuns)
 
 TEST_F(TranslateRun, ConditionStaysAsTheLastTestLeftIt)
 {
-    compile("{\nwhen `p`\nifflag a\n{\nwarn `first`\n}\n{\nwarn `second`\n}\n"
-            "ifflag x\n{\nwarn `any`\n{\nifflag a\n{\nwarn `deep`\n}\nwarn `inner`\n}\n}\n"
-            "warn `after`\ndone\n}\n");
+    compile(
+        "{\nwhen `p`\nifflag a\n{\nwarn `first`\n}\n{\nwarn `second`\n}\n"
+        "ifflag x\n{\nwarn `any`\n{\nifflag a\n{\nwarn `deep`\n}\nwarn `inner`\n}\n}\n"
+        "warn `after`\ndone\n}\n");
     // The false condition of "ifflag a" also disables the second block; a
     // test inside a block decides only the blocks after it.
     EXPECT_EQ(run_token(TOK_P).messages, box("any") + box("inner") + box("after"));
@@ -142,12 +145,13 @@ TEST_F(TranslateRun, ConditionStaysAsTheLastTestLeftIt)
 
 TEST_F(TranslateRun, OptionTestsReadTheStyleState)
 {
-    compile("{\nwhen `span`\n"
-            "ifopt b\n{\nwarn `b`\n}\nifopt c\n{\nwarn `c`\n}\nifopt d\n{\nwarn `d`\n}\n"
-            "ifopt h\n{\nwarn `h`\n}\nifopt i\n{\nwarn `i`\n}\nifopt l\n{\nwarn `l`\n}\n"
-            "ifopt o\n{\nwarn `o`\n}\nifopt p\n{\nwarn `p`\n}\nifopt r\n{\nwarn `r`\n}\n"
-            "ifopt t\n{\nwarn `t`\n}\nifopt u\n{\nwarn `u`\n}\n"
-            "ifnotopt b\n{\nwarn `not b`\n}\ndone\n}\n");
+    compile(
+        "{\nwhen `span`\n"
+        "ifopt b\n{\nwarn `b`\n}\nifopt c\n{\nwarn `c`\n}\nifopt d\n{\nwarn `d`\n}\n"
+        "ifopt h\n{\nwarn `h`\n}\nifopt i\n{\nwarn `i`\n}\nifopt l\n{\nwarn `l`\n}\n"
+        "ifopt o\n{\nwarn `o`\n}\nifopt p\n{\nwarn `p`\n}\nifopt r\n{\nwarn `r`\n}\n"
+        "ifopt t\n{\nwarn `t`\n}\nifopt u\n{\nwarn `u`\n}\n"
+        "ifnotopt b\n{\nwarn `not b`\n}\ndone\n}\n");
     int32_t align[17] = {3, 1, 2};
     g_style = StyleState{};
     g_style.base_alignment = 3;
@@ -196,8 +200,9 @@ TEST_F(TranslateRun, SetoptBoldActsAsTheBoldTag)
 {
     g_style = StyleState{};
     settings.ignoreeffects = 0;
-    compile("{\nwhen `span`\nsetopt b\nsetopt i\nsetopt u\nsetopt t\ndone\n"
-            "when `/span`\nunsetopt b\nunsetopt i\nunsetopt u\nunsetopt t\ndone\n}\n");
+    compile(
+        "{\nwhen `span`\nsetopt b\nsetopt i\nsetopt u\nsetopt t\ndone\n"
+        "when `/span`\nunsetopt b\nunsetopt i\nunsetopt u\nunsetopt t\ndone\n}\n");
     run_token(TOK_SPAN);
     EXPECT_EQ(g_style.bold_count, 1);
     EXPECT_EQ(g_style.italic_count, 1);
@@ -228,8 +233,8 @@ TEST_F(TranslateRun, ARuleWithoutDoneRunsOnThroughTheLaterRules)
     EXPECT_EQ(o.token, TOK_B);
     EXPECT_EQ(o.messages, box("one") + box("Unexpected 'when' in translate script, ignoring...") + box("two") +
                               box("Unexpected 'unknown' in translate script, ignoring...") + box("three"));
-    EXPECT_EQ(run_token(TOK_B).messages, box("two") + box("Unexpected 'unknown' in translate script, ignoring...") +
-                                             box("three"));
+    EXPECT_EQ(run_token(TOK_B).messages,
+              box("two") + box("Unexpected 'unknown' in translate script, ignoring...") + box("three"));
 }
 
 TEST_F(TranslateRun, TheEndOfTheProgramWithoutDone)
@@ -260,19 +265,19 @@ TEST_F(TranslateRun, AbortStopsAndKeepsTheResultSoFar)
 
 TEST_F(TranslateRun, ReportsOfFlagsAndStrings)
 {
-    compile("{\nwhen `p`\nstrcount b\nprintflag b\nprintflag a\nsetflag a\nprintflag a\nprintflag x\n"
-            "ifflag b\n{\nwarn `b is one`\n}\ndone\n"
-            "when `br`\nprintstr 1\nprintstr\x02\nprintstr 3\nprintstr 4\nprintstr 32\nprintstr 33\n"
-            "printstr 0\nprintstr z\nprstrtbl\ndone\n"
-            "unknown `br`\nifis ``\ndone\n}\n");
+    compile(
+        "{\nwhen `p`\nstrcount b\nprintflag b\nprintflag a\nsetflag a\nprintflag a\nprintflag x\n"
+        "ifflag b\n{\nwarn `b is one`\n}\ndone\n"
+        "when `br`\nprintstr 1\nprintstr\x02\nprintstr 3\nprintstr 4\nprintstr 32\nprintstr 33\n"
+        "printstr 0\nprintstr z\nprstrtbl\ndone\n"
+        "unknown `br`\nifis ``\ndone\n}\n");
     EXPECT_EQ(run_token(TOK_P).messages, box("The B flag is set to 3.") + box("The A flag is FALSE.") +
                                              box("The A flag is TRUE.") + box("The x flag is TRUE."));
     const std::string range = box("printstr value out of range, should be 1 ... 32.");
     EXPECT_EQ(run_token(TOK_BR).messages,
               box("String 1 is \"b is one\"") + box("String 2 is \"br\"") + box("String 3 is \"\"") +
-                  box("String 4 is currently undefined.") + box("String 32 is currently undefined.") + range +
-                  range + range + box("String 1 is \"b is one\"") + box("String 2 is \"br\"") +
-                  box("String 3 is \"\""));
+                  box("String 4 is currently undefined.") + box("String 32 is currently undefined.") + range + range +
+                  range + box("String 1 is \"b is one\"") + box("String 2 is \"br\"") + box("String 3 is \"\""));
 }
 
 TEST_F(TranslateRun, NestingBeyondEightLevels)

@@ -38,8 +38,10 @@ protected:
     void add(const std::string& s)
     {
         for (unsigned char c : s) {
-            if (c == 0x13) ddlout_addsoftspace();
-            else ddlout_addchar(c);
+            if (c == 0x13)
+                ddlout_addsoftspace();
+            else
+                ddlout_addchar(c);
         }
     }
 };
@@ -56,12 +58,16 @@ TEST_F(Writer, SmartQuotesOpenAfterWhiteSpaceAndCloseAfterText)
     ddlout_setsmartquotes(1);
     ddlout_break(DDL_NEWPARA);  // after a break the last written character is a space
     add("\"a\" 'b' x\"y");
-    EXPECT_EQ(output(), "{newpara}\n\"\x94" "a\x95 \x90" "b\x91 x\x95y\"\n");
+    EXPECT_EQ(output(),
+              "{newpara}\n\"\x94"
+              "a\x95 \x90"
+              "b\x91 x\x95y\"\n");
 }
 
 TEST_F(Writer, SoftSpaceNeverDoublesASpace)
 {
-    add("a\x13 b \x13" "c");
+    add("a\x13 b \x13"
+        "c");
     EXPECT_EQ(output(), "\"a  b c\"\n");
 }
 
@@ -106,8 +112,8 @@ TEST_F(Writer, TwoHundredCharactersMakeThreeLines)
 {
     std::string text(200, 'x');
     add(text);
-    std::string want = "\"" + std::string(77, 'x') + "\"\n\"" + std::string(77, 'x') + "\"\n\"" +
-                       std::string(46, 'x') + "\"\n";
+    std::string want =
+        "\"" + std::string(77, 'x') + "\"\n\"" + std::string(77, 'x') + "\"\n\"" + std::string(46, 'x') + "\"\n";
     EXPECT_EQ(output(), want);
 }
 
