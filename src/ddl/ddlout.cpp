@@ -360,6 +360,17 @@ void ddlout_setlinestart(int on) { g_linestart = on; }
 void ddlout_setsmartquotes(int on) { g_smartquotes = on != 0; }
 void ddlout_suppress(int on) { g_suppressed = on; }
 
+void ddlout_bracketed(const char* text, bool italic)
+{
+    if (italic) ddlout_command("{italic 0}");
+    ddlout_addstring(" [ ");
+    ddlout_command("{italic 1}");
+    ddlout_addstring("%s", text);
+    ddlout_command("{italic 0}");
+    ddlout_addstring(" ] ");
+    if (italic) ddlout_command("{italic 1}");
+}
+
 void ddlout_tab()
 {
     g_linestart = 0;

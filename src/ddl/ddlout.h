@@ -69,6 +69,10 @@ void ddlout_setlinestart(int on);
 void ddlout_setsmartquotes(int on);
 void ddlout_suppress(int on);
 void ddlout_tab();
+// " [ text ] " with the text in italics and the brackets upright; with
+// `italic` (italics on around it) they are turned off for the brackets and
+// on again after.
+void ddlout_bracketed(const char* text, bool italic);
 void ddlout_strikeout(int on);
 void ddlout_finish();
 // A template line (strikeout, heading): straight to the stream, its value

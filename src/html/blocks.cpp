@@ -102,21 +102,7 @@ void horizontal_rule()
     ddlout_break(DDL_NEWPARA);
     style_pushsize(2);
     subparse_align(TOK_HR);
-    if (g_style.italic_count) {
-        ddlout_command("{italic 0}");
-        ddlout_addstring(" [ ");
-        ddlout_command("{italic 1}");
-        ddlout_addstring("horizontal rule");
-        ddlout_command("{italic 0}");
-        ddlout_addstring(" ] ");
-        ddlout_command("{italic 1}");
-    } else {
-        ddlout_addstring(" [ ");
-        ddlout_command("{italic 1}");
-        ddlout_addstring("horizontal rule");
-        ddlout_command("{italic 0}");
-        ddlout_addstring(" ] ");
-    }
+    ddlout_bracketed("horizontal rule", g_style.italic_count != 0);
     ddlout_flush();
     style_popsize();
     style_popalign(TOK_HR);

@@ -156,24 +156,7 @@ void quillet_tag()
 }
 
 // Words italic, brackets upright, and the italic state as it was.
-void bracketed_marker(const char* text)
-{
-    if (g_style.italic_count) {
-        ddlout_command("{italic 0}");
-        ddlout_addstring(" [ ");
-        ddlout_command("{italic 1}");
-        ddlout_addstring("%s", text);
-        ddlout_command("{italic 0}");
-        ddlout_addstring(" ] ");
-        ddlout_command("{italic 1}");
-    } else {
-        ddlout_addstring(" [ ");
-        ddlout_command("{italic 1}");
-        ddlout_addstring("%s", text);
-        ddlout_command("{italic 0}");
-        ddlout_addstring(" ] ");
-    }
-}
+void bracketed_marker(const char* text) { ddlout_bracketed(text, g_style.italic_count != 0); }
 
 void embed_tag(bool closing)
 {

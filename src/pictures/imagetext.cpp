@@ -18,20 +18,13 @@ namespace {
 // around it is left as it was.
 void write_marker(const char* leaf, int sizeknown, int width, int height, int italic)
 {
-    ddlout_flush();
-    if (italic) ddlout_command("{italic 0}");
-    ddlout_addstring(" [ ");
-    ddlout_flush();
-    ddlout_command("{italic 1}");
+    char text[128];
     if (sizeknown)
-        ddlout_addstring("image \"%s\", %d x %d", leaf, width, height);
+        std::snprintf(text, sizeof text, "image \"%s\", %d x %d", leaf, width, height);
     else
-        ddlout_addstring("image \"%s\"", leaf);
+        std::snprintf(text, sizeof text, "image \"%s\"", leaf);
     ddlout_flush();
-    ddlout_command("{italic 0}");
-    ddlout_addstring(" ] ");
-    ddlout_flush();
-    if (italic) ddlout_command("{italic 1}");
+    ddlout_bracketed(text, italic != 0);
     ddlout_flush();
 }
 
