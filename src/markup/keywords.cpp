@@ -127,6 +127,12 @@ const size_t kSlots = 256;  // a power of two, over twice any table
 const size_t kMaxRows = kSlots / 2;
 const size_t kNameBytes = sizeof(KeywordEntry::name);
 static_assert(kNameBytes < 16, "a row's name fits the two words");
+// Every table has its index: each fits one, and the words are read in
+// little-endian order.
+static_assert(sizeof kHtmlKeywords / sizeof kHtmlKeywords[0] <= kMaxRows, "the HTML table fits its index");
+static_assert(sizeof kUnsupportedKeywords / sizeof kUnsupportedKeywords[0] <= kMaxRows, "the table fits its index");
+static_assert(sizeof kDramatonKeywords / sizeof kDramatonKeywords[0] <= kMaxRows, "the script table fits its index");
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "names are held as little-endian words");
 
 struct Slot {
     uint64_t word[2];
@@ -135,11 +141,10 @@ struct Slot {
 
 struct KeywordIndex {
     const KeywordEntry* table = nullptr;
-    bool usable = false;
     Slot slot[kSlots] = {};
 };
 
-KeywordIndex g_indexes[4];
+KeywordIndex g_indexes[3];  // one for each table
 
 // The slot a name starts from, from its two words (lower case, zero after
 // the name): a multiplicative hash of all of its bytes.
@@ -162,15 +167,6 @@ void fold_words(const unsigned char* p, size_t n, uint64_t* word)
     }
 }
 
-// fold_words keeps a name's bytes by their place in a little-endian word.
-bool little_endian()
-{
-    const uint16_t one = 1;
-    unsigned char b;
-    std::memcpy(&b, &one, 1);
-    return b == 1;
-}
-
 // The rows of a table, the sentinel excluded.
 size_t row_count(const KeywordEntry* table)
 {
@@ -183,8 +179,6 @@ void build(KeywordIndex& ix, const KeywordEntry* table)
 {
     ix.table = table;
     size_t rows = row_count(table);
-    ix.usable = rows <= kMaxRows && little_endian();
-    if (!ix.usable) return;
     for (size_t r = 0; r < rows; ++r) {
         const char* name = table[r].name;
         size_t n = 0;
@@ -216,29 +210,17 @@ void build(KeywordIndex& ix, const KeywordEntry* table)
     }
 }
 
-// The index of a table, or null when it cannot have one (the scan is used).
+// The index of a table, built when it is first asked for.
 const KeywordIndex* index_of(const KeywordEntry* table)
 {
     for (KeywordIndex& ix : g_indexes) {
-        if (ix.table == table) return ix.usable ? &ix : nullptr;
+        if (ix.table == table) return &ix;
         if (!ix.table) {
             build(ix, table);
-            return ix.usable ? &ix : nullptr;
+            return &ix;
         }
     }
-    return nullptr;
-}
-
-int scan(const KeywordEntry* table, const unsigned char* name16, size_t n)
-{
-    char copy[16] = {};
-    for (size_t i = 0; i < n; ++i) {
-        char c = static_cast<char>(name16[i]);
-        copy[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    }
-    for (const KeywordEntry* row = table; row->token != kKeywordEnd; ++row)
-        if (std::strncmp(copy, row->name, sizeof row->name) == 0) return row->token;
-    return 0;
+    return nullptr;  // only the three tables are ever looked up
 }
 
 }  // namespace
@@ -249,7 +231,7 @@ int keyword_lookupn(const KeywordEntry* table, const char* name16, size_t n)
     if (n >= kNameBytes) return 0;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(name16);
     const KeywordIndex* ix = index_of(table);
-    if (!ix) return scan(table, p, n);
+    if (!ix) return 0;
     uint64_t word[2];
     fold_words(p, n, word);
     for (size_t h = name_hash(word); ix->slot[h].row; h = (h + 1) & (kSlots - 1)) {
