@@ -10,3 +10,4 @@ inline bool ascii_ishex(int c) { return ascii_isdigit(c) || (c >= 'a' && c <= 'f
 // feed, carriage return.
 inline bool ascii_isspace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline int ascii_lower(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }

@@ -20,30 +20,6 @@
 
 namespace {
 
-// The tag parameters folded to lower case (text null when no memory), and
-// their length as a string, taken once for all the words looked for.
-struct Lowered {
-    char* text;
-    size_t len;
-
-    // Where the word occurs in the copy, or null.
-    template <size_t K>
-    const char* find(const char (&word)[K]) const
-    {
-        return bytescan::find(text, len, word, K - 1);
-    }
-};
-
-Lowered lowered_params()
-{
-    int len = g_tag.paramlen > 0 ? g_tag.paramlen : 0;
-    char* copy = static_cast<char*>(mem_claim(static_cast<size_t>(len) + 1));
-    if (!copy) return Lowered{nullptr, 0};
-    bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
-    copy[len] = '\0';
-    return Lowered{copy, tagreader_paramtext()};
-}
-
 // Hides an attribute name from later searches for "link", in the tag
 // parameters themselves and in the copy.
 void mask(char* copy, const char* found)
@@ -55,8 +31,8 @@ void mask(char* copy, const char* found)
 
 void body_colours()
 {
-    Lowered copy = lowered_params();
-    if (!copy.text) return;
+    LoweredParams copy;
+    if (!copy.take()) return;
     // A background colour that cannot be had keeps the page white: with no
     // colour at all the text colour would be taken for the background.
     if (copy.find("bgcolor")) {
@@ -72,26 +48,23 @@ void body_colours()
     }
     if (const char* a = copy.find("alink")) mask(copy.text, a);
     if (copy.find("link")) g_style.link_colour = colour_fromattribute("link", g_style.text_colour);
-    mem_release(copy.text);
 }
 
 // Reading a font colour enters it in the colour table; that is all.
 void font_colours()
 {
-    Lowered copy = lowered_params();
-    if (!copy.text) return;
+    LoweredParams copy;
+    if (!copy.take()) return;
     if (copy.find("color")) colour_fromattribute("color", g_style.text_colour);
     if (copy.find("colour")) colour_fromattribute("colour", g_style.text_colour);
-    mem_release(copy.text);
 }
 
 void quillet_values()
 {
-    Lowered copy = lowered_params();
-    if (!copy.text) return;
+    LoweredParams copy;
+    if (!copy.take()) return;
     if (copy.find("fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
     if (copy.find("leading")) g_style.leading = special_leading(subparse_number("leading"));
-    mem_release(copy.text);
 }
 
 // The tags the first pass looks at, and the end of a script.

@@ -57,35 +57,29 @@ int link_choosecolour()
     if (!settings.highlightinblue) return colour_findrgb(0, 0, 0);
     int colour = g_style.link_colour ? g_style.link_colour : colour_findrgb(0, 0, 255);
 
-    int len = g_tag.paramlen;
-    if (len < 0) len = 0;
-    char* text = static_cast<char*>(mem_claim(static_cast<size_t>(len) + 1));
-    if (!text) {
-        if (!settings.trytorecover) fatal_message(50, "%s", kClaimFailed);
-        show_message("TryToRecover: %s", kClaimFailed);
-        return colour;
-    }
-    bytescan::lower_copy(text, g_tag.params, static_cast<size_t>(len));
-    text[len] = '\0';
-
-    if (!bytescan::find(text, tagreader_paramtext(), "href", 4)) {
-        mem_release(text);
-        return kLinkNone;
-    }
-    // Every scheme ends in ':', so one occurs in the text exactly when one
-    // ends at one of its colons: only those places are compared.
     bool nonweb = false;
-    for (const char* colon = std::strchr(text, ':'); colon && !nonweb; colon = std::strchr(colon + 1, ':')) {
-        size_t before = static_cast<size_t>(colon - text) + 1;
-        for (std::string_view scheme : kNonWebSchemes) {
-            size_t n = scheme.size();
-            if (n <= before && std::memcmp(colon + 1 - n, scheme.data(), n) == 0) {
-                nonweb = true;
-                break;
+    {
+        LoweredParams copy;
+        if (!copy.take()) {
+            if (!settings.trytorecover) fatal_message(50, "%s", kClaimFailed);
+            show_message("TryToRecover: %s", kClaimFailed);
+            return colour;
+        }
+        if (!copy.find("href")) return kLinkNone;
+        const char* text = copy.text;
+        // Every scheme ends in ':', so one occurs in the text exactly when one
+        // ends at one of its colons: only those places are compared.
+        for (const char* colon = std::strchr(text, ':'); colon && !nonweb; colon = std::strchr(colon + 1, ':')) {
+            size_t before = static_cast<size_t>(colon - text) + 1;
+            for (std::string_view scheme : kNonWebSchemes) {
+                size_t n = scheme.size();
+                if (n <= before && std::memcmp(colon + 1 - n, scheme.data(), n) == 0) {
+                    nonweb = true;
+                    break;
+                }
             }
         }
     }
-    mem_release(text);
     if (!nonweb || !settings.nonurlsingreen) return colour;
     if (g_style.vlink_colour) return g_style.vlink_colour;
     int darkgreen = colour_findrgb(0, 127, 0);

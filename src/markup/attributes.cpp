@@ -34,36 +34,22 @@ bool g_srccut = false;  // the last full-path src value did not fit
 
 // The lower-cased copy of the parameters, and where the value starts.
 struct Copy {
-    char* text = nullptr;
+    LoweredParams lowered;
     const char* value = nullptr;  // null when the name was not found
-    size_t len = 0;
 
-    Copy(const Copy&) = delete;
-    Copy& operator=(const Copy&) = delete;
-    Copy() = default;
-    ~Copy()
-    {
-        if (text) mem_release(text);
-    }
-    const char* end() const { return text + len; }
+    const char* end() const { return lowered.text + lowered.len; }
 };
 
 // Claims the copy and finds the name. False when the claim failed (after
 // the recovery message; without recovery the run ends here).
 bool open_copy(Copy& c, std::string_view name)
 {
-    size_t len = g_tag.paramlen > 0 ? static_cast<size_t>(g_tag.paramlen) : 0;
-    if (len > sizeof g_tag.params - 1) len = sizeof g_tag.params - 1;
-    c.text = static_cast<char*>(mem_claimzero(len + 1, 1));
-    if (!c.text) {
+    if (!c.lowered.take()) {
         if (!settings.trytorecover) fatal_message(50, "Unable to claim memory for subparse");
         show_message("TryToRecover: %s", "Unable to claim memory for subparse");
         return false;
     }
-    bytescan::lower_copy(c.text, g_tag.params, len);
-    c.text[len] = '\0';
-    c.len = tagreader_paramtext();  // a NUL in the parameters ends the text
-    const char* at = bytescan::find(c.text, c.len, name.data(), name.size());
+    const char* at = c.lowered.find(name.data(), name.size());
     if (!at) return true;
     const char* p = at + name.size();
     while (*p == '"' || *p == ' ' || *p == '=' || *p == '\'') ++p;
@@ -94,7 +80,7 @@ const char* scan_to(const Copy& c, const char* stops)
 const char* back_to(const Copy& c, const char* cut, const char* stops, bool at_separator = false)
 {
     const char* p = cut;
-    while (p > c.text) {
+    while (p > c.lowered.text) {
         char ch = p[-1];
         if (is_stop(stops, ch) || (at_separator && platform_issep(ch))) break;
         --p;
@@ -127,10 +113,7 @@ int number_of(const char* name, bool* found)
     return static_cast<int>(read_integer(c.value));
 }
 
-bool has_name(const Copy& c, std::string_view name)
-{
-    return bytescan::find(c.text, c.len, name.data(), name.size()) != nullptr;
-}
+bool has_name(const Copy& c, std::string_view name) { return c.lowered.find(name.data(), name.size()) != nullptr; }
 
 }  // namespace
 
@@ -221,35 +204,28 @@ int subparse_colourvalue(int textcolour)
 
 int colour_fromattribute(std::string_view attribute, int textcolour)
 {
-    int len = g_tag.paramlen;
-    if (len < 0) len = 0;
-    if (len > static_cast<int>(sizeof g_tag.params) - 1) len = sizeof g_tag.params - 1;
-    char* copy = static_cast<char*>(mem_claimzero(len + 1, 1));
-    if (!copy) {
-        if (settings.trytorecover) {
-            show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
-                         "disabling document colours");
-            settings.disabledoccols = 1;
-            return 0;
+    std::string value;
+    {  // the copy goes before the table is searched
+        LoweredParams lowered;
+        if (!lowered.take()) {
+            if (settings.trytorecover) {
+                show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
+                             "disabling document colours");
+                settings.disabledoccols = 1;
+                return 0;
+            }
+            fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
         }
-        fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
+        size_t k = attribute.size();
+        const char* at = lowered.find(attribute.data(), k);
+        if (!at) return 0;
+        const char* p = at + k;
+        while (*p && !ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
+        const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
+        while (*p && ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
+        value.assign(start, p);
+        if (value.size() >= static_cast<size_t>(kColourValueLimit)) value.clear();
     }
-    bytescan::lower_copy(copy, g_tag.params, static_cast<size_t>(len));
-    copy[len] = '\0';
-
-    size_t k = attribute.size();
-    const char* at = bytescan::find(copy, tagreader_paramtext(), attribute.data(), k);
-    if (!at) {
-        mem_release(copy);
-        return 0;
-    }
-    const char* p = at + k;
-    while (*p && !ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
-    const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
-    while (*p && ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
-    std::string value(start, p);
-    if (value.size() >= static_cast<size_t>(kColourValueLimit)) value.clear();
-    mem_release(copy);
 
     if (value.empty() || value[0] != '#') {
         int n = colour_findname(value.c_str());

@@ -10,6 +10,7 @@
 #include "base/ascii.h"
 #include "base/bytescan.h"
 #include "base/infile.h"
+#include "base/memtrace.h"
 #include "base/messages.h"
 
 TagBuffers g_tag;
@@ -419,6 +420,25 @@ void read_params(bool space, bool keep)
 }
 
 }  // namespace
+
+LoweredParams::~LoweredParams()
+{
+    if (text) mem_release(text);
+}
+
+bool LoweredParams::take()
+{
+    size_t n = g_tag.paramlen > 0 ? static_cast<size_t>(g_tag.paramlen) : 0;
+    if (n > sizeof g_tag.params - 1) n = sizeof g_tag.params - 1;
+    text = static_cast<char*>(mem_claimzero(n + 1, 1));
+    if (!text) return false;
+    bytescan::lower_copy(text, g_tag.params, n);
+    text[n] = '\0';
+    len = tagreader_paramtext();
+    return true;
+}
+
+const char* LoweredParams::find(const char* word, size_t k) const { return bytescan::find(text, len, word, k); }
 
 void tagreader_writemarker(bool italic)
 {

@@ -32,6 +32,30 @@ extern long long g_line;  // 64 bits: an input may hold more than 2^31 lines
 // counted); false when the input ends first.
 bool tagreader_skipcommentbody();
 
+// A claimed copy of the tag's parameters with A to Z made lower case and a
+// NUL after them, for the readers that search them for words; released
+// with the object.
+class LoweredParams {
+public:
+    LoweredParams() = default;
+    ~LoweredParams();
+    LoweredParams(const LoweredParams&) = delete;
+    LoweredParams& operator=(const LoweredParams&) = delete;
+
+    // Claims and fills the copy; false when the claim failed.
+    bool take();
+    // Where the k bytes of word first occur in the text, or null.
+    const char* find(const char* word, size_t k) const;
+    template <size_t K>
+    const char* find(const char (&word)[K]) const
+    {
+        return find(word, K - 1);
+    }
+
+    char* text = nullptr;
+    size_t len = 0;  // its length as a string: a NUL in the parameters ends it
+};
+
 // Writes the marker of the tag just read into the text: " [<name ...>] "
 // with the tag in italics; `italic` says that italics are on around it.
 void tagreader_writemarker(bool italic);

@@ -7,6 +7,7 @@
 
 #include "ddl/ddlout.h"
 #include "markup/tagreader.h"
+#include "base/ascii.h"
 #include "base/memtrace.h"
 #include "base/messages.h"
 #include "script/script.h"
@@ -31,12 +32,10 @@ bool refused(const char* name)
     return true;
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 std::string lowered(const char* s)
 {
     std::string k(s);
-    for (char& c : k) c = lower(c);
+    for (char& c : k) c = ascii_lower(c);
     return k;
 }
 
@@ -106,7 +105,7 @@ int dramaton_findspeaker(const char* name)
 {
     char key[64];
     size_t n = 0;
-    for (; name[n] && n < sizeof key - 1; ++n) key[n] = lower(name[n]);
+    for (; name[n] && n < sizeof key - 1; ++n) key[n] = ascii_lower(name[n]);
     while (n > 0 && key[n - 1] == ' ') --n;
     key[n] = '\0';
     auto found = g_index.find(std::string(key, n));
@@ -203,7 +202,7 @@ void dramaton_speechopen()
     if (found < 0) {
         char lowered[64];
         size_t n = 0;
-        for (; name[n] && n < sizeof lowered - 1; ++n) lowered[n] = lower(name[n]);
+        for (; name[n] && n < sizeof lowered - 1; ++n) lowered[n] = ascii_lower(name[n]);
         while (n > 0 && lowered[n - 1] == ' ') --n;
         lowered[n] = '\0';
         found = append(lowered, "", 0, 1);

@@ -5,6 +5,7 @@
 #include "markup/keywords.h"
 #include "markup/tagreader.h"
 #include "resources/config.h"
+#include "base/ascii.h"
 #include "base/memtrace.h"
 #include "base/messages.h"
 #include "base/runstate.h"
@@ -15,8 +16,6 @@ namespace {
 
 const int kEntries = kProgramBytes / 2;
 const int kDeepestLevel = 8;
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 const char* string_at(const TranslateScript& s, int n)
 {
@@ -63,16 +62,9 @@ void switch_option(int letter, bool on)
 // equality. -1 when the copy cannot be claimed.
 int test_params(const char* text, bool whole)
 {
-    int n = g_tag.paramlen;
-    if (n < 0) n = 0;
-    if (n > static_cast<int>(sizeof g_tag.params) - 1) n = sizeof g_tag.params - 1;
-    char* copy = static_cast<char*>(mem_claim(sizeof g_tag.params));
-    if (!copy) return -1;
-    for (int i = 0; i < n; ++i) copy[i] = lower(g_tag.params[i]);
-    copy[n] = '\0';
-    int result = whole ? std::strcmp(copy, text) == 0 : std::strstr(copy, text) != nullptr;
-    mem_release(copy);
-    return result;
+    LoweredParams copy;
+    if (!copy.take()) return -1;
+    return whole ? std::strcmp(copy.text, text) == 0 : std::strstr(copy.text, text) != nullptr;
 }
 
 void empty_params()
@@ -237,7 +229,7 @@ int translate_name(const char* name)
     const TranslateScript& s = translate_script();
     char lowered[sizeof g_tag.name];
     size_t n = 0;
-    for (; name[n] && n < sizeof lowered - 1; ++n) lowered[n] = lower(name[n]);
+    for (; name[n] && n < sizeof lowered - 1; ++n) lowered[n] = ascii_lower(name[n]);
     lowered[n] = '\0';
     for (int e = 0; 2 * e + 1 < s.length; ++e) {
         if (s.program[2 * e] == OP_UNKNOWN && std::strcmp(string_at(s, s.program[2 * e + 1]), lowered) == 0) {

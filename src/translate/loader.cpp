@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/ascii.h"
 #include "base/platform.h"
 #include "base/memtrace.h"
 #include "base/runstate.h"
@@ -25,8 +26,6 @@ void release_strings()
     g_script.active = 0;
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 bool starts_with(const char* s, int length, const char* word)
 {
     int n = static_cast<int>(std::strlen(word));
@@ -43,7 +42,7 @@ int translate_prepareline(char* line, int length)
     int out = 0;
     bool quoted = false;
     for (int i = 0; i < length; ++i) {
-        char c = lower(line[i]);
+        char c = ascii_lower(line[i]);
         if (c == '`') quoted = !quoted;
         if (c == ' ' && !quoted) continue;
         line[out++] = c;
