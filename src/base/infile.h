@@ -41,9 +41,8 @@ inline int infile_getc()
 }
 // The bytes that can be read next without a refill, for readers that take
 // runs of bytes at once: none while a byte is pushed back. infile_skip(n)
-// then takes n of them (n at most the number given). The infile_slack
-// bytes after the last of them may be read too (their values mean
-// nothing), so that a reader can take sixteen bytes at a time.
+// then takes n of them (n at most the number given). The read-past-the-end
+// rule above holds for the bytes after the last of them.
 inline size_t infile_available(const unsigned char** p)
 {
     *p = infile_detail::cur;
