@@ -8,6 +8,7 @@
 #include "html/preamble.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
+#include "markup/textrun.h"
 #include "resources/colour.h"
 #include "base/version.h"
 #include "base/platform.h"
@@ -225,34 +226,11 @@ const PlainTable kPlain;
 int add_plainrun(int c, bool pre)
 {
     ddlout_addchar(c);
-    const unsigned char* p;
-    size_t avail = infile_available(&p);
-    size_t n = 0;
-    // Tested without branching on the character, which words and spaces
-    // would make unpredictable.
-    unsigned spacebefore = 0;
-    const unsigned spacestops = pre ? 0 : 1;
-    // Sixteen bytes at a time first, to the byte where the loop below
-    // would stop or to the last few bytes, which the loop takes.
-    // (Tab, line feed and carriage return stop it as control bytes do.)
+    // (Tab, line feed and carriage return stop a run as control bytes do.)
     static const unsigned char stops[] = {'&', '-', '<'};
-    bool stopped = false;
-    unsigned space_last = 0;
-    n = bytescan::run_blocks(p, avail, stops, !pre, &stopped, &space_last);
-    if (stopped)
-        avail = n;
-    else
-        spacebefore = space_last;
-    for (; n < avail; ++n) {
-        unsigned kind = kPlain.kind[p[n]];
-        unsigned space = kind >> 1;
-        if ((kind == 0) | (space & spacebefore)) break;
-        spacebefore = space & spacestops;
-    }
-    if (n == 0) return c;
-    ddlout_addtext(reinterpret_cast<const char*>(p), n);
-    infile_skip(n);
-    return p[n - 1];
+    int last = c;
+    textrun_take(kPlain.kind, stops, !pre, &last);
+    return last;
 }
 
 void body_loop()

@@ -204,28 +204,26 @@ int subparse_colourvalue(int textcolour)
 
 int colour_fromattribute(std::string_view attribute, int textcolour)
 {
-    std::string value;
-    {  // the copy goes before the table is searched
-        LoweredParams lowered;
-        if (!lowered.take()) {
-            if (settings.trytorecover) {
-                show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
-                             "disabling document colours");
-                settings.disabledoccols = 1;
-                return 0;
-            }
-            fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
+    LoweredParams lowered;
+    if (!lowered.take()) {
+        if (settings.trytorecover) {
+            show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
+                         "disabling document colours");
+            settings.disabledoccols = 1;
+            return 0;
         }
-        size_t k = attribute.size();
-        const char* at = lowered.find(attribute.data(), k);
-        if (!at) return 0;
-        const char* p = at + k;
-        while (*p && !ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
-        const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
-        while (*p && ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
-        value.assign(start, p);
-        if (value.size() >= static_cast<size_t>(kColourValueLimit)) value.clear();
+        fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
     }
+    size_t k = attribute.size();
+    const char* at = lowered.find(attribute.data(), k);
+    if (!at) return 0;
+    const char* p = at + k;
+    while (*p && !ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
+    const char* start = (p > at && p[-1] == '#') ? p - 1 : p;
+    while (*p && ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
+    std::string value(start, p);
+    if (value.size() >= static_cast<size_t>(kColourValueLimit)) value.clear();
+    lowered.release();  // before the table is searched
 
     if (value.empty() || value[0] != '#') {
         int n = colour_findname(value.c_str());

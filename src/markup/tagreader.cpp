@@ -421,16 +421,13 @@ void read_params(bool space, bool keep)
 
 }  // namespace
 
-LoweredParams::~LoweredParams()
-{
-    if (text) mem_release(text);
-}
+LoweredParams::~LoweredParams() { release(); }
 
 bool LoweredParams::take()
 {
     size_t n = g_tag.paramlen > 0 ? static_cast<size_t>(g_tag.paramlen) : 0;
     if (n > sizeof g_tag.params - 1) n = sizeof g_tag.params - 1;
-    text = static_cast<char*>(mem_claimzero(n + 1, 1));
+    text = static_cast<char*>(mem_claim(n + 1));
     if (!text) return false;
     bytescan::lower_copy(text, g_tag.params, n);
     text[n] = '\0';
@@ -438,7 +435,12 @@ bool LoweredParams::take()
     return true;
 }
 
-const char* LoweredParams::find(const char* word, size_t k) const { return bytescan::find(text, len, word, k); }
+void LoweredParams::release()
+{
+    if (text) mem_release(text);
+    text = nullptr;
+    len = 0;
+}
 
 void tagreader_writemarker(bool italic)
 {

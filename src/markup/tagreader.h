@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "base/bytescan.h"
 #include "markup/keywords.h"
 
 // The most bytes of a tag's parameters that are kept; the rest of a longer
@@ -44,8 +45,10 @@ public:
 
     // Claims and fills the copy; false when the claim failed.
     bool take();
+    // Releases the copy before the object goes.
+    void release();
     // Where the k bytes of word first occur in the text, or null.
-    const char* find(const char* word, size_t k) const;
+    const char* find(const char* word, size_t k) const { return bytescan::find(text, len, word, k); }
     template <size_t K>
     const char* find(const char (&word)[K]) const
     {

@@ -8,6 +8,7 @@
 #include "ddl/ddlout.h"
 #include "ddl/template.h"
 #include "markup/tagreader.h"
+#include "markup/textrun.h"
 #include "base/version.h"
 #include "base/platform.h"
 #include "resources/config.h"
@@ -88,34 +89,10 @@ const TextTable kText;
 int add_textrun(int c)
 {
     ddlout_addchar(c);
-    const unsigned char* p;
-    size_t avail = infile_available(&p);
-    size_t n = 0;
-    // Tested without branching on the character, which words and spaces
-    // would make unpredictable.
-    unsigned spacebefore = 0;
-    // Sixteen bytes at a time first, as far as the loop would go.
-    // (Tab, line feed and carriage return stop it as control bytes do.)
+    // (Tab, line feed and carriage return stop a run as control bytes do.)
     static const unsigned char stops[] = {'#', '-', '<', '\\'};
-    bool stopped = false;
-    unsigned space_last = 0;
-    n = bytescan::run_blocks(p, avail, stops, true, &stopped, &space_last);
-    if (stopped)
-        avail = n;
-    else
-        spacebefore = space_last;
-    for (; n < avail; ++n) {
-        unsigned kind = kText.kind[p[n]];
-        unsigned space = kind >> 1;
-        if ((kind == 0) | (space & spacebefore)) break;
-        spacebefore = space;
-    }
     int last = c;
-    if (n) {
-        ddlout_addtext(reinterpret_cast<const char*>(p), n);
-        infile_skip(n);
-        last = p[n - 1];
-    }
+    size_t n = textrun_take(kText.kind, stops, true, &last);
     dramaton_countspeech(static_cast<unsigned>(n) + 1);
     return last;
 }
