@@ -156,6 +156,36 @@ inline size_t run_blocks(const unsigned char* p, size_t n, const unsigned char (
     return i;
 }
 
+// The scan of the tag readers: the place of the first byte of `stop` in
+// the n bytes at p (read sixteen at a time), with the line feeds before it
+// added to *lines; n when there is none, every line feed then counted.
+// With `refuse_controls`, a control byte other than tab, line feed and
+// carriage return before the stop makes it give kScanRefused instead, with
+// nothing counted.
+const size_t kScanRefused = ~static_cast<size_t>(0);
+template <size_t K>
+inline size_t scan_to(const unsigned char* p, size_t n, const unsigned char (&stop)[K], bool refuse_controls,
+                      long long* lines)
+{
+    static const unsigned char kNl[] = {'\n'};
+    static const unsigned char kSpaces[] = {'\t', '\n', '\r'};
+    int count = 0;
+    for (size_t i = 0; i < n; i += 16) {
+        unsigned valid = low_bits(n - i);
+        unsigned hit = match16(p + i, stop) & valid;
+        unsigned nl = match16(p + i, kNl);
+        unsigned before = hit ? (hit & -hit) - 1 : valid;
+        if (refuse_controls && (below16(p + i, 0x20) & ~match16(p + i, kSpaces) & before)) return kScanRefused;
+        if (hit) {
+            *lines += count + static_cast<int>(count16(nl & before));
+            return i + static_cast<size_t>(first(hit));
+        }
+        count += static_cast<int>(count16(nl & valid));
+    }
+    *lines += count;
+    return n;
+}
+
 // The first place in the n bytes at `text` where the k bytes at `word`
 // occur, or null: strstr for a text of n bytes without a NUL, whose byte
 // text[n] may be read (its terminator). Candidates are the places where

@@ -135,7 +135,6 @@ inline bool skip_to_tag()
 {
     using namespace bytescan;
     static const unsigned char kLt[] = {'<'};
-    static const unsigned char kNl[] = {'\n'};
     for (;;) {
         const unsigned char* p;
         size_t avail = infile_available(&p);
@@ -146,21 +145,12 @@ inline bool skip_to_tag()
             if (c == '<') return true;
             continue;
         }
-        // Sixteen bytes at a time, the line feeds before the "<" counted.
-        int lines = 0;
-        for (size_t i = 0; i < avail; i += 16) {
-            unsigned valid = low_bits(avail - i);
-            unsigned lt = match16(p + i, kLt) & valid;
-            unsigned nl = match16(p + i, kNl);
-            if (lt) {
-                unsigned k = static_cast<unsigned>(bytescan::first(lt));
-                g_line += lines + static_cast<int>(count16(nl & ((1u << k) - 1)));
-                infile_skip(i + k + 1);
-                return true;
-            }
-            lines += static_cast<int>(count16(nl & valid));
+        // The line feeds before the "<" counted.
+        size_t at = scan_to(p, avail, kLt, false, &g_line);
+        if (at < avail) {
+            infile_skip(at + 1);
+            return true;
         }
-        g_line += lines;
         infile_skip(avail);
     }
 }
@@ -492,30 +482,18 @@ int skip_ruledout(const KeywordFilter& filter)
 {
     using namespace bytescan;
     static const unsigned char kGt[] = {'>'};
-    static const unsigned char kNl[] = {'\n'};
-    static const unsigned char kSpaces[] = {'\t', '\n', '\r'};
     const unsigned char* p;
     size_t avail = infile_available(&p);
     BufferName name;
     if (!buffer_name(p, avail, &name)) return -1;
     const char* looked_up = reinterpret_cast<const char*>(p + name.closing);
     if (keyword_mayname(filter, looked_up, name.n - name.closing)) return -1;
-    int lines = 0;
-    for (size_t i = 0; i < avail; i += 16) {
-        unsigned valid = low_bits(avail - i);
-        unsigned gt = match16(p + i, kGt) & valid;
-        unsigned nl = match16(p + i, kNl);
-        unsigned ctl = below16(p + i, 0x20) & ~match16(p + i, kSpaces);
-        unsigned before = gt ? (gt & -gt) - 1 : valid;
-        if (ctl & before) return -1;
-        if (gt) {
-            g_line += lines + static_cast<int>(count16(nl & before));
-            infile_skip(i + static_cast<size_t>(bytescan::first(gt)) + 1);
-            return name.closing * TOK_CLOSING;
-        }
-        lines += static_cast<int>(count16(nl & valid));
-    }
-    return -1;
+    long long lines = 0;
+    size_t at = scan_to(p, avail, kGt, true, &lines);
+    if (at >= avail) return -1;  // no ">" here, or a control byte before it
+    g_line += lines;
+    infile_skip(at + 1);
+    return name.closing * TOK_CLOSING;
 }
 
 }  // namespace
