@@ -187,3 +187,49 @@ TEST(Bytescan, FindGivesStrstrsFirstPlace)
         check(text, letters(1 + next(6)));
     }
 }
+
+// The tag readers' scan must stop where a byte loop stops, count the same
+// line feeds, and refuse a control byte before the stop, at every length
+// and position across the blocks of sixteen.
+TEST(Bytescan, ScanToStopsAndCountsAsTheByteLoop)
+{
+    const unsigned char alphabet[] = {'a', '\n', '>', '\t', '\r', 1, 0, 0x1F, ' ', 0xE9};
+    const unsigned char stop[] = {'>'};
+    unsigned seed = 7;
+    for (int round = 0; round < 3000; ++round) {
+        size_t n = static_cast<size_t>(round % 70);
+        std::string buf(n + 16, 'x');
+        for (size_t i = 0; i < n; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            buf[i] = static_cast<char>(alphabet[(seed >> 16) % sizeof alphabet]);
+        }
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(buf.data());
+        for (bool refuse : {false, true}) {
+            // The byte loop.
+            size_t want = n;
+            long long want_lines = 0;
+            bool refused = false;
+            for (size_t i = 0; i < n; ++i) {
+                if (p[i] == '>') {
+                    want = i;
+                    break;
+                }
+                if (refuse && p[i] < 32 && p[i] != '\t' && p[i] != '\n' && p[i] != '\r') {
+                    refused = true;
+                    break;
+                }
+                if (p[i] == '\n') ++want_lines;
+            }
+            long long lines = 100;
+            size_t got = bytescan::scan_to(p, n, stop, refuse, &lines);
+            SCOPED_TRACE("round " + std::to_string(round) + (refuse ? ", refusing controls" : ""));
+            if (refused) {
+                EXPECT_EQ(got, bytescan::kScanRefused);
+                EXPECT_EQ(lines, 100);
+            } else {
+                EXPECT_EQ(got, want);
+                EXPECT_EQ(lines, 100 + want_lines);
+            }
+        }
+    }
+}
