@@ -1,6 +1,7 @@
 #include "html/driver.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
@@ -63,100 +64,71 @@ int read_tag()
 
 namespace {
 
+// The handler group each tag reaches, for its opening and for its closing
+// tag (none: the tag does nothing there).
+enum HandlerGroup : unsigned char { GROUP_NONE, GROUP_LINKS, GROUP_EFFECTS, GROUP_FONTS, GROUP_BLOCKS, GROUP_SPECIAL };
+
+struct TagGroups {
+    unsigned char open[TOK_CLOSING] = {};
+    unsigned char close[TOK_CLOSING] = {};
+
+    TagGroups()
+    {
+        // Both tags, then the opening or the closing tag only.
+        both(GROUP_LINKS, {TOK_A});
+        both(GROUP_EFFECTS, {TOK_ADDRESS, TOK_B, TOK_CITE, TOK_TT, TOK_DFN, TOK_I, TOK_KBD, TOK_S, TOK_SAMP, TOK_SUB,
+                             TOK_SUP, TOK_U, TOK_VAR});
+        close[TOK_SPAN] = GROUP_EFFECTS;
+        both(GROUP_FONTS, {TOK_BIG, TOK_FONT, TOK_SMALL, TOK_H1, TOK_H2, TOK_H3, TOK_H4, TOK_H5, TOK_H6});
+        open[TOK_BASEFONT] = GROUP_FONTS;
+        both(GROUP_BLOCKS,
+             {TOK_BLOCKQUOTE, TOK_DIV, TOK_LEFT, TOK_CENTER, TOK_RIGHT, TOK_DL, TOK_DIR, TOK_OL, TOK_P, TOK_UL});
+        for (int t : {TOK_DT, TOK_DD, TOK_HR, TOK_LI}) open[t] = GROUP_BLOCKS;
+        both(GROUP_SPECIAL, {TOK_EMBED, TOK_PLAINTEXT, TOK_PRE, TOK_SCRIPT});
+        for (int t : {TOK_IMG, TOK_QUILLET}) open[t] = GROUP_SPECIAL;
+    }
+    void both(HandlerGroup g, std::initializer_list<int> tokens)
+    {
+        for (int t : tokens) open[t] = close[t] = g;
+    }
+};
+const TagGroups kTagGroups;
+
+// The group of token t in a table; none for a token outside it.
+unsigned char group_of(const unsigned char (&table)[TOK_CLOSING], int t)
+{
+    return t >= 0 && t < TOK_CLOSING ? table[t] : static_cast<unsigned char>(GROUP_NONE);
+}
+
+// Calls the handler of the group for token t (without the closing offset).
+void run_group(unsigned char group, int t, bool closing)
+{
+    switch (group) {
+    case GROUP_LINKS: links_tag(closing); break;
+    case GROUP_EFFECTS: effects_tag(t, closing); break;
+    case GROUP_FONTS: fonts_tag(t, closing); break;
+    case GROUP_BLOCKS: blocks_tag(t, closing); break;
+    case GROUP_SPECIAL: special_tag(t, closing); break;
+    default: break;  // meta, nobr, title, span and unused tokens
+    }
+}
+
 void dispatch_open(int t)
 {
     switch (t) {
-    case TOK_A: links_tag(false); break;
-    case TOK_ADDRESS:
-    case TOK_B:
-    case TOK_CITE:
-    case TOK_TT:
-    case TOK_DFN:
-    case TOK_I:
-    case TOK_KBD:
-    case TOK_S:
-    case TOK_SAMP:
-    case TOK_SUB:
-    case TOK_SUP:
-    case TOK_U:
-    case TOK_VAR: effects_tag(t, false); break;
-    case TOK_BASEFONT:
-    case TOK_BIG:
-    case TOK_FONT:
-    case TOK_SMALL:
-    case TOK_H1:
-    case TOK_H2:
-    case TOK_H3:
-    case TOK_H4:
-    case TOK_H5:
-    case TOK_H6: fonts_tag(t, false); break;
-    case TOK_BLOCKQUOTE:
-    case TOK_DIV:
-    case TOK_LEFT:
-    case TOK_CENTER:
-    case TOK_RIGHT:
-    case TOK_DL:
-    case TOK_DT:
-    case TOK_DD:
-    case TOK_HR:
-    case TOK_LI:
-    case TOK_DIR:
-    case TOK_OL:
-    case TOK_P:
-    case TOK_UL: blocks_tag(t, false); break;
     case TOK_BODY: ddlout_suppress(0); break;
     case TOK_BR:
         ddlout_flush();
         ddlout_break(DDL_NEWLINE);
         break;
-    case TOK_EMBED:
-    case TOK_IMG:
-    case TOK_PLAINTEXT:
-    case TOK_PRE:
-    case TOK_SCRIPT:
-    case TOK_QUILLET: special_tag(t, false); break;
     case TOK_DRAMATON: dramaton_convert(); break;
-    default: break;  // meta, nobr, title, span and unused tokens
+    default: run_group(group_of(kTagGroups.open, t), t, false); break;
     }
 }
 
 void dispatch_close(int t)
 {
     switch (t) {
-    case TOK_A: links_tag(true); break;
-    case TOK_ADDRESS:
-    case TOK_B:
-    case TOK_CITE:
-    case TOK_TT:
-    case TOK_DFN:
-    case TOK_I:
-    case TOK_KBD:
-    case TOK_S:
-    case TOK_SAMP:
-    case TOK_SPAN:
-    case TOK_SUB:
-    case TOK_SUP:
-    case TOK_U:
-    case TOK_VAR: effects_tag(t, true); break;
-    case TOK_BIG:
-    case TOK_FONT:
-    case TOK_SMALL:
-    case TOK_H1:
-    case TOK_H2:
-    case TOK_H3:
-    case TOK_H4:
-    case TOK_H5:
-    case TOK_H6: fonts_tag(t, true); break;
-    case TOK_BLOCKQUOTE:
-    case TOK_DIV:
-    case TOK_LEFT:
-    case TOK_CENTER:
-    case TOK_RIGHT:
-    case TOK_DL:
-    case TOK_DIR:
-    case TOK_OL:
-    case TOK_P:
-    case TOK_UL: blocks_tag(t, true); break;
     case TOK_BODY:
         ddlout_flush();
         ddlout_suppress(1);
@@ -165,11 +137,7 @@ void dispatch_close(int t)
         ddlout_flush();
         ddlout_break(DDL_NEWLINE);
         break;
-    case TOK_EMBED:
-    case TOK_PLAINTEXT:
-    case TOK_PRE:
-    case TOK_SCRIPT: special_tag(t, true); break;
-    default: break;
+    default: run_group(group_of(kTagGroups.close, t), t, true); break;
     }
 }
 
