@@ -47,6 +47,8 @@ const KeyInfo kKeys[] = {
     {"picplus", 'p', 1, &Settings::picplus},
     {"abscols", 'p', 0, &Settings::abscols},
     {"usett", 'p', 0, &Settings::usett},
+    {"charsets", 'm', 0, &Settings::charsets},
+    {"html5tags", 'm', 0, &Settings::html5tags},
 };
 
 }  // namespace

@@ -30,6 +30,10 @@ struct Settings {
     int picplus;
     int abscols;
     int usett;
+    // Readings beyond the original design (group m); off unless a config
+    // switches them on, so an existing installation keeps its output.
+    int charsets;  // decode UTF-8, UTF-16 and Windows-1252 pages into the host set
+    int html5tags;  // today's tags: self-closing names, HTML5 blocks, tables
 };
 
 extern Settings settings;

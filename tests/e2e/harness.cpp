@@ -29,7 +29,24 @@ std::string slurp(const std::string& path, bool* ok = nullptr)
 
 }  // namespace
 
-std::string shipped(const std::string& name) { return slurp(std::string(QUILLET_SUPPORT_DIR) + "/" + name); }
+std::string shipped_as_is(const std::string& name) { return slurp(std::string(QUILLET_SUPPORT_DIR) + "/" + name); }
+
+std::string shipped(const std::string& name)
+{
+    std::string bytes = shipped_as_is(name);
+    if (name != "config") return bytes;
+    // Without its group-m lines: the readings of today's pages stay off,
+    // as in an installation whose config predates them.
+    std::string kept;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t nl = bytes.find('\n', at);
+        size_t next = nl == std::string::npos ? bytes.size() : nl + 1;
+        if (bytes[at] != 'm') kept.append(bytes, at, next - at);
+        at = next;
+    }
+    return kept;
+}
 
 ScratchDir::ScratchDir() : ScratchDir(std::vector<std::string>(std::begin(kAllSupport), std::end(kAllSupport))) {}
 

@@ -56,8 +56,12 @@ private:
     bool has_stdin_ = false;
 };
 
-// The shipped support file's bytes.
+// The shipped support file's bytes; for "config", without the lines of
+// group m, so that a test sees the original readings unless it asks for
+// today's (ScratchDir's folder gets these bytes too).
 std::string shipped(const std::string& name);
+// The shipped support file exactly as it is installed.
+std::string shipped_as_is(const std::string& name);
 
 // The problems found in a DDL file, empty when it is well formed.
 std::string ddl_problems(const std::string& ddl);

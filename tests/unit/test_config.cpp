@@ -51,6 +51,22 @@ TEST(Config, DefaultsMatchTheDesign)
     EXPECT_EQ(s.picplus, 1);
     EXPECT_EQ(s.abscols, 0);
     EXPECT_EQ(s.usett, 0);
+    EXPECT_EQ(s.charsets, 0);
+    EXPECT_EQ(s.html5tags, 0);
+}
+
+TEST(Config, ShippedFileSwitchesTodaysReadingsOn)
+{
+    config_defaults();
+    FILE* f = std::fopen(QUILLET_SUPPORT_DIR "/config", "rb");
+    ASSERT_NE(f, nullptr);
+    config_readstream(f);
+    std::fclose(f);
+    EXPECT_EQ(settings.charsets, 1);
+    EXPECT_EQ(settings.html5tags, 1);
+    read_config("mcharsets=true\nthtml5tags=true\n");
+    EXPECT_EQ(settings.charsets, 1);
+    EXPECT_EQ(settings.html5tags, 0);
 }
 
 TEST(Config, ValuesAreTrueOnlyWhenTheyStartWithT)
