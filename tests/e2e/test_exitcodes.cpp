@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -216,6 +218,42 @@ TEST(Streams, HelpAndVersionOnStandardOutput)
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("QuilletW 0.48WIN (25th August 2005)\n", 0), 0u);
     EXPECT_EQ("QuilletW: " + r.out, shown.err);
+}
+
+TEST(Streams, TheManualPageNamesEveryOptionOfTheHelp)
+{
+    ScratchDir d(std::vector<std::string>{});
+    std::string help = d.run({"--help"}).out;
+    std::ifstream in(std::string(QUILLET_SOURCE_DIR) + "/docs/quillet.1", std::ios::binary);
+    ASSERT_TRUE(in);
+    std::string man((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The page as a reader sees it: "\-" is a minus, fonts are switched
+    // by escapes that are not text.
+    std::string shown;
+    for (size_t i = 0; i < man.size(); ++i) {
+        if (man[i] == '\\' && i + 1 < man.size() && man[i + 1] == '-') {
+            shown += '-';
+            ++i;
+        } else if (man[i] == '\\' && i + 2 < man.size() && man[i + 1] == 'f') {
+            i += 2;
+        } else if (man[i] == '\\' && i + 1 < man.size() && man[i + 1] == '&') {
+            ++i;
+        } else {
+            shown += man[i];
+        }
+    }
+    // Every "quillet OPTION" line of the help, and the option itself.
+    size_t at = 0;
+    int options = 0;
+    while ((at = help.find("\n  quillet ", at)) != std::string::npos) {
+        at += 11;
+        std::string word = help.substr(at, help.find(' ', at) - at);
+        if (word[0] != '-' && word[0] != '/') continue;
+        ++options;
+        EXPECT_NE(shown.find(word), std::string::npos) << word;
+    }
+    EXPECT_EQ(options, 6);  // -converthtml -tohtml -configure -version --version --help
+    for (const char* also : {"/?", "-h", "/tmp/Quillet.ddl"}) EXPECT_NE(shown.find(also), std::string::npos) << also;
 }
 
 #ifdef QUILLET_FAILINJECT
