@@ -6,7 +6,7 @@
 
 #include "markup/attributes.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/special.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
@@ -73,6 +73,7 @@ struct Filters {
     KeywordFilter script;
     Filters()
     {
+        // Every table has the design's rows of these tags.
         const int pass_tokens[] = {TOK_BODY, TOK_FONT, TOK_IMG, TOK_SCRIPT, TOK_QUILLET, TOK_DRAMATON, 0};
         const int script_tokens[] = {TOK_SCRIPT, 0};
         keyword_filter(kHtmlKeywords, pass_tokens, &pass);

@@ -8,7 +8,7 @@
 #include "ddl/template.h"
 #include "markup/attributes.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/special.h"
 #include "html/style.h"
 #include "markup/tagreader.h"

@@ -196,7 +196,7 @@ void classify(const char* name, size_t len, const KeywordFilter* filter, int* to
     if (filter && !keyword_mayname(*filter, name, static_cast<int>(len)))
         *token = 0;
     else
-        *token = keyword_lookupn(kHtmlKeywords, name, len);
+        *token = keyword_lookupn(keyword_html(), name, len);
     g_tag.found = *token != 0;
     *token += g_tag.closing * TOK_CLOSING;
 }

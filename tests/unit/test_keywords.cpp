@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "markup/keywords.h"
+#include "html/tags.h"
 
 TEST(Keywords, HtmlNamesAreFoundWhateverTheirCase)
 {

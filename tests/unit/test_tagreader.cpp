@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ddl/ddlout.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "markup/tagreader.h"
 #include "html/driver.h"
 #include "resources/config.h"
@@ -22,6 +22,7 @@ protected:
     void SetUp() override
     {
         config_defaults();
+        tags_install();
         tagreader_setprebody(1);  // no comment lines, no translation
         ddlout_reset();
     }
