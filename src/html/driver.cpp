@@ -1,5 +1,6 @@
 #include "html/driver.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "ddl/ddlout.h"
@@ -118,16 +119,51 @@ void run_group(unsigned char group, int t, bool closing)
     case GROUP_FONTS: fonts_tag(t, closing); break;
     case GROUP_BLOCKS: blocks_tag(t, closing); break;
     case GROUP_SPECIAL: special_tag(t, closing); break;
+    case GROUP_TABLES: tables_tag(t, closing); break;
     default: break;  // meta, nobr, title, span and unused tokens
     }
+}
+
+// Under html5tags, inside the code tags quotes stay straight and hyphens
+// stay hyphens: the text before the tag is written as it was read.
+bool is_code(int t)
+{
+    switch (t) {
+    case TOK_PRE:
+    case TOK_PLAINTEXT:
+    case TOK_TT:
+    case TOK_KBD:
+    case TOK_SAMP:
+    case TOK_VAR: return true;
+    default: return false;
+    }
+}
+
+void code_tag(bool closing)
+{
+    int32_t& count = g_style.code_count;
+    if (closing) {
+        if (count == 0) return;
+        --count;
+    } else if (count < INT32_MAX) {
+        ++count;
+    }
+    ddlout_flush();
+    ddlout_setsmartquotes(settings.usesmartquotes && count == 0);
 }
 
 // t is below TOK_CLOSING.
 void dispatch_tag(int t, bool closing)
 {
     if (t < 0) return;  // a translate script's token before every tag
-    const TagGroups& groups = settings.html5tags ? kHtml5Groups : kDesignGroups;
-    run_group(closing ? groups.close[t] : groups.open[t], t, closing);
+    if (!settings.html5tags) {
+        run_group(closing ? kDesignGroups.close[t] : kDesignGroups.open[t], t, closing);
+        return;
+    }
+    // Inside a left-out tag only that tag's own opening and closing count.
+    if (g_style.skip_count && t != g_style.skip_token) return;
+    if (is_code(t)) code_tag(closing);
+    run_group(closing ? kHtml5Groups.close[t] : kHtml5Groups.open[t], t, closing);
 }
 
 void dispatch(int t)
@@ -222,7 +258,7 @@ void body_loop()
         }
         switch (c) {
         case '&': entity_convert(); break;
-        case '-': ddlout_addchar(settings.nonbreakhyphens ? 0xAD : '-'); break;
+        case '-': ddlout_addchar(settings.nonbreakhyphens && !g_style.code_count ? 0xAD : '-'); break;
         case '<': dispatch(read_tag()); break;
         default: c = add_plainrun(c, pre); break;
         }
@@ -280,13 +316,21 @@ void convert_html()
     g_line = 1;
 
     bool found = false;
+    bool any_tag = false;
     while (tagreader_skiptotag()) {
         int t = read_tag();
         if (t == TOK_BODY) {
             found = true;
             break;
         }
+        any_tag = any_tag || t != TOK_NOTHING;
         if (t == TOK_DRAMATON) dramaton_convert();
+    }
+    if (!found && any_tag && settings.html5tags) {
+        // A fragment: the body is taken to begin at the start of the input.
+        infile_rewind();
+        g_line = 1;
+        found = true;
     }
     if (!found) {
         show_message(

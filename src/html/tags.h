@@ -17,6 +17,7 @@ enum HandlerGroup : unsigned char {
     GROUP_FONTS,
     GROUP_BLOCKS,
     GROUP_SPECIAL,
+    GROUP_TABLES,
 };
 
 // TAG(name, ID, token, opening group, closing group, known)
@@ -83,7 +84,45 @@ enum HandlerGroup : unsigned char {
     TAG("u", U, 56, EFFECTS, EFFECTS, DESIGN)                 \
     TAG("var", VAR, 57, EFFECTS, EFFECTS, DESIGN)             \
     TAG("quillet", QUILLET, 59, SPECIAL, NONE, DESIGN)        \
-    TAG("dramaton", DRAMATON, 60, DRIVER, NONE, DESIGN)
+    TAG("dramaton", DRAMATON, 60, DRIVER, NONE, DESIGN)       \
+    TAG("section", SECTION, 61, BLOCKS, BLOCKS, HTML5)        \
+    TAG("article", ARTICLE, 62, BLOCKS, BLOCKS, HTML5)        \
+    TAG("header", HEADER, 63, BLOCKS, BLOCKS, HTML5)          \
+    TAG("footer", FOOTER, 64, BLOCKS, BLOCKS, HTML5)          \
+    TAG("nav", NAV, 65, BLOCKS, BLOCKS, HTML5)                \
+    TAG("main", MAIN, 66, BLOCKS, BLOCKS, HTML5)              \
+    TAG("aside", ASIDE, 67, BLOCKS, BLOCKS, HTML5)            \
+    TAG("figure", FIGURE, 68, BLOCKS, BLOCKS, HTML5)          \
+    TAG("figcaption", FIGCAPTION, 69, BLOCKS, BLOCKS, HTML5)  \
+    TAG("details", DETAILS, 70, BLOCKS, BLOCKS, HTML5)        \
+    TAG("summary", SUMMARY, 71, BLOCKS, BLOCKS, HTML5)        \
+    TAG("hgroup", HGROUP, 72, BLOCKS, BLOCKS, HTML5)          \
+    TAG("dialog", DIALOG, 73, BLOCKS, BLOCKS, HTML5)          \
+    TAG("ins", INS, 74, EFFECTS, EFFECTS, HTML5)              \
+    TAG("del", DEL, 75, EFFECTS, EFFECTS, HTML5)              \
+    TAG("q", Q, 76, EFFECTS, EFFECTS, HTML5)                  \
+    TAG("mark", MARK, 77, EFFECTS, EFFECTS, HTML5)            \
+    TAG("abbr", ABBR, 78, NONE, NONE, HTML5)                  \
+    TAG("time", TIME, 79, NONE, NONE, HTML5)                  \
+    TAG("data", DATA, 80, NONE, NONE, HTML5)                  \
+    TAG("bdi", BDI, 81, NONE, NONE, HTML5)                    \
+    TAG("bdo", BDO, 82, NONE, NONE, HTML5)                    \
+    TAG("wbr", WBR, 83, NONE, NONE, HTML5)                    \
+    TAG("picture", PICTURE, 84, NONE, NONE, HTML5)            \
+    TAG("source", SOURCE, 85, NONE, NONE, HTML5)              \
+    TAG("track", TRACK, 86, NONE, NONE, HTML5)                \
+    TAG("table", TABLE, 87, TABLES, TABLES, HTML5)            \
+    TAG("tr", TR, 88, TABLES, TABLES, HTML5)                  \
+    TAG("td", TD, 89, TABLES, TABLES, HTML5)                  \
+    TAG("th", TH, 90, TABLES, TABLES, HTML5)                  \
+    TAG("caption", CAPTION, 91, TABLES, TABLES, HTML5)        \
+    TAG("thead", THEAD, 92, NONE, NONE, HTML5)                \
+    TAG("tbody", TBODY, 93, NONE, NONE, HTML5)                \
+    TAG("tfoot", TFOOT, 94, NONE, NONE, HTML5)                \
+    TAG("style", STYLE, 95, SPECIAL, SPECIAL, HTML5)          \
+    TAG("template", TEMPLATE, 96, SPECIAL, SPECIAL, HTML5)    \
+    TAG("svg", SVG, 97, SPECIAL, SPECIAL, HTML5)              \
+    TAG("noscript", NOSCRIPT, 98, NONE, NONE, HTML5)
 
 // HTML tokens: TOK_ID for each TAG row.
 enum HtmlToken {

@@ -248,6 +248,17 @@ int subparse_number(const char* name)
     return number_of(name, &found);
 }
 
+bool subparse_integer(const char* name, int* value)
+{
+    Copy c;
+    if (!open_copy(c, name) || !c.value) return false;
+    const char* p = c.value;
+    if (*p == '+' || *p == '-') ++p;
+    if (*p < '0' || *p > '9') return false;
+    *value = static_cast<int>(read_integer(c.value));
+    return true;
+}
+
 const char* subparse_string(const char* name)
 {
     g_string[0] = '\0';

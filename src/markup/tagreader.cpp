@@ -191,13 +191,23 @@ namespace {
 // Sets *token for the name of len bytes at `name` (sixteen bytes readable),
 // g_tag.closing already set: a name the filter rules out is not looked up
 // and reads as unknown.
+// Under html5tags a name that ends in "/" (<br/>) is looked up without it.
+inline size_t looked_up_length(const char* name, size_t len)
+{
+    return len > 1 && name[len - 1] == '/' && settings.html5tags ? len - 1 : len;
+}
+
+// The empty name (</>) is row 0's, found with token 0.
 void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
 {
-    if (filter && !keyword_mayname(*filter, name, static_cast<int>(len)))
+    len = looked_up_length(name, len);
+    if (filter && !keyword_mayname(*filter, name, static_cast<int>(len))) {
         *token = 0;
-    else
+        g_tag.found = 0;
+    } else {
         *token = keyword_lookupn(keyword_html(), name, len);
-    g_tag.found = *token != 0;
+        g_tag.found = *token != 0 || len == 0;
+    }
     *token += g_tag.closing * TOK_CLOSING;
 }
 
@@ -487,7 +497,8 @@ int skip_ruledout(const KeywordFilter& filter)
     BufferName name;
     if (!buffer_name(p, avail, &name)) return -1;
     const char* looked_up = reinterpret_cast<const char*>(p + name.closing);
-    if (keyword_mayname(filter, looked_up, name.n - name.closing)) return -1;
+    size_t len = looked_up_length(looked_up, static_cast<size_t>(name.n - name.closing));
+    if (keyword_mayname(filter, looked_up, static_cast<int>(len))) return -1;
     long long lines = 0;
     size_t at = scan_to(p, avail, kGt, true, &lines);
     if (at >= avail) return -1;  // no ">" here, or a control byte before it
