@@ -3,7 +3,8 @@
 // cells of a row separated by tabs, header cells in bold. A table inside a
 // cell is flattened into it: its rows and cells are only spaced apart.
 // Closing tags that pages leave out are taken as read: a cell ends at the
-// next cell, row or the table's end.
+// next cell, row or the table's end. Outside a table only a header cell's
+// bold is kept.
 #include <cstdint>
 
 #include "ddl/ddlout.h"
@@ -29,8 +30,6 @@ void end_cell()
     g_style.table_boldcells &= ~bit;
     effect_boldoff();
 }
-
-bool outermost() { return g_style.table_depth <= 1; }
 
 void table(bool closing)
 {
@@ -64,8 +63,8 @@ void new_line()
 {
     StyleState& s = g_style;
     end_cell();
-    if (!outermost()) {
-        ddlout_addsoftspace();
+    if (s.table_depth != 1) {
+        if (s.table_depth > 1) ddlout_addsoftspace();
         return;
     }
     if (s.table_linebegun) {
@@ -80,9 +79,9 @@ void cell(bool header)
 {
     StyleState& s = g_style;
     end_cell();
-    if (!outermost()) {
+    if (s.table_depth > 1) {
         ddlout_addsoftspace();
-    } else {
+    } else if (s.table_depth == 1) {
         if (s.table_cells > 0) {
             ddlout_flush();
             ddlout_command("{tab}");
