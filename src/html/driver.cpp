@@ -125,7 +125,7 @@ void run_group(unsigned char group, int t, bool closing)
 }
 
 // Under html5tags, inside the code tags quotes stay straight and hyphens
-// stay hyphens: the text before the tag is written as it was read.
+// stay hyphens (the body loop reads code_count for the hyphens).
 bool is_code(int t)
 {
     switch (t) {
@@ -139,6 +139,8 @@ bool is_code(int t)
     }
 }
 
+// The writer makes quotes typographic when it writes a line, so the text
+// before the tag is written out before the setting changes.
 void code_tag(bool closing)
 {
     int32_t& count = g_style.code_count;

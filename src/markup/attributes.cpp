@@ -250,12 +250,17 @@ int subparse_number(const char* name)
 
 bool subparse_integer(const char* name, int* value)
 {
+    const int kIntegerLimit = 1000000000;
     Copy c;
     if (!open_copy(c, name) || !c.value) return false;
     const char* p = c.value;
+    bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
     if (*p < '0' || *p > '9') return false;
-    *value = static_cast<int>(read_integer(c.value));
+    int v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) v = v < kIntegerLimit / 10 ? v * 10 + (*p - '0') : kIntegerLimit;
+    if (v > kIntegerLimit) v = kIntegerLimit;
+    *value = negative ? -v : v;
     return true;
 }
 

@@ -164,11 +164,12 @@ TEST_F(Html5, ListNumbers)
               "{leftindent 1 28346}\n{newline}\n\"10. a\"\n{newline}\n\"11. b\"\n{newline}\n\"-2. c\"\n{newline}\n"
               "\"-1. d\"\n{leftindent}\n{newline}\n");
     // Numbers from the page are held within plus or minus 10^9.
-    EXPECT_EQ(text("<body><ol start=99999999999999999999><li>a<li>b<li>c</ol></body>"),
+    EXPECT_EQ(text("<body><ol start=999999999><li>a<li>b<li>c</ol></body>"),
               "{leftindent 1 28346}\n{newline}\n\"999999999. a\"\n{newline}\n\"1000000000. b\"\n{newline}\n"
               "\"1000000000. c\"\n{leftindent}\n{newline}\n");
-    EXPECT_EQ(text("<body><ol start=-99999999999><li>a</ol></body>"),
-              "{leftindent 1 28346}\n{newline}\n\"-999999999. a\"\n{leftindent}\n{newline}\n");
+    EXPECT_EQ(text("<body><ol start=99999999999999999999><li>a<li value=-2147483649>b<li>c</ol></body>"),
+              "{leftindent 1 28346}\n{newline}\n\"1000000000. a\"\n{newline}\n\"-1000000000. b\"\n{newline}\n"
+              "\"-999999999. c\"\n{leftindent}\n{newline}\n");
     // No number: the attribute is not there. Outside an ordered list value does nothing.
     EXPECT_EQ(text("<body><ol start=x><li value=>a</ol><ul><li value=3>b</ul></body>"),
               "{leftindent 1 28346}\n{newline}\n\"1. a\"\n{leftindent}\n{newline}\n{leftindent 1 28346}\n{newline}\n"
