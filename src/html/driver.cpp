@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
@@ -69,9 +70,14 @@ namespace {
 struct TagGroups {
     unsigned char open[TOK_CLOSING] = {};
     unsigned char close[TOK_CLOSING] = {};
+    // Under html5tags, inside the code tags quotes stay straight and
+    // hyphens stay hyphens (the body loop reads code_count for those).
+    bool code[TOK_CLOSING] = {};
 
     explicit TagGroups(bool html5)
     {
+        if (html5)
+            for (int t : {TOK_PRE, TOK_PLAINTEXT, TOK_TT, TOK_KBD, TOK_SAMP, TOK_VAR}) code[t] = true;
 #define QUILLET_TAG_GROUPS(name, id, token, opening, closing, known) \
     if (html5 || QUILLET_KNOWN_##known) {                            \
         open[token] = GROUP_##opening;                               \
@@ -89,6 +95,8 @@ struct TagGroups {
 };
 const TagGroups kDesignGroups(false);
 const TagGroups kHtml5Groups(true);
+// The groups in force, chosen when the conversion starts.
+const TagGroups* g_groups = &kDesignGroups;
 
 // The driver's own tags.
 void driver_tag(int t, bool closing)
@@ -124,21 +132,6 @@ void run_group(unsigned char group, int t, bool closing)
     }
 }
 
-// Under html5tags, inside the code tags quotes stay straight and hyphens
-// stay hyphens (the body loop reads code_count for the hyphens).
-bool is_code(int t)
-{
-    switch (t) {
-    case TOK_PRE:
-    case TOK_PLAINTEXT:
-    case TOK_TT:
-    case TOK_KBD:
-    case TOK_SAMP:
-    case TOK_VAR: return true;
-    default: return false;
-    }
-}
-
 // The writer makes quotes typographic when it writes a line, so the text
 // before the tag is written out before the setting changes.
 void code_tag(bool closing)
@@ -154,18 +147,15 @@ void code_tag(bool closing)
     ddlout_setsmartquotes(settings.usesmartquotes && count == 0);
 }
 
-// t is below TOK_CLOSING.
-void dispatch_tag(int t, bool closing)
+// t is below TOK_CLOSING. Inside a left-out tag (html5tags) only that
+// tag's own opening and closing count.
+inline void dispatch_tag(int t, bool closing)
 {
     if (t < 0) return;  // a translate script's token before every tag
-    if (!settings.html5tags) {
-        run_group(closing ? kDesignGroups.close[t] : kDesignGroups.open[t], t, closing);
-        return;
-    }
-    // Inside a left-out tag only that tag's own opening and closing count.
     if (g_style.skip_count && t != g_style.skip_token) return;
-    if (is_code(t)) code_tag(closing);
-    run_group(closing ? kHtml5Groups.close[t] : kHtml5Groups.open[t], t, closing);
+    const TagGroups& groups = *g_groups;
+    if (groups.code[t]) code_tag(closing);
+    run_group(closing ? groups.close[t] : groups.open[t], t, closing);
 }
 
 void dispatch(int t)
@@ -274,6 +264,7 @@ void driver_dispatch(int token) { dispatch(token); }
 
 void convert_html()
 {
+    g_groups = settings.html5tags ? &kHtml5Groups : &kDesignGroups;
     style_createstacks();
     translate_sethooks(driver_dispatch, style_optiontest);
 

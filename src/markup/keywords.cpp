@@ -45,6 +45,8 @@ const KeywordEntry kDramatonKeywords[] = {
     {"zorbit", kKeywordEnd},
 };
 
+const KeywordEntry* g_keywordhtml = nullptr;
+
 namespace {
 
 // A table's names in a small open-addressed hash, built on first use: every
@@ -75,8 +77,6 @@ struct KeywordIndex {
 };
 
 KeywordIndex g_indexes[4];  // one for each table
-
-const KeywordEntry* g_html = nullptr;
 
 // The slot a name starts from, from its two words (lower case, zero after
 // the name): a multiplicative hash of all of its bytes.
@@ -153,18 +153,18 @@ const KeywordIndex* index_of(const KeywordEntry* table)
         }
     }
     return nullptr;  // only the four tables are ever looked up
+    // (A null table, before one is handed down, finds an index not yet
+    // built, whose slots are all empty: nothing is found.)
 }
 
 }  // namespace
 
-void keyword_sethtml(const KeywordEntry* table) { g_html = table; }
-const KeywordEntry* keyword_html() { return g_html; }
+void keyword_sethtml(const KeywordEntry* table) { g_keywordhtml = table; }
 
 int keyword_lookupn(const KeywordEntry* table, const char* name16, size_t n)
 {
     // One longer than any row can hold matches none.
     if (n >= kNameBytes) return 0;
-    if (!table) return 0;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(name16);
     const KeywordIndex* ix = index_of(table);
     if (!ix) return 0;

@@ -22,7 +22,9 @@ extern const KeywordEntry kDramatonKeywords[];
 // The HTML table in force, for the tag reader and the translate scripts;
 // set by the converter once the configuration is read (null before).
 void keyword_sethtml(const KeywordEntry* table);
-const KeywordEntry* keyword_html();
+// (Read for every tag: kept where the readers' code can load it directly.)
+extern const KeywordEntry* g_keywordhtml;
+inline const KeywordEntry* keyword_html() { return g_keywordhtml; }
 
 // Token of the row whose name equals the lower-cased name, or 0.
 int keyword_lookup(const KeywordEntry* table, const char* name);
@@ -39,6 +41,11 @@ struct KeywordFilter {
 };
 // Fills the filter for the rows whose token is in `tokens` (ended by 0).
 void keyword_filter(const KeywordEntry* table, const int* tokens, KeywordFilter* filter);
+// Widens a filter to the names that end in "/" (one longer than a row's).
+inline void keyword_filterslash(KeywordFilter* filter)
+{
+    for (unsigned short& bits : filter->first) bits = static_cast<unsigned short>(bits | bits << 1);
+}
 inline bool keyword_mayname(const KeywordFilter& filter, const char* name, int n)
 {
     return n > 0 && n < 16 && ((filter.first[static_cast<unsigned char>(name[0])] >> n) & 1);

@@ -191,24 +191,32 @@ namespace {
 // Sets *token for the name of len bytes at `name` (sixteen bytes readable),
 // g_tag.closing already set: a name the filter rules out is not looked up
 // and reads as unknown.
-// Under html5tags a name that ends in "/" (<br/>) is looked up without it.
-inline size_t looked_up_length(const char* name, size_t len)
+// A name the table does not hold: the empty name (</>) is row 0's, found
+// with token 0; under html5tags a name that ends in "/" (<br/>) is the tag
+// it names. Sets g_tag.found; returns the token. (Kept out of the readers'
+// path of the names that are found.)
+[[gnu::noinline]] int classify_unfound(const char* name, size_t len)
 {
-    return len > 1 && name[len - 1] == '/' && settings.html5tags ? len - 1 : len;
+    if (len == 0) {
+        g_tag.found = 1;
+        return 0;
+    }
+    if (!settings.html5tags || len < 2 || name[len - 1] != '/') return 0;
+    int token = keyword_lookupn(keyword_html(), name, len - 1);
+    g_tag.found = token != 0;
+    return token;
 }
 
-// The empty name (</>) is row 0's, found with token 0.
-void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
+// Sets *token for the name of len bytes at `name` (sixteen bytes readable),
+// g_tag.closing already set: a name the filter rules out is not looked up
+// and reads as unknown.
+[[gnu::always_inline]] inline void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
 {
-    len = looked_up_length(name, len);
-    if (filter && !keyword_mayname(*filter, name, static_cast<int>(len))) {
-        *token = 0;
-        g_tag.found = 0;
-    } else {
-        *token = keyword_lookupn(keyword_html(), name, len);
-        g_tag.found = *token != 0 || len == 0;
-    }
-    *token += g_tag.closing * TOK_CLOSING;
+    bool looked = !filter || keyword_mayname(*filter, name, static_cast<int>(len));
+    int t = looked ? keyword_lookupn(keyword_html(), name, len) : 0;
+    g_tag.found = t != 0;
+    if (!t && looked) t = classify_unfound(name, len);
+    *token = t + g_tag.closing * TOK_CLOSING;
 }
 
 int lookup_name(int n, int* token, const KeywordFilter* filter)
@@ -497,8 +505,7 @@ int skip_ruledout(const KeywordFilter& filter)
     BufferName name;
     if (!buffer_name(p, avail, &name)) return -1;
     const char* looked_up = reinterpret_cast<const char*>(p + name.closing);
-    size_t len = looked_up_length(looked_up, static_cast<size_t>(name.n - name.closing));
-    if (keyword_mayname(filter, looked_up, static_cast<int>(len))) return -1;
+    if (keyword_mayname(filter, looked_up, name.n - name.closing)) return -1;
     long long lines = 0;
     size_t at = scan_to(p, avail, kGt, true, &lines);
     if (at >= avail) return -1;  // no ">" here, or a control byte before it
