@@ -188,9 +188,6 @@ int tagreader_heldback() { return g_heldback; }
 
 namespace {
 
-// Sets *token for the name of len bytes at `name` (sixteen bytes readable),
-// g_tag.closing already set: a name the filter rules out is not looked up
-// and reads as unknown.
 // A name the table does not hold: the empty name (</>) is row 0's, found
 // with token 0; under html5tags a name that ends in "/" (<br/>) is the tag
 // it names. Sets g_tag.found; returns the token. (Kept out of the readers'
