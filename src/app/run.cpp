@@ -7,6 +7,7 @@
 #include "html/driver.h"
 #include "html/preamble.h"
 #include "html/style.h"
+#include "html/tags.h"
 #include "base/platform.h"
 #include "resources/colour.h"
 #include "resources/config.h"
@@ -148,6 +149,7 @@ void run_main(int argc, char** argv)
 
     config_load();
     ddlout_setsmartquotes(settings.usesmartquotes);
+    tags_install();
     page_load();
     definits_load();
     colour_load();

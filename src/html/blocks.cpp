@@ -7,7 +7,7 @@
 #include "ddl/format.h"
 #include "markup/attributes.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/style.h"
 #include "resources/config.h"
 
@@ -108,6 +108,37 @@ void horizontal_rule()
     style_popalign(TOK_HR);
 }
 
+// <div> and the blocks read as one: an alignment under the division's key,
+// whose close ends the line.
+void division(bool closing)
+{
+    if (settings.ignorealignment) return;
+    if (closing)
+        style_popalign(TOK_DIV);
+    else
+        subparse_align(TOK_DIV);
+}
+
+// Under html5tags an ordered list counts from its start attribute.
+void ordered_list()
+{
+    if (!settings.html5tags) {
+        style_pushlist(kListOrdered);
+        return;
+    }
+    int start = 1;
+    subparse_integer("start", &start);
+    style_pushcounted(start);
+}
+
+// Under html5tags an item's value attribute sets its number.
+void list_item()
+{
+    int value = 0;
+    if (settings.html5tags && subparse_integer("value", &value)) style_setitemnumber(value);
+    style_listitem();
+}
+
 }  // namespace
 
 void blocks_tag(int token, bool closing)
@@ -118,11 +149,27 @@ void blocks_tag(int token, bool closing)
     case TOK_LEFT: align_tag(ALIGN_NORMAL, TOK_LEFT, closing); break;
     case TOK_RIGHT: align_tag(ALIGN_RIGHT, TOK_RIGHT, closing); break;
     case TOK_DIV:
-        if (settings.ignorealignment) break;
-        if (closing)
-            style_popalign(TOK_DIV);
-        else
-            subparse_align(TOK_DIV);
+    case TOK_SECTION:
+    case TOK_ARTICLE:
+    case TOK_HEADER:
+    case TOK_FOOTER:
+    case TOK_NAV:
+    case TOK_MAIN:
+    case TOK_ASIDE:
+    case TOK_FIGURE:
+    case TOK_DETAILS:
+    case TOK_SUMMARY:
+    case TOK_HGROUP:
+    case TOK_DIALOG: division(closing); break;
+    case TOK_FIGCAPTION:
+        // A division in italics.
+        if (closing) {
+            effect_italicoff();
+            division(true);
+        } else {
+            division(false);
+            effect_italicon();
+        }
         break;
     case TOK_BLOCKQUOTE: blockquote(closing); break;
     case TOK_UL:
@@ -135,7 +182,7 @@ void blocks_tag(int token, bool closing)
         if (closing)
             style_poplist();
         else
-            style_pushlist(kListOrdered);
+            ordered_list();
         break;
     case TOK_DIR:
         if (closing)
@@ -150,7 +197,7 @@ void blocks_tag(int token, bool closing)
             style_pushlist(kListDefinition);
         break;
     case TOK_LI:
-        if (!closing) style_listitem();
+        if (!closing) list_item();
         break;
     case TOK_DT:
         if (!closing) term();

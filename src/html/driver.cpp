@@ -1,11 +1,12 @@
 #include "html/driver.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <initializer_list>
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/preamble.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
@@ -64,81 +65,97 @@ int read_tag()
 
 namespace {
 
-// The handler group each tag reaches, for its opening and for its closing
-// tag (none: the tag does nothing there).
-enum HandlerGroup : unsigned char { GROUP_NONE, GROUP_LINKS, GROUP_EFFECTS, GROUP_FONTS, GROUP_BLOCKS, GROUP_SPECIAL };
-
+// The handler group each token reaches, for its opening and for its
+// closing tag, from the tag rows: the design's tags, and every tag.
 struct TagGroups {
     unsigned char open[TOK_CLOSING] = {};
     unsigned char close[TOK_CLOSING] = {};
+    // Under html5tags, inside the code tags quotes stay straight and
+    // hyphens stay hyphens (the body loop reads code_count for those).
+    bool code[TOK_CLOSING] = {};
 
-    TagGroups()
+    explicit TagGroups(bool html5)
     {
-        // Both tags, then the opening or the closing tag only.
-        both(GROUP_LINKS, {TOK_A});
-        both(GROUP_EFFECTS, {TOK_ADDRESS, TOK_B, TOK_CITE, TOK_TT, TOK_DFN, TOK_I, TOK_KBD, TOK_S, TOK_SAMP, TOK_SUB,
-                             TOK_SUP, TOK_U, TOK_VAR});
-        close[TOK_SPAN] = GROUP_EFFECTS;
-        both(GROUP_FONTS, {TOK_BIG, TOK_FONT, TOK_SMALL, TOK_H1, TOK_H2, TOK_H3, TOK_H4, TOK_H5, TOK_H6});
-        open[TOK_BASEFONT] = GROUP_FONTS;
-        both(GROUP_BLOCKS,
-             {TOK_BLOCKQUOTE, TOK_DIV, TOK_LEFT, TOK_CENTER, TOK_RIGHT, TOK_DL, TOK_DIR, TOK_OL, TOK_P, TOK_UL});
-        for (int t : {TOK_DT, TOK_DD, TOK_HR, TOK_LI}) open[t] = GROUP_BLOCKS;
-        both(GROUP_SPECIAL, {TOK_EMBED, TOK_PLAINTEXT, TOK_PRE, TOK_SCRIPT});
-        for (int t : {TOK_IMG, TOK_QUILLET}) open[t] = GROUP_SPECIAL;
+        if (html5)
+            for (int t : {TOK_PRE, TOK_PLAINTEXT, TOK_TT, TOK_KBD, TOK_SAMP, TOK_VAR}) code[t] = true;
+#define QUILLET_TAG_GROUPS(name, id, token, opening, closing, known) \
+    if (html5 || QUILLET_KNOWN_##known) {                            \
+        open[token] = GROUP_##opening;                               \
+        close[token] = GROUP_##closing;                              \
     }
-    void both(HandlerGroup g, std::initializer_list<int> tokens)
-    {
-        for (int t : tokens) open[t] = close[t] = g;
+#define QUILLET_ALIAS_GROUPS(name, id, known)
+#define QUILLET_KNOWN_DESIGN true
+#define QUILLET_KNOWN_HTML5 false
+        QUILLET_HTML_TAGS(QUILLET_TAG_GROUPS, QUILLET_ALIAS_GROUPS)
+#undef QUILLET_TAG_GROUPS
+#undef QUILLET_ALIAS_GROUPS
+#undef QUILLET_KNOWN_DESIGN
+#undef QUILLET_KNOWN_HTML5
     }
 };
-const TagGroups kTagGroups;
+const TagGroups kDesignGroups(false);
+const TagGroups kHtml5Groups(true);
+// The groups in force, chosen when the conversion starts.
+const TagGroups* g_groups = &kDesignGroups;
 
-// The group of token t in a table; none for a token outside it.
-unsigned char group_of(const unsigned char (&table)[TOK_CLOSING], int t)
+// The driver's own tags.
+void driver_tag(int t, bool closing)
 {
-    return t >= 0 && t < TOK_CLOSING ? table[t] : static_cast<unsigned char>(GROUP_NONE);
+    switch (t) {
+    case TOK_BODY:
+        if (closing) ddlout_flush();
+        ddlout_suppress(closing ? 1 : 0);
+        break;
+    case TOK_BR:
+        ddlout_flush();
+        ddlout_break(DDL_NEWLINE);
+        break;
+    case TOK_DRAMATON:
+        if (!closing) dramaton_convert();
+        break;
+    default: break;
+    }
 }
 
 // Calls the handler of the group for token t (without the closing offset).
 void run_group(unsigned char group, int t, bool closing)
 {
     switch (group) {
+    case GROUP_DRIVER: driver_tag(t, closing); break;
     case GROUP_LINKS: links_tag(closing); break;
     case GROUP_EFFECTS: effects_tag(t, closing); break;
     case GROUP_FONTS: fonts_tag(t, closing); break;
     case GROUP_BLOCKS: blocks_tag(t, closing); break;
     case GROUP_SPECIAL: special_tag(t, closing); break;
+    case GROUP_TABLES: tables_tag(t, closing); break;
     default: break;  // meta, nobr, title, span and unused tokens
     }
 }
 
-void dispatch_open(int t)
+// The writer makes quotes typographic when it writes a line, so the text
+// before the tag is written out before the setting changes.
+void code_tag(bool closing)
 {
-    switch (t) {
-    case TOK_BODY: ddlout_suppress(0); break;
-    case TOK_BR:
-        ddlout_flush();
-        ddlout_break(DDL_NEWLINE);
-        break;
-    case TOK_DRAMATON: dramaton_convert(); break;
-    default: run_group(group_of(kTagGroups.open, t), t, false); break;
+    int32_t& count = g_style.code_count;
+    if (closing) {
+        if (count == 0) return;
+        --count;
+    } else if (count < INT32_MAX) {
+        ++count;
     }
+    ddlout_flush();
+    ddlout_setsmartquotes(settings.usesmartquotes && count == 0);
 }
 
-void dispatch_close(int t)
+// t is below TOK_CLOSING. Inside a left-out tag (html5tags) only that
+// tag's own opening and closing count.
+inline void dispatch_tag(int t, bool closing)
 {
-    switch (t) {
-    case TOK_BODY:
-        ddlout_flush();
-        ddlout_suppress(1);
-        break;
-    case TOK_BR:
-        ddlout_flush();
-        ddlout_break(DDL_NEWLINE);
-        break;
-    default: run_group(group_of(kTagGroups.close, t), t, true); break;
-    }
+    if (t < 0) return;  // a translate script's token before every tag
+    if (g_style.skip_count && t != g_style.skip_token) return;
+    const TagGroups& groups = *g_groups;
+    if (groups.code[t]) code_tag(closing);
+    run_group(closing ? groups.close[t] : groups.open[t], t, closing);
 }
 
 void dispatch(int t)
@@ -155,12 +172,13 @@ void dispatch(int t)
         return;
     }
     if (t < TOK_CLOSING) {
-        if (!g_style.script_count) dispatch_open(t);
+        if (!g_style.script_count) dispatch_tag(t, false);
         return;
     }
     t -= TOK_CLOSING;
+    if (t >= TOK_CLOSING) return;  // a translate script's token past every tag
     if (g_style.script_count && t != TOK_SCRIPT) return;
-    dispatch_close(t);
+    dispatch_tag(t, true);
 }
 
 bool is_white(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -232,7 +250,7 @@ void body_loop()
         }
         switch (c) {
         case '&': entity_convert(); break;
-        case '-': ddlout_addchar(settings.nonbreakhyphens ? 0xAD : '-'); break;
+        case '-': ddlout_addchar(settings.nonbreakhyphens && !g_style.code_count ? 0xAD : '-'); break;
         case '<': dispatch(read_tag()); break;
         default: c = add_plainrun(c, pre); break;
         }
@@ -246,6 +264,7 @@ void driver_dispatch(int token) { dispatch(token); }
 
 void convert_html()
 {
+    g_groups = settings.html5tags ? &kHtml5Groups : &kDesignGroups;
     style_createstacks();
     translate_sethooks(driver_dispatch, style_optiontest);
 
@@ -290,13 +309,21 @@ void convert_html()
     g_line = 1;
 
     bool found = false;
+    bool any_tag = false;
     while (tagreader_skiptotag()) {
         int t = read_tag();
         if (t == TOK_BODY) {
             found = true;
             break;
         }
+        any_tag = any_tag || t != TOK_NOTHING;
         if (t == TOK_DRAMATON) dramaton_convert();
+    }
+    if (!found && any_tag && settings.html5tags) {
+        // A fragment: the body is taken to begin at the start of the input.
+        infile_rewind();
+        g_line = 1;
+        found = true;
     }
     if (!found) {
         show_message(

@@ -7,7 +7,7 @@
 #include "ddl/ddlout.h"
 #include "ddl/format.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/style.h"
 #include "resources/config.h"
 #include "base/ascii.h"
@@ -243,12 +243,24 @@ void effects_tag(int token, bool closing)
     case TOK_VAR: var_tag(closing); break;
     case TOK_ADDRESS: address_tag(closing); break;
     case TOK_U:
+    case TOK_INS:
         if (closing)
             underline_off();
         else
             underline_on();
         break;
-    case TOK_S: strike_tag(closing); break;
+    case TOK_S:
+    case TOK_DEL: strike_tag(closing); break;
+    case TOK_MARK:
+        if (closing)
+            effect_boldoff();
+        else
+            effect_boldon();
+        break;
+    case TOK_Q:
+        // Typographic double quotes, opening and closing, in the host's set.
+        ddlout_addchar(closing ? 0x95 : 0x94);
+        break;
     case TOK_SUB:
         script_tag(closing, s.subscript_count, s.superscript_count, "// selected subscript whilst in superscript!\n",
                    "{sub 1}", "{sub 0}");

@@ -6,7 +6,7 @@
 
 #include "markup/attributes.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/special.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
@@ -67,23 +67,31 @@ void quillet_values()
     if (copy.find("leading")) g_style.leading = special_leading(subparse_number("leading"));
 }
 
-// The tags the first pass looks at, and the end of a script.
+// The tags the first pass looks at, and the end of a script; under
+// html5tags their names may end in "/".
 struct Filters {
     KeywordFilter pass;
     KeywordFilter script;
-    Filters()
+    explicit Filters(bool slash)
     {
+        // Every table has the design's rows of these tags.
         const int pass_tokens[] = {TOK_BODY, TOK_FONT, TOK_IMG, TOK_SCRIPT, TOK_QUILLET, TOK_DRAMATON, 0};
         const int script_tokens[] = {TOK_SCRIPT, 0};
         keyword_filter(kHtmlKeywords, pass_tokens, &pass);
         keyword_filter(kHtmlKeywords, script_tokens, &script);
+        if (slash) {
+            keyword_filterslash(&pass);
+            keyword_filterslash(&script);
+        }
     }
 };
-const Filters kFilters;
+const Filters kDesignFilters(false);
+const Filters kSlashFilters(true);
+const Filters* g_filters = &kDesignFilters;
 
 void skip_script()
 {
-    for (int t; (t = tagreader_nextlookedfor(kFilters.script)) >= 0;)
+    for (int t; (t = tagreader_nextlookedfor(g_filters->script)) >= 0;)
         if (t == TOK_SCRIPT + TOK_CLOSING) return;
 }
 
@@ -97,7 +105,7 @@ void skip_script()
     if (tagreader_heldback()) {
         infile_rewind();
         g_line = 1;
-        for (int t; (t = tagreader_nextlookedfor(kFilters.pass)) >= 0;) {
+        for (int t; (t = tagreader_nextlookedfor(g_filters->pass)) >= 0;) {
             if (t == TOK_SCRIPT) skip_script();
             if (t == TOK_DRAMATON) break;
         }
@@ -111,9 +119,10 @@ void skip_script()
 // hold: the tag reader is quiet here.
 void firstpass_run()
 {
+    g_filters = settings.html5tags ? &kSlashFilters : &kDesignFilters;
     tagreader_setquiet(1);
     bool body_seen = false;
-    for (int t; (t = tagreader_nextlookedfor(kFilters.pass)) >= 0;) {
+    for (int t; (t = tagreader_nextlookedfor(g_filters->pass)) >= 0;) {
         switch (t) {
         case TOK_BODY:
             body_seen = true;

@@ -7,7 +7,7 @@
 #include "ddl/format.h"
 #include "markup/attributes.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/preamble.h"
 #include "html/style.h"
 #include "markup/tagreader.h"

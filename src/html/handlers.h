@@ -7,7 +7,9 @@ void effects_tag(int token, bool closing);  // text effects
 void fonts_tag(int token, bool closing);  // fonts, sizes, headings
 void blocks_tag(int token, bool closing);  // alignment, paragraphs, lists, rules
 void links_tag(bool closing);  // anchors
-void special_tag(int token, bool closing);  // quillet, pre, embed, img, script, plaintext
+void special_tag(int token, bool closing);  // quillet, pre, embed, img, script, plaintext,
+    // style, template, svg
+void tables_tag(int token, bool closing);  // table, caption, tr, td, th
 
 // The first pass over the whole input before the body is searched.
 void firstpass_run();

@@ -1,5 +1,6 @@
 // Tags that change how the driver treats the following text (script, the
 // preformatted tags), the program's own <quillet> tag, <embed> and <img>.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -8,7 +9,7 @@
 #include "ddl/template.h"
 #include "markup/attributes.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/special.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
@@ -37,6 +38,27 @@ void script_tag(bool closing)
     }
     if (--g_style.script_count > 0) return;
     g_style.script_count = 0;
+    ddlout_suppress(0);
+}
+
+// What stands between <style>, <template> or <svg> and its close is left
+// out, as a script is; the same tag inside is counted, so that only the
+// close of the outermost ends it. The driver gives nothing else here while
+// it lasts.
+void skipped_tag(int token, bool closing)
+{
+    StyleState& s = g_style;
+    if (!closing) {
+        if (s.skip_count == 0) {
+            s.skip_token = token;
+            ddlout_flush();
+            ddlout_suppress(1);
+        }
+        if (s.skip_count < INT32_MAX) ++s.skip_count;
+        return;
+    }
+    if (s.skip_count == 0 || --s.skip_count > 0) return;
+    s.skip_token = 0;
     ddlout_suppress(0);
 }
 
@@ -206,6 +228,9 @@ void special_tag(int token, bool closing)
 {
     switch (token) {
     case TOK_SCRIPT: script_tag(closing); break;
+    case TOK_STYLE:
+    case TOK_TEMPLATE:
+    case TOK_SVG: skipped_tag(token, closing); break;
     case TOK_PLAINTEXT: plaintext_tag(closing); break;
     case TOK_PRE: pre_tag(closing); break;
     case TOK_QUILLET:

@@ -21,6 +21,16 @@ struct StyleState {
     int32_t heading_count[7];  // [1..6]
     int32_t pre_count, plaintext_count;
     int32_t script_count;
+    // Under html5tags: the tag whose content is being left out (style,
+    // template, svg) and how deep in it; the code tags open (quotes and
+    // hyphens stay as typed).
+    int32_t skip_token, skip_count;
+    int32_t code_count;
+    // Tables (html5tags): how deep, whether the outermost table has begun a
+    // line (caption or row), the cells begun in its row, and bit d - 1 set
+    // while a header cell at depth d has bold on.
+    int32_t table_depth, table_linebegun, table_cells;
+    uint32_t table_boldcells;
     int32_t list_depth;
     int32_t indent_level;
     int32_t dt_bold;
@@ -64,7 +74,13 @@ void style_createstacks();
 // in slot 0 and the base alignment entry alone.
 void style_resetstacks();
 
-// Indentation stack entries other than an ordered list's next number.
+// Indentation stack entries other than an ordered list's next number. An
+// ordered list under html5tags holds kListCounted plus its next number
+// less kListLowest: a negative entry, which the design's lists never hold,
+// for any number from kListLowest to kListHighest.
+const int32_t kListCounted = INT32_MIN;
+const int32_t kListLowest = -1000000000;
+const int32_t kListHighest = 1000000000;
 const int kListUnordered = 1024;
 const int kListDefinition = 2048;
 const int kListDirectory = 4096;
@@ -80,6 +96,10 @@ void style_pushcolour(int colour);
 void style_popcolour();
 void style_pushlist(int kind);
 void style_listitem();
+// Under html5tags: an ordered list starting at n, and the number of the
+// next item of the innermost list when that is an ordered one.
+void style_pushcounted(long long n);
+void style_setitemnumber(long long n);
 void style_poplist();
 void style_pushalign(int kind, int key);
 void style_popalign(int key);

@@ -202,7 +202,12 @@ void style_listitem()
     ddlout_flush();
     ddlout_break(DDL_NEWLINE);
     int v = slot_get(s.indent_stack, s.list_depth - 1);
-    if (v < kListUnordered) {
+    if (v < 0) {
+        // Counted: the number, then the next one (held at the highest).
+        long long n = static_cast<long long>(v) - kListCounted + kListLowest;
+        ddlout_addstring("%lld. ", n);
+        if (n < kListHighest) slot_set(s.indent_stack, s.list_depth - 1, v + 1);
+    } else if (v < kListUnordered) {
         ddlout_addstring("%d. ", v);
         slot_set(s.indent_stack, s.list_depth - 1, v + 1);
     } else if (v == kListUnordered) {
@@ -210,6 +215,26 @@ void style_listitem()
         ddlout_addstring("%c ", kBullets[(s.list_depth - 1) % 4]);
     }
     // Definition and directory lists get the line break only.
+}
+
+namespace {
+
+int32_t counted_entry(long long n)
+{
+    if (n < kListLowest) n = kListLowest;
+    if (n > kListHighest) n = kListHighest;
+    return static_cast<int32_t>(kListCounted + (n - kListLowest));
+}
+
+}  // namespace
+
+void style_pushcounted(long long n) { style_pushlist(counted_entry(n)); }
+
+void style_setitemnumber(long long n)
+{
+    StyleState& s = g_style;
+    if (s.list_depth <= 0 || slot_get(s.indent_stack, s.list_depth - 1) >= 0) return;
+    slot_set(s.indent_stack, s.list_depth - 1, counted_entry(n));
 }
 
 void style_poplist()

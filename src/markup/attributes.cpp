@@ -248,6 +248,22 @@ int subparse_number(const char* name)
     return number_of(name, &found);
 }
 
+bool subparse_integer(const char* name, int* value)
+{
+    const int kIntegerLimit = 1000000000;
+    Copy c;
+    if (!open_copy(c, name) || !c.value) return false;
+    const char* p = c.value;
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    if (*p < '0' || *p > '9') return false;
+    int v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) v = v < kIntegerLimit / 10 ? v * 10 + (*p - '0') : kIntegerLimit;
+    if (v > kIntegerLimit) v = kIntegerLimit;
+    *value = negative ? -v : v;
+    return true;
+}
+
 const char* subparse_string(const char* name)
 {
     g_string[0] = '\0';

@@ -22,6 +22,10 @@ int subparse_colourvalue(int textcolour);
 // hex value); 0 when the attribute is absent or the table is full.
 int colour_fromattribute(std::string_view attribute, int textcolour);
 int subparse_number(const char* name);
+// The number of the attribute when it is there and its value begins with a
+// digit or a sign and a digit; false (and *value untouched) otherwise. The
+// number is held within plus or minus 10^9.
+bool subparse_integer(const char* name, int* value);
 // The results below stay valid until the next sub-parse call.
 const char* subparse_string(const char* name);
 const char* subparse_src(int leafonly);

@@ -6,75 +6,6 @@
 #include "base/bytescan.h"
 
 // Row 0 is the empty name; the "zorbit" row ends every table.
-const KeywordEntry kHtmlKeywords[] = {
-    {"", 0},
-    {"a", TOK_A},
-    {"address", TOK_ADDRESS},
-    {"b", TOK_B},
-    {"basefont", TOK_BASEFONT},
-    {"big", TOK_BIG},
-    {"blockquote", TOK_BLOCKQUOTE},
-    {"body", TOK_BODY},
-    {"br", TOK_BR},
-    {"center", TOK_CENTER},
-    {"centre", TOK_CENTER},
-    {"cite", TOK_CITE},
-    {"code", TOK_TT},
-    {"dd", TOK_DD},
-    {"dfn", TOK_DFN},
-    {"dir", TOK_DIR},
-    {"div", TOK_DIV},
-    {"dl", TOK_DL},
-    {"dramaton", TOK_DRAMATON},
-    {"dt", TOK_DT},
-    {"em", TOK_I},
-    {"embed", TOK_EMBED},
-    {"font", TOK_FONT},
-    {"h1", TOK_H1},
-    {"h2", TOK_H2},
-    {"h3", TOK_H3},
-    {"h4", TOK_H4},
-    {"h5", TOK_H5},
-    {"h6", TOK_H6},
-    {"hr", TOK_HR},
-    {"i", TOK_I},
-    {"img", TOK_IMG},
-    {"kbd", TOK_KBD},
-    {"left", TOK_LEFT},
-    {"li", TOK_LI},
-    {"listing", TOK_PRE},
-    {"menu", TOK_DIR},
-    {"meta", TOK_META},
-    {"nobr", TOK_NOBR},
-    {"ol", TOK_OL},
-    {"p", TOK_P},
-    {"plaintext", TOK_PLAINTEXT},
-    {"pre", TOK_PRE},
-    {"quillet", TOK_QUILLET},
-    {"right", TOK_RIGHT},
-    {"s", TOK_S},
-    {"samp", TOK_SAMP},
-    {"script", TOK_SCRIPT},
-    {"small", TOK_SMALL},
-    {"span", TOK_SPAN},
-    {"strike", TOK_S},
-    {"strong", TOK_B},
-    {"sub", TOK_SUB},
-    {"sup", TOK_SUP},
-    {"title", TOK_TITLE},
-    {"tt", TOK_TT},
-    {"u", TOK_U},
-    {"ul", TOK_UL},
-    {"var", TOK_VAR},
-    {"xmp", TOK_PRE},
-    {"zorbit", kKeywordEnd},
-};
-
-const KeywordEntry kUnsupportedKeywords[] = {
-    {"", 0},     {"form", 1},  {"frameset", 2}, {"iframe", 3},           {"multicol", 4},
-    {"nobr", 5}, {"style", 7}, {"table", 6},    {"zorbit", kKeywordEnd},
-};
-
 const KeywordEntry kDramatonKeywords[] = {
     {"", 0},
     {"act", DRM_ACT},
@@ -114,6 +45,8 @@ const KeywordEntry kDramatonKeywords[] = {
     {"zorbit", kKeywordEnd},
 };
 
+const KeywordEntry* g_keywordhtml = nullptr;
+
 namespace {
 
 // A table's names in a small open-addressed hash, built on first use: every
@@ -123,15 +56,14 @@ namespace {
 //
 // Names are held as two eight-byte words, zero after the name, so that a
 // look-up compares a whole name at once instead of a byte at a time.
-const size_t kSlots = 256;  // a power of two, over twice any table
-const size_t kMaxRows = kSlots / 2;
+const size_t kSlots = 2 * kKeywordMaxRows;  // a power of two, over twice any table
+static_assert((kSlots & (kSlots - 1)) == 0 && kSlots <= 256, "the hash's eight bits index the slots");
 const size_t kNameBytes = sizeof(KeywordEntry::name);
 static_assert(kNameBytes < 16, "a row's name fits the two words");
 // Every table has its index: each fits one, and the words are read in
 // little-endian order.
-static_assert(sizeof kHtmlKeywords / sizeof kHtmlKeywords[0] <= kMaxRows, "the HTML table fits its index");
-static_assert(sizeof kUnsupportedKeywords / sizeof kUnsupportedKeywords[0] <= kMaxRows, "the table fits its index");
-static_assert(sizeof kDramatonKeywords / sizeof kDramatonKeywords[0] <= kMaxRows, "the script table fits its index");
+static_assert(sizeof kDramatonKeywords / sizeof kDramatonKeywords[0] <= kKeywordMaxRows,
+              "the script table fits its index");
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "names are held as little-endian words");
 
 struct Slot {
@@ -144,7 +76,7 @@ struct KeywordIndex {
     Slot slot[kSlots] = {};
 };
 
-KeywordIndex g_indexes[3];  // one for each table
+KeywordIndex g_indexes[4];  // one for each table
 
 // The slot a name starts from, from its two words (lower case, zero after
 // the name): a multiplicative hash of all of its bytes.
@@ -220,10 +152,14 @@ const KeywordIndex* index_of(const KeywordEntry* table)
             return &ix;
         }
     }
-    return nullptr;  // only the three tables are ever looked up
+    return nullptr;  // only the four tables are ever looked up
+    // (A null table, before one is handed down, finds an index not yet
+    // built, whose slots are all empty: nothing is found.)
 }
 
 }  // namespace
+
+void keyword_sethtml(const KeywordEntry* table) { g_keywordhtml = table; }
 
 int keyword_lookupn(const KeywordEntry* table, const char* name16, size_t n)
 {

@@ -1,5 +1,6 @@
-// Fixed-width keyword tables: HTML tags, unsupported layout tags and the
-// Dramaton commands.
+// Fixed-width keyword tables and their look-up. The HTML tables belong to
+// the converter (html/tags.h), which hands the one in force down here; the
+// Dramaton commands' table is here.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +13,18 @@ struct KeywordEntry {
 // The token of the "zorbit" row that ends every table; no name finds it.
 const unsigned char kKeywordEnd = 127;
 
-extern const KeywordEntry kHtmlKeywords[];
-extern const KeywordEntry kUnsupportedKeywords[];
+// The most rows a table may have (the sentinel included): its index has
+// twice as many slots. At most four tables are ever looked up.
+const unsigned kKeywordMaxRows = 128;
+
 extern const KeywordEntry kDramatonKeywords[];
+
+// The HTML table in force, for the tag reader and the translate scripts;
+// set by the converter once the configuration is read (null before).
+void keyword_sethtml(const KeywordEntry* table);
+// (Read for every tag: kept where the readers' code can load it directly.)
+extern const KeywordEntry* g_keywordhtml;
+inline const KeywordEntry* keyword_html() { return g_keywordhtml; }
 
 // Token of the row whose name equals the lower-cased name, or 0.
 int keyword_lookup(const KeywordEntry* table, const char* name);
@@ -31,67 +41,20 @@ struct KeywordFilter {
 };
 // Fills the filter for the rows whose token is in `tokens` (ended by 0).
 void keyword_filter(const KeywordEntry* table, const int* tokens, KeywordFilter* filter);
+// Widens a filter to the names that end in "/" (one longer than a row's).
+inline void keyword_filterslash(KeywordFilter* filter)
+{
+    for (unsigned short& bits : filter->first) bits = static_cast<unsigned short>(bits | bits << 1);
+}
 inline bool keyword_mayname(const KeywordFilter& filter, const char* name, int n)
 {
     return n > 0 && n < 16 && ((filter.first[static_cast<unsigned char>(name[0])] >> n) & 1);
 }
 
-// HTML tokens.
-enum HtmlToken {
-    TOK_A = 1,
-    TOK_ADDRESS = 2,
-    TOK_BASEFONT = 3,
-    TOK_B = 4,
-    TOK_BIG = 5,
-    TOK_BLOCKQUOTE = 6,
-    TOK_BODY = 7,
-    TOK_BR = 13,
-    TOK_CITE = 14,
-    TOK_TT = 15,
-    TOK_DFN = 16,
-    TOK_DIV = 17,
-    TOK_LEFT = 18,
-    TOK_CENTER = 19,
-    TOK_RIGHT = 20,
-    TOK_DL = 21,
-    TOK_DT = 22,
-    TOK_DD = 23,
-    TOK_EMBED = 24,
-    TOK_FONT = 25,
-    TOK_H1 = 29,
-    TOK_H2 = 30,
-    TOK_H3 = 31,
-    TOK_H4 = 32,
-    TOK_H5 = 33,
-    TOK_H6 = 34,
-    TOK_HR = 35,
-    TOK_I = 36,
-    TOK_IMG = 37,
-    TOK_KBD = 38,
-    TOK_LI = 39,
-    TOK_DIR = 40,
-    TOK_META = 41,
-    TOK_NOBR = 42,
-    TOK_OL = 43,
-    TOK_P = 44,
-    TOK_PLAINTEXT = 45,
-    TOK_PRE = 46,
-    TOK_S = 47,
-    TOK_SAMP = 48,
-    TOK_SCRIPT = 49,
-    TOK_SMALL = 50,
-    TOK_SPAN = 51,
-    TOK_SUB = 52,
-    TOK_SUP = 53,
-    TOK_TITLE = 54,
-    TOK_UL = 55,
-    TOK_U = 56,
-    TOK_VAR = 57,
-    TOK_QUILLET = 59,
-    TOK_DRAMATON = 60,
-    TOK_CLOSING = 128,
-    TOK_NOTHING = 255
-};
+// The token of a closing tag is its name's token plus TOK_CLOSING; the tag
+// readers return TOK_NOTHING when a "<" began no tag.
+const int TOK_CLOSING = 128;
+const int TOK_NOTHING = 255;
 
 // Dramaton command tokens.
 enum DramatonToken {

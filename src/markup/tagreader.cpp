@@ -188,17 +188,32 @@ int tagreader_heldback() { return g_heldback; }
 
 namespace {
 
+// A name the table does not hold: the empty name (</>) is row 0's, found
+// with token 0; under html5tags a name that ends in "/" (<br/>) is the tag
+// it names. Sets g_tag.found; returns the token. (Kept out of the readers'
+// path of the names that are found.)
+[[gnu::noinline]] int classify_unfound(const char* name, size_t len)
+{
+    if (len == 0) {
+        g_tag.found = 1;
+        return 0;
+    }
+    if (!settings.html5tags || len < 2 || name[len - 1] != '/') return 0;
+    int token = keyword_lookupn(keyword_html(), name, len - 1);
+    g_tag.found = token != 0;
+    return token;
+}
+
 // Sets *token for the name of len bytes at `name` (sixteen bytes readable),
 // g_tag.closing already set: a name the filter rules out is not looked up
 // and reads as unknown.
-void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
+[[gnu::always_inline]] inline void classify(const char* name, size_t len, const KeywordFilter* filter, int* token)
 {
-    if (filter && !keyword_mayname(*filter, name, static_cast<int>(len)))
-        *token = 0;
-    else
-        *token = keyword_lookupn(kHtmlKeywords, name, len);
-    g_tag.found = *token != 0;
-    *token += g_tag.closing * TOK_CLOSING;
+    bool looked = !filter || keyword_mayname(*filter, name, static_cast<int>(len));
+    int t = looked ? keyword_lookupn(keyword_html(), name, len) : 0;
+    g_tag.found = t != 0;
+    if (!t && looked) t = classify_unfound(name, len);
+    *token = t + g_tag.closing * TOK_CLOSING;
 }
 
 int lookup_name(int n, int* token, const KeywordFilter* filter)

@@ -143,7 +143,7 @@ private:
     {
         bool closing = !name.empty() && name[0] == '/';
         if (closing) name.erase(0, 1);
-        int token = name.find('\0') == std::string::npos ? keyword_lookup(kHtmlKeywords, name.c_str()) : 0;
+        int token = name.find('\0') == std::string::npos ? keyword_lookup(keyword_html(), name.c_str()) : 0;
         if (!token) {
             show_message("%scouldn't parse HTML keyword \"%s%s\" (at file offset +%lld)%s", kLoadError,
                          closing ? "/" : "", name.c_str(), pos_, kWillNot);

@@ -29,22 +29,25 @@ int* flag_at(TranslateScript& s, int n) { return (n >= 1 && n <= kFlagCount) ? &
 void (*g_dispatch)(int token) = nullptr;
 bool (*g_optiontest)(int letter) = nullptr;
 
-// The tag an option letter switches on or off, as the body loop would see it.
+// The tag an option letter switches on or off, as the body loop would see
+// it: its token in the HTML table in force.
 int option_token(int letter)
 {
+    const char* name = nullptr;
     switch (letter) {
-    case 'b': return TOK_B;
-    case 'c': return TOK_CENTER;
-    case 'h': return TOK_A;
-    case 'i': return TOK_I;
-    case 'l': return TOK_LEFT;
-    case 'o': return TOK_UL;  // every list kind shares the closing action
-    case 'p': return TOK_PRE;
-    case 'r': return TOK_RIGHT;
-    case 't': return TOK_TT;
-    case 'u': return TOK_U;
+    case 'b': name = "b"; break;
+    case 'c': name = "center"; break;
+    case 'h': name = "a"; break;
+    case 'i': name = "i"; break;
+    case 'l': name = "left"; break;
+    case 'o': name = "ul"; break;  // every list kind shares the closing action
+    case 'p': name = "pre"; break;
+    case 'r': name = "right"; break;
+    case 't': name = "tt"; break;
+    case 'u': name = "u"; break;
     default: return 0;
     }
+    return keyword_lookup(keyword_html(), name);
 }
 
 void switch_option(int letter, bool on)

@@ -11,7 +11,7 @@
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
 #include "resources/config.h"

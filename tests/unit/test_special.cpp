@@ -14,7 +14,7 @@
 #include "ddl/template.h"
 #include "html/preamble.h"
 #include "html/handlers.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/special.h"
 #include "html/style.h"
 #include "markup/tagreader.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ddl/ddlout.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "markup/tagreader.h"
 #include "html/driver.h"
 #include "resources/config.h"
@@ -22,11 +22,14 @@ protected:
     void SetUp() override
     {
         config_defaults();
+        tags_install();
         tagreader_setprebody(1);  // no comment lines, no translation
         ddlout_reset();
     }
     void TearDown() override
     {
+        settings.html5tags = 0;
+        keyword_sethtml(kHtmlKeywords);
         infile_close();
         std::remove(path_.c_str());
     }
@@ -71,6 +74,37 @@ TEST_F(TagReader, NamesAndTokens)
     EXPECT_EQ(tag("</>"), TOK_CLOSING);
     EXPECT_STREQ(g_tag.name, "");
     EXPECT_EQ(tag("<?xml version=1?>"), 0);
+}
+
+// The empty name is row 0's: </> is a found closing tag, setting or not.
+// Under html5tags a name ending in "/" is the tag it names, before the
+// body too, where the first pass's filter must let <img/> through.
+TEST_F(TagReader, SlashAloneAndSelfClosingNames)
+{
+    for (int html5 : {0, 1}) {
+        settings.html5tags = html5;
+        tags_install();
+        EXPECT_EQ(tag("</>"), TOK_CLOSING);
+        EXPECT_TRUE(g_tag.found);
+        EXPECT_EQ(tag("</ x>"), TOK_CLOSING);
+        EXPECT_TRUE(g_tag.found);
+        EXPECT_EQ(tag("<br/>"), html5 ? TOK_BR : 0);
+        EXPECT_EQ(bool(g_tag.found), bool(html5));
+        EXPECT_STREQ(g_tag.name, "br/");
+        EXPECT_EQ(tag("</P/ x>"), html5 ? TOK_CLOSING + TOK_P : TOK_CLOSING);
+        EXPECT_EQ(tag("<section>"), html5 ? TOK_SECTION : 0);
+        EXPECT_EQ(tag("<//>"), TOK_CLOSING);  // the slash alone names nothing
+        EXPECT_FALSE(g_tag.found);
+        KeywordFilter filter;
+        const int looked_for[] = {TOK_IMG, 0};
+        keyword_filter(keyword_html(), looked_for, &filter);
+        if (html5) keyword_filterslash(&filter);
+        for (const std::string& tail : {std::string(40, '.'), std::string()}) {
+            open_tag("<img/ src=a.gif>" + tail);
+            EXPECT_EQ(read_tag_before_body(filter), html5 ? TOK_IMG : 0);
+            EXPECT_EQ(rest(), tail);
+        }
+    }
 }
 
 TEST_F(TagReader, ParametersKeepTheLeadingSpaceAndTheBracket)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "html/tags.h"
 #include "support.h"
 #include "translate/script.h"
 
@@ -27,6 +28,7 @@ inline FILE* script_stream(const std::string& bytes)
 inline int compile_script(const std::string& bytes, std::string* messages = nullptr)
 {
     translate_reset();
+    keyword_sethtml(kHtmlKeywords);  // the design's tags
     FILE* f = script_stream(bytes);
     if (!f) return -1;
     testing::internal::CaptureStderr();

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/platform.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "translate/script.h"
 #include "test_translate_helpers.h"
 

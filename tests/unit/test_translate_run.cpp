@@ -6,7 +6,7 @@
 #include <string>
 
 #include "html/driver.h"
-#include "markup/keywords.h"
+#include "html/tags.h"
 #include "html/style.h"
 #include "markup/tagreader.h"
 #include "resources/config.h"
