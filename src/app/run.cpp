@@ -148,6 +148,7 @@ void run_main(int argc, char** argv)
 
     config_load();
     ddlout_setsmartquotes(settings.usesmartquotes);
+    infile_setcharsets(settings.charsets != 0);
     page_load();
     definits_load();
     colour_load();

@@ -102,6 +102,17 @@ inline unsigned count16(unsigned m)
     return (m + (m >> 8)) & 0x1Fu;
 }
 
+// The number of bytes below 128 at the start of the n bytes at p, tested
+// eight at a time (only the n bytes are read).
+inline size_t ascii_prefix(const unsigned char* p, size_t n)
+{
+    size_t i = 0;
+    while (i + 32 <= n && !((load8(p + i) | load8(p + i + 8) | load8(p + i + 16) | load8(p + i + 24)) & kHigh)) i += 32;
+    while (i + 8 <= n && !(load8(p + i) & kHigh)) i += 8;
+    while (i < n && p[i] < 0x80) ++i;
+    return i;
+}
+
 // Copies sixteen bytes: the caller's buffers must hold them.
 inline void copy16(void* dst, const void* src)
 {

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "base/platform.h"
+#include "base/charset.h"
+#include "base/bytescan.h"
 #include "base/failinject.h"
 #include "base/messages.h"
 
@@ -26,6 +28,10 @@ unsigned char g_buf[kBufferSize + infile_slack];
 int g_len = 0;  // bytes in g_buf
 long long g_bufstart = 0;  // file position of g_buf[0]
 int g_pushed[kPushBack];
+bool g_charsets = false;
+// The identity of the file opened, kept when its transcoded copy is read.
+PlatformFileId g_id;
+bool g_hasid = false;
 int g_npushed = 0;
 
 using infile_detail::cur;
@@ -63,6 +69,85 @@ bool refill()
     cur = g_buf;
     end = g_buf + g_len;
     return g_len > 0;
+}
+
+// The transcoder's output for one buffer of input.
+unsigned char g_out[Transcoder::kGrowth * kBufferSize + Transcoder::kGrowth];
+
+size_t read_block(unsigned char* into, size_t n)
+{
+    size_t got = std::fread(into, 1, n, g_in);
+    if (got == 0 && std::ferror(g_in)) read_failed(errno);
+    return got;
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void spool_failed(std::FILE* t, int err)
+{
+    if (t) std::fclose(t);
+    read_failed(err);
+}
+
+// Replaces the input by its text in host bytes (the bytes after a mark of
+// `skip` bytes, read as cs).
+void transcode(Charset cs, size_t skip, bool script)
+{
+    std::FILE* t = platform_tempfile();
+    if (!t) read_failed(errno);
+    if (platform_seek(g_in, static_cast<long long>(skip), SEEK_SET) != 0) spool_failed(t, errno);
+    Transcoder tr(cs, script);
+    size_t carry = 0;
+    for (;;) {
+        size_t got = read_block(g_buf + carry, kBufferSize - carry);
+        bool last = got == 0;
+        size_t avail = carry + got;
+        size_t produced;
+        size_t used = tr.decode(g_buf, avail, last, g_out, &produced);
+        if (produced && std::fwrite(g_out, 1, produced, t) != produced) spool_failed(t, errno);
+        carry = avail - used;
+        std::memmove(g_buf, g_buf + used, carry);
+        if (last) break;
+    }
+    if (std::fflush(t) != 0 || std::fseek(t, 0, SEEK_SET) != 0) spool_failed(t, errno);
+    charset_addunmapped(tr.unmapped());
+    std::fclose(g_in);
+    g_in = t;
+}
+
+// Reads the open input into the host set when it needs it (see
+// infile_setcharsets).
+void decode_input(bool script)
+{
+    g_hasid = platform_fileid(g_in, &g_id);
+    size_t n = read_block(g_buf, kBufferSize);
+    Charset cs = CHARSET_WIN1252;
+    size_t skip = charset_bom(g_buf, n, &cs);
+    bool known = skip > 0;
+    char name[64];
+    if (!known && charset_declared(g_buf, n, name, sizeof name)) {
+        known = true;
+        if (!charset_fromname(name, &cs)) {
+            show_message("The page's character set \"%s\" is not supported; its text is read as Windows-1252.", name);
+            cs = CHARSET_WIN1252;
+        }
+    }
+    if (!skip) {
+        // Only an input with a byte above 127 is transcoded; undeclared,
+        // it is UTF-8 when all of it is.
+        Utf8Check check;
+        bool high = false;
+        while (n > 0) {
+            if (!high) high = bytescan::ascii_prefix(g_buf, n) < n;
+            if (!known) check.feed(g_buf, n);
+            if (high && (known || !check.possible())) break;
+            n = read_block(g_buf, kBufferSize);
+        }
+        if (!high) {
+            if (platform_seek(g_in, 0, SEEK_SET) != 0) read_failed(errno);
+            return;
+        }
+        if (!known) cs = check.result() ? CHARSET_UTF8 : CHARSET_WIN1252;
+    }
+    transcode(cs, skip, script);
 }
 
 // The position in the buffer, whether or not the fast path is open.
@@ -108,6 +193,8 @@ bool infile_open(const char* path)
         default: break;
         }
     }
+    charset_resetunmapped();
+    if (g_in && g_charsets) decode_input(false);
     reset_buffer(0);
     return g_in != nullptr;
 }
@@ -117,16 +204,27 @@ bool infile_openfile(std::FILE* f, const char* path)
     infile_close();
     g_path = path;
     g_in = f;
+    if (g_in && g_charsets) decode_input(true);
     reset_buffer(0);
     return g_in != nullptr;
 }
 
-bool infile_fileid(PlatformFileId* id) { return g_in && platform_fileid(g_in, id); }
+void infile_setcharsets(bool on) { g_charsets = on; }
+
+bool infile_fileid(PlatformFileId* id)
+{
+    if (g_in && g_hasid) {
+        *id = g_id;
+        return true;
+    }
+    return g_in && platform_fileid(g_in, id);
+}
 
 void infile_close()
 {
     if (g_in) std::fclose(g_in);
     g_in = nullptr;
+    g_hasid = false;
     reset_buffer(0);
 }
 
