@@ -30,7 +30,7 @@ std::vector<unsigned char> transcode(Charset cs, bool script, const unsigned cha
         size_t produced = 0;
         size_t used = tr.decode(in.data(), in.size(), last, buf.data(), &produced);
         if (used > in.size() || produced > buf.size()) std::abort();
-        if (!last && in.size() - used > 3) std::abort();  // only a cut sequence is kept
+        if (!last && in.size() - used > Transcoder::kHeld) std::abort();  // only a cut sequence or name is kept
         if (last && used != in.size()) std::abort();
         out.insert(out.end(), buf.data(), buf.data() + produced);
         in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(used));
@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     whole.feed(p, n);
     if (whole.result() != check.result()) std::abort();
 
-    static const Charset kSets[] = {CHARSET_UTF8, CHARSET_UTF16LE, CHARSET_UTF16BE, CHARSET_WIN1252,
-                                    CHARSET_ISO885915, CHARSET_UTF8, CHARSET_UTF8, CHARSET_WIN1252};
+    static const Charset kSets[] = {CHARSET_UTF8,      CHARSET_UTF16LE, CHARSET_UTF16BE, CHARSET_WIN1252,
+                                    CHARSET_ISO885915, CHARSET_UTF8,    CHARSET_UTF8,    CHARSET_WIN1252};
     Charset cs = kSets[mode & 7];
     bool script = (mode >> 7) & 1;
     long long u1 = 0, u2 = 0;

@@ -113,6 +113,15 @@ inline size_t ascii_prefix(const unsigned char* p, size_t n)
     return i;
 }
 
+// Bit k set when byte k of the sixteen at p is `a` and byte k + 1 one of
+// `next`: seventeen bytes are read.
+template <size_t K>
+inline unsigned pair16(const unsigned char* p, unsigned char a, const unsigned char (&next)[K])
+{
+    const unsigned char first[] = {a};
+    return match16(p, first) & match16(p + 1, next);
+}
+
 // Copies sixteen bytes: the caller's buffers must hold them.
 inline void copy16(void* dst, const void* src)
 {

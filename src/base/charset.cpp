@@ -208,7 +208,7 @@ void Utf8Check::feed(const unsigned char* p, size_t n)
     }
 }
 
-unsigned char* Transcoder::emit(uint32_t code, unsigned char* o)
+unsigned char* Transcoder::emit(uint32_t code, unsigned char* o, size_t at)
 {
     naming_ = false;
     if (code >= 0xA0 && code <= 0xFF) {
@@ -221,6 +221,7 @@ unsigned char* Transcoder::emit(uint32_t code, unsigned char* o)
         std::memcpy(o, s, static_cast<size_t>(k));
         return o + k;
     }
+    if (in_) settle(at);
     if (script_ || in_tag_ || in_title_) {
         ++unmapped_;
         *o++ = '?';
@@ -243,32 +244,45 @@ unsigned char* Transcoder::emit(uint32_t code, unsigned char* o)
 
 // Follows the ASCII bytes for the context of the characters to come: in a
 // tag or not, the tag's name, and what the tags named title, /title and
-// dramaton switch.
+// dramaton switch. The angle brackets are found sixteen bytes at a time;
+// only a name that may be one of the three is read.
 void Transcoder::track(const unsigned char* p, size_t n)
 {
-    const unsigned char* e = p + n;
-    while (p < e) {
+    static const unsigned char kAngles[] = {'<', '>'};
+    size_t i = 0;
+    for (;;) {
         if (naming_) {
-            unsigned char c = lower(*p);
-            if ((c >= 'a' && c <= 'z') || (c == '/' && namelen_ == 0)) {
+            for (; i < n; ++i) {
+                unsigned char c = lower(p[i]);
+                if (!((c >= 'a' && c <= 'z') || (c == '/' && namelen_ == 0))) break;
                 if (namelen_ < sizeof name_) name_[namelen_] = static_cast<char>(c);
                 ++namelen_;
-                ++p;
-                continue;
             }
+            if (i >= n) return;  // the name goes on in the next run
             naming_ = false;
         }
-        if (!in_tag_) {
-            const void* q = std::memchr(p, '<', static_cast<size_t>(e - p));
-            if (!q) return;
-            p = static_cast<const unsigned char*>(q) + 1;
-            in_tag_ = naming_ = true;
+        // The next angle bracket.
+        while (i + 16 <= n) {
+            unsigned m = bytescan::match16(p + i, kAngles);
+            if (m) {
+                i += static_cast<size_t>(bytescan::first(m));
+                break;
+            }
+            i += 16;
+        }
+        while (i < n && p[i] != '<' && p[i] != '>') ++i;
+        if (i >= n) return;
+        unsigned char c = p[i++];
+        if (c == '<') {
+            if (in_tag_) continue;
+            in_tag_ = true;
             namelen_ = 0;
+            // Only /title, title and dramaton count: other names are not read.
+            unsigned char f = i < n ? lower(p[i]) : '/';
+            naming_ = f == '/' || f == 't' || f == 'd';
             continue;
         }
-        const void* q = std::memchr(p, '>', static_cast<size_t>(e - p));
-        if (!q) return;
-        p = static_cast<const unsigned char*>(q) + 1;
+        if (!in_tag_) continue;
         in_tag_ = naming_ = false;
         auto is = [this](const char* w) { return namelen_ == std::strlen(w) && std::memcmp(name_, w, namelen_) == 0; };
         if (is("title"))
@@ -280,20 +294,97 @@ void Transcoder::track(const unsigned char* p, size_t n)
     }
 }
 
+namespace {
+
+bool is_letter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The tag whose '<' is at p[i] (i below n): 1 for <title, 2 for </title, 3
+// for <dramaton, 0 for any other.
+int tag_kind(const unsigned char* p, size_t i, size_t n)
+{
+    size_t k = i + 1;
+    bool closing = k < n && p[k] == '/';
+    if (closing) ++k;
+    char name[10];
+    size_t len = 0;
+    for (; k < n && is_letter(p[k]); ++k) {
+        if (len == sizeof name) return 0;
+        name[len++] = static_cast<char>(lower(p[k]));
+    }
+    auto is = [&](const char* w) { return len == std::strlen(w) && std::memcmp(name, w, len) == 0; };
+    if (is("title")) return closing ? 2 : 1;
+    return !closing && is("dramaton") ? 3 : 0;
+}
+
+// The bytes at the end of the n at p that are kept for the next call: a
+// '<' (or "</") with only letters after it, fewer than ten, whose name may
+// go on.
+size_t cut_name(const unsigned char* p, size_t n)
+{
+    size_t k = n;
+    while (k > 0 && n - k < 10 && is_letter(p[k - 1])) --k;
+    if (k > 0 && p[k - 1] == '/') --k;
+    if (k > 0 && p[k - 1] == '<' && n - k < 11) return n - (k - 1);
+    return 0;
+}
+
+}  // namespace
+
+// Brings the context from in_[mark_] to in_[upto]: the bytes between are
+// ASCII or the bytes of characters above 127 (never '<', '>', '/' or a
+// letter), so the raw input is read. The tags that switch the title and
+// the script are found by their first letters, sixteen places at a time;
+// being in a tag or not is the last angle bracket's word.
+void Transcoder::settle(size_t upto)
+{
+    const unsigned char* p = in_;
+    size_t from = mark_;
+    if (upto <= from) return;
+    mark_ = upto;
+    static const unsigned char kOpen[] = {'t', 'T', 'd', 'D'};
+    static const unsigned char kClose[] = {'t', 'T'};
+    size_t i = from;
+    while (i < upto) {
+        if (i + 17 <= upto) {
+            unsigned m = bytescan::pair16(p + i, '<', kOpen) | bytescan::pair16(p + i, '/', kClose);
+            if (!m) {
+                i += 16;
+                continue;
+            }
+            i += static_cast<size_t>(bytescan::first(m));
+        }
+        size_t at = p[i] == '/' && i > 0 && p[i - 1] == '<' ? i - 1 : p[i] == '<' ? i : upto;
+        if (at < upto) {
+            switch (tag_kind(p, at, upto)) {
+            case 1: in_title_ = true; break;
+            case 2: in_title_ = false; break;
+            case 3: script_ = true; break;
+            default: break;
+            }
+        }
+        ++i;
+    }
+    for (size_t k = upto; k > from; --k) {
+        if (p[k - 1] == '<' || p[k - 1] == '>') {
+            in_tag_ = p[k - 1] == '<';
+            break;
+        }
+    }
+}
+
 size_t Transcoder::decode_8bit(const unsigned char* p, size_t n, unsigned char*& o)
 {
     size_t i = 0;
     while (i < n) {
         size_t run = bytescan::ascii_prefix(p + i, n - i);
         if (run) {
-            track(p + i, run);
             std::memcpy(o, p + i, run);
             o += run;
             i += run;
             continue;
         }
         unsigned char b = p[i++];
-        o = emit(cs_ == CHARSET_ISO885915 ? iso885915(b) : charset_win1252(b), o);
+        o = emit(cs_ == CHARSET_ISO885915 ? iso885915(b) : charset_win1252(b), o, i - 1);
     }
     return n;
 }
@@ -304,7 +395,6 @@ size_t Transcoder::decode_utf8(const unsigned char* p, size_t n, bool last, unsi
     while (i < n) {
         size_t run = bytescan::ascii_prefix(p + i, n - i);
         if (run) {
-            track(p + i, run);
             std::memcpy(o, p + i, run);
             o += run;
             i += run;
@@ -327,10 +417,10 @@ size_t Transcoder::decode_utf8(const unsigned char* p, size_t n, bool last, unsi
             code = (code << 6) | (c & 0x3Fu);
         }
         if (len && k == len) {
-            o = emit(code, o);
+            o = emit(code, o, i);
             i += static_cast<size_t>(len);
         } else {  // a byte that starts no valid sequence
-            o = emit(charset_win1252(b), o);
+            o = emit(charset_win1252(b), o, i);
             ++i;
         }
     }
@@ -354,13 +444,13 @@ size_t Transcoder::decode_utf16(const unsigned char* p, size_t n, bool last, uns
         if (u >= 0xD800 && u <= 0xDBFF) {
             if (i + 3 >= n) {
                 if (!last) return i;
-                o = emit(0xFFFD, o);  // a high surrogate at the end
+                o = emit(0xFFFD, o, 0);  // a high surrogate at the end
                 i += 2;
                 continue;
             }
             uint32_t v = unit(i + 2);
             if (v >= 0xDC00 && v <= 0xDFFF) {
-                o = emit(0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00), o);
+                o = emit(0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00), o, 0);
                 i += 4;
                 continue;
             }
@@ -368,11 +458,11 @@ size_t Transcoder::decode_utf16(const unsigned char* p, size_t n, bool last, uns
         } else if (u >= 0xDC00 && u <= 0xDFFF) {
             u = 0xFFFD;  // a low surrogate alone
         }
-        o = emit(u, o);
+        o = emit(u, o, 0);
         i += 2;
     }
     if (i < n && last) {  // an odd byte at the end
-        o = emit(0xFFFD, o);
+        o = emit(0xFFFD, o, 0);
         i = n;
     }
     return i;
@@ -382,11 +472,16 @@ size_t Transcoder::decode(const unsigned char* p, size_t n, bool last, unsigned 
 {
     unsigned char* o = out;
     size_t used;
-    switch (cs_) {
-    case CHARSET_UTF8: used = decode_utf8(p, n, last, o); break;
-    case CHARSET_UTF16LE:
-    case CHARSET_UTF16BE: used = decode_utf16(p, n, last, o); break;
-    default: used = decode_8bit(p, n, o); break;
+    if (cs_ == CHARSET_UTF16LE || cs_ == CHARSET_UTF16BE) {
+        in_ = nullptr;  // followed a character at a time
+        used = decode_utf16(p, n, last, o);
+    } else {
+        in_ = p;
+        mark_ = 0;
+        if (!last) n -= cut_name(p, n);
+        used = cs_ == CHARSET_UTF8 ? decode_utf8(p, n, last, o) : decode_8bit(p, n, o);
+        settle(used);
+        in_ = nullptr;
     }
     *produced = static_cast<size_t>(o - out);
     return used;

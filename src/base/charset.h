@@ -54,24 +54,33 @@ class Transcoder {
 public:
     // The room that out must have for n bytes in: kGrowth * n + kGrowth.
     static const size_t kGrowth = 10;
+    static const size_t kHeld = 11;
 
     Transcoder(Charset cs, bool script) : cs_(cs), script_(script) {}
     // Decodes the n bytes at p into out; *produced is set to the bytes
-    // written. Returns the bytes taken: all but a sequence cut at the end
-    // (at most three bytes), which is to come again at the start of the
-    // next call, unless `last` says no more follow.
+    // written. Returns the bytes taken: all but a sequence cut at the end,
+    // or a tag's name that may go on (at most kHeld bytes), which are to
+    // come again at the start of the next call, unless `last` says no more
+    // follow.
     size_t decode(const unsigned char* p, size_t n, bool last, unsigned char* out, size_t* produced);
     long long unmapped() const { return unmapped_; }
 
 private:
-    unsigned char* emit(uint32_t code, unsigned char* o);
+    unsigned char* emit(uint32_t code, unsigned char* o, size_t at);
     void track(const unsigned char* p, size_t n);
+    void settle(size_t upto);
     size_t decode_utf8(const unsigned char* p, size_t n, bool last, unsigned char*& o);
     size_t decode_utf16(const unsigned char* p, size_t n, bool last, unsigned char*& o);
     size_t decode_8bit(const unsigned char* p, size_t n, unsigned char*& o);
 
     Charset cs_;
     bool script_;
+    // The byte-wise sets find the context of a character only when it
+    // needs one (settle), from the raw input of the call, in_; the context
+    // is that of in_[mark_]. UTF-16 follows it a character at a time
+    // (track).
+    const unsigned char* in_ = nullptr;
+    size_t mark_ = 0;
     bool in_tag_ = false;
     bool naming_ = false;  // reading the name of the tag just opened
     bool in_title_ = false;

@@ -219,13 +219,17 @@ TEST(Charset, NoHostFormByContext)
 {
     // Text gives the reference (left to the reference reader, not counted
     // here); a tag, a title and a script give '?', counted.
+    // Every piece size: a tag's name cut between calls is still read.
     long long unmapped = 0;
-    EXPECT_EQ(decode(CHARSET_UTF8,
-                     "<IMG alt=\"\xE4\xB8\xAD\">\xE4\xB8\xAD<Title>\xE4\xB8\xAD</TITLE>\xE4\xB8\xAD"
-                     "<titles>\xE4\xB8\xAD",
-                     7, false, &unmapped),
-              "<IMG alt=\"?\">&#x4E2D;<Title>?</TITLE>&#x4E2D;<titles>&#x4E2D;");
-    EXPECT_EQ(unmapped, 2);
+    for (size_t piece : {1, 2, 5, 7, 1000}) {
+        EXPECT_EQ(decode(CHARSET_UTF8,
+                         "<IMG alt=\"\xE4\xB8\xAD\">\xE4\xB8\xAD<Title>\xE4\xB8\xAD</TITLE>\xE4\xB8\xAD"
+                         "<titles>\xE4\xB8\xAD",
+                         piece, false, &unmapped),
+                  "<IMG alt=\"?\">&#x4E2D;<Title>?</TITLE>&#x4E2D;<titles>&#x4E2D;")
+            << piece;
+        EXPECT_EQ(unmapped, 2) << piece;
+    }
     EXPECT_EQ(decode(CHARSET_UTF8, "\xE4\xB8\xAD<dramaton>\n\xE4\xB8\xAD</dramaton>\xE4\xB8\xAD", 4, false, &unmapped),
               "&#x4E2D;<dramaton>\n?</dramaton>?");
     EXPECT_EQ(unmapped, 2);
