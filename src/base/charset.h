@@ -54,14 +54,14 @@ class Transcoder {
 public:
     // The room that out must have for n bytes in: kGrowth * n + kGrowth.
     static const size_t kGrowth = 10;
-    static const size_t kHeld = 11;
+    static const size_t kHeld = 14;
 
     Transcoder(Charset cs, bool script) : cs_(cs), script_(script) {}
     // Decodes the n bytes at p into out; *produced is set to the bytes
-    // written. Returns the bytes taken: all but a sequence cut at the end,
-    // or a tag's name that may go on (at most kHeld bytes), which are to
-    // come again at the start of the next call, unless `last` says no more
-    // follow.
+    // written. Returns the bytes taken: all but a sequence cut at the end
+    // (three bytes at most) and a tag's name that may go on after it
+    // (eleven at most), which are to come again at the start of the next
+    // call, unless `last` says no more follow.
     size_t decode(const unsigned char* p, size_t n, bool last, unsigned char* out, size_t* produced);
     long long unmapped() const { return unmapped_; }
 
