@@ -39,6 +39,7 @@ std::string decode(Charset cs, const std::string& in, size_t piece = 1 << 20, bo
         size_t used =
             tr.decode(bytes(pending), pending.size(), last, reinterpret_cast<unsigned char*>(&buf[0]), &produced);
         out.append(buf, 0, produced);
+        EXPECT_LE(pending.size() - used, last ? 0 : Transcoder::kHeld);
         pending.erase(0, used);
         if (last) break;
     }
