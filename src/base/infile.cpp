@@ -32,6 +32,18 @@ bool g_charsets = false;
 // The identity of the file opened, kept when its transcoded copy is read.
 PlatformFileId g_id;
 bool g_hasid = false;
+
+// An input whose first block holds no byte above 127 (and no mark) is read
+// as it is until a block with one is read (refill); it is transcoded then,
+// from its start. The bytes before that block are ASCII, the same in the
+// copy, so every position handed out stays right.
+struct PendingInput {
+    bool on = false;
+    bool known = false;  // declared
+    Charset cs = CHARSET_WIN1252;
+    bool script = false;
+    long long ascii = 0;  // the bytes from the start known to be ASCII
+} g_pending;
 int g_npushed = 0;
 
 using infile_detail::cur;
@@ -56,6 +68,8 @@ void reset_buffer(long long pos)
     fatal_message(10, "Couldn't read input file \"%s\" (%s).", g_path.c_str(), std::strerror(err ? err : EIO));
 }
 
+void check_block();
+
 bool refill()
 {
     if (!g_in) return false;
@@ -66,6 +80,7 @@ bool refill()
         read_failed(EIO);
     }
     if (g_len == 0 && std::ferror(g_in)) read_failed(errno);
+    if (g_pending.on) check_block();
     cur = g_buf;
     end = g_buf + g_len;
     return g_len > 0;
@@ -113,41 +128,82 @@ void transcode(Charset cs, size_t skip, bool script)
     g_in = t;
 }
 
+// Undeclared, the input is UTF-8 when all of it is.
+void choose_and_transcode(Charset cs, bool known, bool script)
+{
+    if (!known) {
+        if (platform_seek(g_in, 0, SEEK_SET) != 0) read_failed(errno);
+        Utf8Check check;
+        size_t n;
+        while (check.possible() && (n = read_block(g_buf, kBufferSize)) > 0) check.feed(g_buf, n);
+        cs = check.result() ? CHARSET_UTF8 : CHARSET_WIN1252;
+    }
+    transcode(cs, 0, script);
+}
+
 // Reads the open input into the host set when it needs it (see
 // infile_setcharsets).
 void decode_input(bool script)
 {
+    g_pending.on = false;
     g_hasid = platform_fileid(g_in, &g_id);
     size_t n = read_block(g_buf, kBufferSize);
     Charset cs = CHARSET_WIN1252;
     size_t skip = charset_bom(g_buf, n, &cs);
-    bool known = skip > 0;
+    if (skip) {
+        transcode(cs, skip, script);
+        return;
+    }
+    bool known = false;
     char name[64];
-    if (!known && charset_declared(g_buf, n, name, sizeof name)) {
+    if (charset_declared(g_buf, n, name, sizeof name)) {
         known = true;
         if (!charset_fromname(name, &cs)) {
             show_message("The page's character set \"%s\" is not supported; its text is read as Windows-1252.", name);
             cs = CHARSET_WIN1252;
         }
     }
-    if (!skip) {
-        // Only an input with a byte above 127 is transcoded; undeclared,
-        // it is UTF-8 when all of it is.
-        Utf8Check check;
-        bool high = false;
-        while (n > 0) {
-            if (!high) high = bytescan::ascii_prefix(g_buf, n) < n;
-            if (!known) check.feed(g_buf, n);
-            if (high && (known || !check.possible())) break;
-            n = read_block(g_buf, kBufferSize);
-        }
-        if (!high) {
-            if (platform_seek(g_in, 0, SEEK_SET) != 0) read_failed(errno);
-            return;
-        }
-        if (!known) cs = check.result() ? CHARSET_UTF8 : CHARSET_WIN1252;
+    if (bytescan::ascii_prefix(g_buf, n) < n) {
+        choose_and_transcode(cs, known, script);
+        return;
     }
-    transcode(cs, skip, script);
+    g_pending.on = true;
+    g_pending.known = known;
+    g_pending.cs = cs;
+    g_pending.script = script;
+    g_pending.ascii = 0;
+    if (platform_seek(g_in, 0, SEEK_SET) != 0) read_failed(errno);
+}
+
+void switch_input();
+
+// A block read while the input waits: one with a byte above 127 has the
+// input transcoded and the block read again from the copy. The bytes from
+// the start known to be ASCII are not tested again; once they reach the
+// end, nothing is left to wait for.
+void check_block()
+{
+    if (g_len == 0) {
+        if (g_bufstart <= g_pending.ascii) g_pending.on = false;
+        return;
+    }
+    long long upto = g_bufstart + g_len;
+    if (upto <= g_pending.ascii) return;
+    size_t from = g_pending.ascii > g_bufstart ? static_cast<size_t>(g_pending.ascii - g_bufstart) : 0;
+    size_t n = static_cast<size_t>(g_len) - from;
+    if (bytescan::ascii_prefix(g_buf + from, n) < n) {
+        switch_input();
+        return;
+    }
+    if (g_bufstart <= g_pending.ascii) g_pending.ascii = upto;
+}
+
+void switch_input()
+{
+    g_pending.on = false;
+    choose_and_transcode(g_pending.cs, g_pending.known, g_pending.script);
+    if (platform_seek(g_in, g_bufstart, SEEK_SET) != 0) read_failed(errno);
+    g_len = static_cast<int>(read_block(g_buf, kBufferSize));
 }
 
 // The position in the buffer, whether or not the fast path is open.
@@ -225,6 +281,7 @@ void infile_close()
     if (g_in) std::fclose(g_in);
     g_in = nullptr;
     g_hasid = false;
+    g_pending.on = false;
     reset_buffer(0);
 }
 

@@ -156,6 +156,27 @@ TEST_F(Charsets, TagsAndPreformattedTextAreDecoded)
               "// cr\xE8me\nFONT_021\n{newline}\n\"-x\"\nFONT_001\n{newline}\n");
 }
 
+TEST_F(Charsets, FirstByteAbove127PastTheFirstBlock)
+{
+    // A page read as it is until its first byte above 127, 100 KB in, then
+    // from its copy in host bytes: UTF-8 (valid, undeclared), and
+    // Windows-1252 (not UTF-8), the dagger of which has no host form.
+    std::string head = "<html><head><title>t</title></head><body><p>";
+    for (int i = 0; i < 10000; ++i) head += "word word ";
+    std::string out = raw(head + "Cr\xC3\xA8me \xE2\x80\x9Cq\xE2\x80\x9D \xE4\xB8\xAD</body>").output;
+    EXPECT_NE(out.find("Cr\xE8me \x94q\x95 \"\n" + marker("&#x4E2D;")), std::string::npos);
+    EXPECT_EQ(last_.err, "QuilletW: 1 characters of this page have no form in the host character set.\n");
+    out = raw(head + "Cr\xE8me \x93q\x94 \x86</body>").output;
+    EXPECT_NE(out.find("Cr\xE8me \x94q\x95 \"\n" + marker("&#x2020;")), std::string::npos);
+    // A script starting before the first block's end gives '?' after it.
+    ScriptDir sd{kOn};
+    std::string script = std::string(kShortHeader);
+    for (int i = 0; i < 10000; ++i) script += "line line\n";
+    RunResult r = sd.script(script + "Jos\xC3\xA9 \xE4\xB8\xAD");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.output.find("Jos\xE9 ?\""), std::string::npos);
+}
+
 TEST_F(Charsets, LineNumbersAndStandardInput)
 {
     // A UTF-16 page read through a pipe: decoded like a file; its line
