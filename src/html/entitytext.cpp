@@ -90,6 +90,12 @@ void entity_convert()
             semicolon = true;
             break;
         }
+        // Under charsets the longer names would reach further into the
+        // text: a tag's '<' ends the name and is read as a tag.
+        if (c == '<' && settings.charsets) {
+            infile_ungetc(c);
+            break;
+        }
         name[n++] = static_cast<char>(c);
     }
     name[n] = '\0';

@@ -132,6 +132,8 @@ TEST_F(Charsets, References)
     for (const char* ref : {"&#x4E2D;", "&#20013;", "&CounterClockwiseContourIntegral;", "&#1114112;"})
         EXPECT_NE(out.find(marker(ref)), std::string::npos) << ref;
     EXPECT_EQ(last_.err, "QuilletW: 4 characters of this page have no form in the host character set.\n");
+    // A name without ';' is written back as text; a tag after it is read.
+    EXPECT_EQ(text("<body>AT&T<b>x</b> Q&A</body>"), "\"AT&T\"\n{bold 1}\n\"x\"\n{bold 0}\n\" Q&A\"\n");
     config(kOn + "aomitunknownents=true\n");
     EXPECT_EQ(text("<body>a&#x4E2D;b</body>"), "\"ab\"\n");
 }
