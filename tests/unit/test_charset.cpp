@@ -143,7 +143,7 @@ TEST(Charset, HostMappingEdges)
     EXPECT_EQ(spell(0xFB01), "fi");
     EXPECT_EQ(spell(0xFB04), "ffl");
     // Latin Extended-A and -B: the first and last letters, and the
-    // issue's examples a-ogonek, c-caron, l-stroke, o-double-acute,
+    // letters a-ogonek, c-caron, l-stroke, o-double-acute,
     // s-cedilla, z-caron.
     EXPECT_EQ(spell(0x0100), "A");
     EXPECT_EQ(spell(0x017E), "z");
