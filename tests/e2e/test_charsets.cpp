@@ -179,6 +179,21 @@ TEST_F(Charsets, FirstByteAbove127PastTheFirstBlock)
     EXPECT_NE(r.output.find("Jos\xE9 ?\""), std::string::npos);
 }
 
+TEST_F(Charsets, TheInputKeepsItsIdentity)
+{
+    // A script read through its copy that continues into itself is
+    // refused as a file already read.
+    ScriptDir sd{kOn};
+    RunResult r = sd.script(std::string(kShortHeader) + "Jos\xC3\xA9<continue in.htm>");
+    EXPECT_EQ(r.code, 44);
+    EXPECT_EQ(r.err, msg("Can't open file \"in.htm\" for Dramaton continuation, it has already been read and the "
+                         "script would never end, aborting... [5]"));
+    // A mark with nothing after it is an empty page.
+    r = d_.convert("\xEF\xBB\xBF");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "QuilletW: This file is empty! Aborting process.\n");
+}
+
 TEST_F(Charsets, LineNumbersAndStandardInput)
 {
     // A UTF-16 page read through a pipe: decoded like a file; its line
