@@ -150,6 +150,7 @@ void run_main(int argc, char** argv)
     config_load();
     ddlout_setsmartquotes(settings.usesmartquotes);
     tags_install();
+    infile_setcharsets(settings.charsets != 0);
     page_load();
     definits_load();
     colour_load();

@@ -102,6 +102,26 @@ inline unsigned count16(unsigned m)
     return (m + (m >> 8)) & 0x1Fu;
 }
 
+// The number of bytes below 128 at the start of the n bytes at p, tested
+// eight at a time (only the n bytes are read).
+inline size_t ascii_prefix(const unsigned char* p, size_t n)
+{
+    size_t i = 0;
+    while (i + 32 <= n && !((load8(p + i) | load8(p + i + 8) | load8(p + i + 16) | load8(p + i + 24)) & kHigh)) i += 32;
+    while (i + 8 <= n && !(load8(p + i) & kHigh)) i += 8;
+    while (i < n && p[i] < 0x80) ++i;
+    return i;
+}
+
+// Bit k set when byte k of the sixteen at p is `a` and byte k + 1 one of
+// `next`: seventeen bytes are read.
+template <size_t K>
+inline unsigned pair16(const unsigned char* p, unsigned char a, const unsigned char (&next)[K])
+{
+    const unsigned char first[] = {a};
+    return match16(p, first) & match16(p + 1, next);
+}
+
 // Copies sixteen bytes: the caller's buffers must hold them.
 inline void copy16(void* dst, const void* src)
 {

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "base/platform.h"
+#include "base/charset.h"
+#include "base/bytescan.h"
 #include "base/failinject.h"
 #include "base/messages.h"
 
@@ -26,6 +28,22 @@ unsigned char g_buf[kBufferSize + infile_slack];
 int g_len = 0;  // bytes in g_buf
 long long g_bufstart = 0;  // file position of g_buf[0]
 int g_pushed[kPushBack];
+bool g_charsets = false;
+// The identity of the file opened, kept when its transcoded copy is read.
+PlatformFileId g_id;
+bool g_hasid = false;
+
+// An input whose first block holds no byte above 127 (and no mark) is read
+// as it is until a block with one is read (refill); it is transcoded then,
+// from its start. The bytes before that block are ASCII, the same in the
+// copy, so every position handed out stays right.
+struct PendingInput {
+    bool on = false;
+    bool known = false;  // declared
+    Charset cs = CHARSET_WIN1252;
+    bool script = false;
+    long long ascii = 0;  // the bytes from the start known to be ASCII
+} g_pending;
 int g_npushed = 0;
 
 using infile_detail::cur;
@@ -50,6 +68,8 @@ void reset_buffer(long long pos)
     fatal_message(10, "Couldn't read input file \"%s\" (%s).", g_path.c_str(), std::strerror(err ? err : EIO));
 }
 
+void check_block();
+
 bool refill()
 {
     if (!g_in) return false;
@@ -60,9 +80,130 @@ bool refill()
         read_failed(EIO);
     }
     if (g_len == 0 && std::ferror(g_in)) read_failed(errno);
+    if (g_pending.on) check_block();
     cur = g_buf;
     end = g_buf + g_len;
     return g_len > 0;
+}
+
+// The transcoder's output for one buffer of input.
+unsigned char g_out[Transcoder::kGrowth * kBufferSize + Transcoder::kGrowth];
+
+size_t read_block(unsigned char* into, size_t n)
+{
+    size_t got = std::fread(into, 1, n, g_in);
+    if (got == 0 && std::ferror(g_in)) read_failed(errno);
+    return got;
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void spool_failed(std::FILE* t, int err)
+{
+    if (t) std::fclose(t);
+    read_failed(err);
+}
+
+// Replaces the input by its text in host bytes (the bytes after a mark of
+// `skip` bytes, read as cs).
+void transcode(Charset cs, size_t skip, bool script)
+{
+    std::FILE* t = platform_tempfile();
+    if (!t) read_failed(errno);
+    if (platform_seek(g_in, static_cast<long long>(skip), SEEK_SET) != 0) spool_failed(t, errno);
+    Transcoder tr(cs, script);
+    size_t carry = 0;
+    for (;;) {
+        size_t got = read_block(g_buf + carry, kBufferSize - carry);
+        bool last = got == 0;
+        size_t avail = carry + got;
+        size_t produced;
+        size_t used = tr.decode(g_buf, avail, last, g_out, &produced);
+        if (produced && std::fwrite(g_out, 1, produced, t) != produced) spool_failed(t, errno);
+        carry = avail - used;
+        std::memmove(g_buf, g_buf + used, carry);
+        if (last) break;
+    }
+    if (std::fflush(t) != 0 || std::fseek(t, 0, SEEK_SET) != 0) spool_failed(t, errno);
+    charset_addunmapped(tr.unmapped());
+    std::fclose(g_in);
+    g_in = t;
+}
+
+// Undeclared, the input is UTF-8 when all of it is.
+void choose_and_transcode(Charset cs, bool known, bool script)
+{
+    if (!known) {
+        if (platform_seek(g_in, 0, SEEK_SET) != 0) read_failed(errno);
+        Utf8Check check;
+        size_t n;
+        while (check.possible() && (n = read_block(g_buf, kBufferSize)) > 0) check.feed(g_buf, n);
+        cs = check.result() ? CHARSET_UTF8 : CHARSET_WIN1252;
+    }
+    transcode(cs, 0, script);
+}
+
+// Reads the open input into the host set when it needs it (see
+// infile_setcharsets).
+void decode_input(bool script)
+{
+    g_pending.on = false;
+    g_hasid = platform_fileid(g_in, &g_id);
+    size_t n = read_block(g_buf, kBufferSize);
+    Charset cs = CHARSET_WIN1252;
+    size_t skip = charset_bom(g_buf, n, &cs);
+    if (skip) {
+        transcode(cs, skip, script);
+        return;
+    }
+    bool known = false;
+    char name[64];
+    if (charset_declared(g_buf, n, name, sizeof name)) {
+        known = true;
+        if (!charset_fromname(name, &cs)) {
+            show_message("The page's character set \"%s\" is not supported; its text is read as Windows-1252.", name);
+            cs = CHARSET_WIN1252;
+        }
+    }
+    if (bytescan::ascii_prefix(g_buf, n) < n) {
+        choose_and_transcode(cs, known, script);
+        return;
+    }
+    g_pending.on = true;
+    g_pending.known = known;
+    g_pending.cs = cs;
+    g_pending.script = script;
+    g_pending.ascii = 0;
+    if (platform_seek(g_in, 0, SEEK_SET) != 0) read_failed(errno);
+}
+
+void switch_input();
+
+// A block read while the input waits: one with a byte above 127 has the
+// input transcoded and the block read again from the copy. The bytes from
+// the start known to be ASCII are not tested again; once they reach the
+// end, nothing is left to wait for.
+void check_block()
+{
+    if (g_len == 0) {
+        if (g_bufstart <= g_pending.ascii) g_pending.on = false;
+        return;
+    }
+    long long upto = g_bufstart + g_len;
+    if (upto <= g_pending.ascii) return;
+    size_t from = g_pending.ascii > g_bufstart ? static_cast<size_t>(g_pending.ascii - g_bufstart) : 0;
+    size_t n = static_cast<size_t>(g_len) - from;
+    if (bytescan::ascii_prefix(g_buf + from, n) < n) {
+        switch_input();
+        return;
+    }
+    if (g_bufstart <= g_pending.ascii) g_pending.ascii = upto;
+}
+
+void switch_input()
+{
+    g_pending.on = false;
+    choose_and_transcode(g_pending.cs, g_pending.known, g_pending.script);
+    if (platform_seek(g_in, g_bufstart, SEEK_SET) != 0) read_failed(errno);
+    g_len = static_cast<int>(read_block(g_buf, kBufferSize));
 }
 
 // The position in the buffer, whether or not the fast path is open.
@@ -108,6 +249,8 @@ bool infile_open(const char* path)
         default: break;
         }
     }
+    charset_resetunmapped();
+    if (g_in && g_charsets) decode_input(false);
     reset_buffer(0);
     return g_in != nullptr;
 }
@@ -117,16 +260,28 @@ bool infile_openfile(std::FILE* f, const char* path)
     infile_close();
     g_path = path;
     g_in = f;
+    if (g_in && g_charsets) decode_input(true);
     reset_buffer(0);
     return g_in != nullptr;
 }
 
-bool infile_fileid(PlatformFileId* id) { return g_in && platform_fileid(g_in, id); }
+void infile_setcharsets(bool on) { g_charsets = on; }
+
+bool infile_fileid(PlatformFileId* id)
+{
+    if (g_in && g_hasid) {
+        *id = g_id;
+        return true;
+    }
+    return g_in && platform_fileid(g_in, id);
+}
 
 void infile_close()
 {
     if (g_in) std::fclose(g_in);
     g_in = nullptr;
+    g_hasid = false;
+    g_pending.on = false;
     reset_buffer(0);
 }
 

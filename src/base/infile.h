@@ -14,7 +14,16 @@ bool infile_open(const char* path);
 // Takes a regular file already opened for binary reading as the input
 // (path for the messages); false when there is none.
 bool infile_openfile(std::FILE* f, const char* path);
-// The identity of the open input file; false when none is open.
+// With on, each input opened is read in its own character set (detected by
+// its byte order mark, its declaration, or its bytes) into the host set,
+// through a temporary file, so that every reader, both passes and the line
+// counts see host bytes; an input with no byte above 127 and no mark is
+// read as it is. infile_open starts a page (its count of characters
+// without a host form); infile_openfile reads a script's continuation.
+// Off, the bytes are read as they are.
+void infile_setcharsets(bool on);
+// The identity of the open input file (the file named, not its
+// transcoded copy); false when none is open.
 bool infile_fileid(PlatformFileId* id);
 void infile_close();
 

@@ -17,6 +17,7 @@
 #include "resources/config.h"
 #include "resources/entities.h"
 #include "base/bytescan.h"
+#include "base/charset.h"
 #include "base/infile.h"
 #include "base/messages.h"
 #include "base/runstate.h"
@@ -342,5 +343,6 @@ void convert_html()
     ddlout_flush();
     ddlout_finish();
     infile_close();
+    charset_reportunmapped();
     ddlout_commit();
 }

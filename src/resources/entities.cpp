@@ -8,6 +8,7 @@
 #include "resources/config.h"
 #include "base/lineread.h"
 #include "resources/nameindex.h"
+#include "resources/html5names.h"
 #include "base/memtrace.h"
 #include "base/messages.h"
 #include "base/runstate.h"
@@ -153,4 +154,30 @@ int entity_find_nocase(const char* name)
     int c = search(g_main, g_mainfolded, name);
     if (!c) c = search(g_additional, g_addfolded, name);
     return c;
+}
+
+bool html5_findname(const char* name, uint32_t* first, uint32_t* second)
+{
+    int lo = 0, hi = kHtml5NameCount - 1;
+    while (lo <= hi) {
+        int mid = (lo + hi) / 2;
+        int c = std::strcmp(kHtml5Names[mid].name, name);
+        if (c == 0) {
+            *first = kHtml5Names[mid].first;
+            *second = kHtml5Names[mid].second;
+            return true;
+        }
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return false;
+}
+
+long entity_number(const char* name)
+{
+    if (name[0] != '#') return -1;
+    if (name[1] == 'x' || name[1] == 'X') return read_number(name + 2, 16);
+    return read_number(name + 1, 10);
 }

@@ -7,3 +7,7 @@ void entity_load();
 int entity_find(const char* name);
 // Numeric or case-folded lookup; 0 when not found.
 int entity_find_nocase(const char* name);
+// The value of a numeric reference's name ("#233", "#xE9"; digits read up
+// to the first other character, a large value kept above U+10FFFF); -1 for
+// a name that is not numeric.
+long entity_number(const char* name);

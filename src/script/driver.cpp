@@ -13,6 +13,7 @@
 #include "base/platform.h"
 #include "resources/config.h"
 #include "base/bytescan.h"
+#include "base/charset.h"
 #include "base/infile.h"
 #include "base/memtrace.h"
 #include "base/messages.h"
@@ -209,6 +210,7 @@ void dramaton_convert()
     ddlout_flush();
     ddlout_finish();
     infile_close();
+    charset_reportunmapped();
     ddlout_commit();
     std::exit(0);
 }

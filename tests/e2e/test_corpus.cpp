@@ -22,10 +22,10 @@ bool is_folder(const std::string& path)
 
 // The corpus sits beside the source tree (one level further up from a
 // worktree in its own folder).
-std::string corpus_folder()
+std::string corpus_folder(const std::string& leaf = "web")
 {
-    for (const char* rel : {"/../shared/corpus/web", "/../../shared/corpus/web"}) {
-        std::string p = std::string(QUILLET_SOURCE_DIR) + rel;
+    for (const char* rel : {"/../shared/corpus/", "/../../shared/corpus/"}) {
+        std::string p = std::string(QUILLET_SOURCE_DIR) + rel + leaf;
         if (is_folder(p)) return p;
     }
     return "";
@@ -76,6 +76,30 @@ TEST(Corpus, EveryPageConvertsToWellFormedDdl)
         EXPECT_EQ(format_test::ddl_problems(r.output), "") << n;
         EXPECT_EQ(r.err.find("memtrace"), std::string::npos) << n;
     }
+}
+
+// The same, and the saved pages of today's sites (UTF-8 and Windows-1252
+// in several languages), with the character sets read as the shipped
+// configuration asks.
+TEST(Corpus, EveryPageConvertsWithCharsetsRead)
+{
+    ScratchDir d;
+    d.write("config", shipped_as_is("config"));
+    int converted = 0;
+    for (const char* leaf : {"web", "realworld"}) {
+        std::string folder = corpus_folder(leaf);
+        for (const std::string& n : pages(folder)) {
+            std::ifstream in(folder + "/" + n, std::ios::binary);
+            std::ostringstream ss;
+            ss << in.rdbuf();
+            RunResult r = d.convert(ss.str());
+            if (r.code == 1 && r.err.find("without finding '<body>'") != std::string::npos) continue;
+            EXPECT_EQ(r.code, 0) << n << ": " << r.err.substr(0, 300);
+            EXPECT_EQ(format_test::ddl_problems(r.output), "") << n;
+            ++converted;
+        }
+    }
+    if (!converted) GTEST_SKIP() << "no corpus pages beside the sources";
 }
 
 }  // namespace

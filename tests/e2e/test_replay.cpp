@@ -63,6 +63,22 @@ TEST(Replay, PagesAndScripts)
     }
 }
 
+// The same pages, and the character set reader's own inputs (each starts
+// with the byte that sets its fuzzing mode, read here as page text), with
+// the character sets read.
+TEST(Replay, PagesWithCharsets)
+{
+    ScratchDir d;
+    d.write("config", shipped("config") + "mcharsets=true\n");
+    for (const char* folder : {"/tests/regress/page", "/tests/regress/charset", "/fuzz/seeds/charset"}) {
+        for (const std::string& n : files(kSource + folder)) {
+            if (n.size() < 4 || n.compare(n.size() - 4, 4, ".htm") != 0) continue;
+            RunResult r = d.convert(slurp(kSource + folder + "/" + n));
+            check(r, std::string(folder) + "/" + n);
+        }
+    }
+}
+
 TEST(Replay, SupportFiles)
 {
     const std::string page = slurp(kSource + "/fuzz/seeds/rich.htm");
