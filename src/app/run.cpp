@@ -149,6 +149,7 @@ void run_main(int argc, char** argv)
 
     config_load();
     ddlout_setsmartquotes(settings.usesmartquotes);
+    ddlout_setkeepspaces(settings.keepspaces);
     tags_install();
     infile_setcharsets(settings.charsets != 0);
     page_load();

@@ -43,6 +43,11 @@ int g_linestart = 0;
 int g_column = 0;
 int g_lastwritten = 0;
 bool g_smartquotes = true;
+// With spaces kept: a workspace that held only a space (or no-break space)
+// when it was flushed gives that byte to the text added next, unless a
+// break comes first; 0 when none waits.
+bool g_keepspaces = false;
+int g_pendingspace = 0;
 
 // A write that fails ends the run: the output is dropped, so that its path
 // is left as it was, and the system's reason is shown.
@@ -240,9 +245,23 @@ void ddlout_reset()
     g_linestart = 0;
     g_column = 0;
     g_lastwritten = 0;
+    g_pendingspace = 0;
 }
 
 namespace {
+
+// The waiting space goes in front of what is added next, unless that
+// begins with the same byte.
+inline void take_pending(int first)
+{
+    if (!g_pendingspace) return;
+    int space = g_pendingspace;
+    g_pendingspace = 0;
+    if (first == space) return;
+    g_ws[g_wslen++] = static_cast<char>(space);
+    g_ws[g_wslen] = '\0';
+    ++g_column;
+}
 
 // Control bytes (below 32, and 127) never reach a quoted line: one from the
 // input could end the line or pass for the soft space marker 0x13.
@@ -266,18 +285,21 @@ void add_byte(int ch)
 void ddlout_addchar(int ch)
 {
     if (g_suppressed) return;
+    if (g_pendingspace) take_pending(is_control(static_cast<unsigned>(ch) & 0xFF) ? ' ' : ch);
     add_byte(is_control(static_cast<unsigned>(ch) & 0xFF) ? ' ' : ch);
 }
 
 void ddlout_addsoftspace()
 {
     if (g_suppressed) return;
+    if (g_pendingspace) take_pending(' ');
     add_byte(0x13);
 }
 
 void ddlout_addtext(const char* text, size_t n)
 {
     if (g_suppressed || n == 0) return;
+    if (g_pendingspace) take_pending(static_cast<unsigned char>(text[0]));
     g_linestart = 0;  // the first is no space, so it clears the state for the rest
     while (n > 0) {
         if (g_wslen >= kWorkspaceSize - 1) ddlout_flush();
@@ -317,6 +339,14 @@ void ddlout_addstring(const char* format, ...)
     }
     for (int i = 0; i < n; ++i)
         if (is_control(static_cast<unsigned char>(buf[i]))) buf[i] = ' ';
+    if (g_pendingspace && n > 0) {
+        // The workspace is empty while a space waits: the two fit unless
+        // the text fills the line alone.
+        if (n + 1 < kWorkspaceSize)
+            take_pending(static_cast<unsigned char>(buf[0]));
+        else
+            g_pendingspace = 0;
+    }
     if (g_wslen + n >= kWorkspaceSize) ddlout_flush();
     std::memcpy(g_ws + g_wslen, buf, n);
     g_wslen += n;
@@ -330,6 +360,7 @@ void ddlout_flush()
     if (g_suppressed || g_wslen == 0) return;
     unsigned char only = static_cast<unsigned char>(g_ws[0]);
     if (g_wslen == 1 && (only == ' ' || only == 0xA0)) {
+        if (g_keepspaces) g_pendingspace = only;
         g_wslen = 0;
         g_ws[0] = '\0';
         return;
@@ -350,15 +381,29 @@ void ddlout_commandn(const char* text, size_t n)
 void ddlout_break(int kind)
 {
     ddlout_flush();
+    g_pendingspace = 0;  // a line never starts with the space before its break
     ddlout_command(kind != DDL_NEWLINE ? "{newpara}" : "{newline}");
     g_linestart = 1;
     g_column = 0;
     g_lastwritten = ' ';
 }
 
-void ddlout_setlinestart(int on) { g_linestart = on; }
+void ddlout_setlinestart(int on)
+{
+    g_linestart = on;
+    if (on) g_pendingspace = 0;
+}
+void ddlout_setkeepspaces(int on)
+{
+    g_keepspaces = on != 0;
+    g_pendingspace = 0;
+}
 void ddlout_setsmartquotes(int on) { g_smartquotes = on != 0; }
-void ddlout_suppress(int on) { g_suppressed = on; }
+void ddlout_suppress(int on)
+{
+    g_suppressed = on;
+    if (on) g_pendingspace = 0;
+}
 
 void ddlout_bracketed(const char* text, bool italic)
 {

@@ -67,6 +67,10 @@ void ddlout_break(int kind);
 void ddlout_setlinestart(int on);
 // Whether quotes in text become typographic ones (on at first).
 void ddlout_setsmartquotes(int on);
+// Whether a space that stood alone between two commands is kept, written in
+// front of the text that follows unless a break comes first (off at first:
+// such a space is dropped, and the words on either side run together).
+void ddlout_setkeepspaces(int on);
 void ddlout_suppress(int on);
 void ddlout_tab();
 // " [ text ] " with the text in italics and the brackets upright; with

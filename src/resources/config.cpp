@@ -49,6 +49,7 @@ const KeyInfo kKeys[] = {
     {"usett", 'p', 0, &Settings::usett},
     {"charsets", 'm', 0, &Settings::charsets},
     {"html5tags", 'm', 0, &Settings::html5tags},
+    {"keepspaces", 'm', 0, &Settings::keepspaces},
 };
 
 }  // namespace

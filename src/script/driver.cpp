@@ -202,6 +202,7 @@ void dramaton_convert()
     // What the HTML side wrote is dropped: the script's output starts anew.
     if (!ddlout_restart()) fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
     ddlout_reset();  // whatever the HTML side had pending is discarded
+    ddlout_setkeepspaces(0);  // a script spaces its own text
     write_preamble();
     ddlout_suppress(1);
 

@@ -95,4 +95,22 @@ TEST_F(Blocks, ParagraphsCanResetTheStyles)
               "{leftindent 1 28346}\n{newline}\n\"* x\"\n{newpara}\n{leftindent}\n{align 1}\n{newline}\n\"y\"\n");
 }
 
+TEST_F(Blocks, KeptSpacesSeparateWordsBetweenTags)
+{
+    const std::string page = "<body><b>one</b> <i>two</i> <u>three</u><p> four &nbsp;<b>five</b></body>";
+    // The design drops a space that stands alone between two tags.
+    EXPECT_EQ(text(page),
+              "{bold 1}\n\"one\"\n{bold 0}\n{italic 1}\n\"two\"\n{italic 0}\n"
+              "{underline 1 {colourvalue COL_001 0x10000 0}}\n\"three\"\n{underline 0}\n"
+              "{newpara}\n\"four \xA0\"\n{bold 1}\n\"five\"\n{bold 0}\n");
+    config("mkeepspaces=true\n");
+    EXPECT_EQ(text(page),
+              "{bold 1}\n\"one\"\n{bold 0}\n{italic 1}\n\" two\"\n{italic 0}\n"
+              "{underline 1 {colourvalue COL_001 0x10000 0}}\n\" three\"\n{underline 0}\n"
+              "{newpara}\n\"four \xA0\"\n{bold 1}\n\"five\"\n{bold 0}\n");
+    // Before a break the space goes: no line starts with it.
+    EXPECT_EQ(text("<body><b>a</b> <br><i>b</i> </p>c</body>"),
+              "{bold 1}\n\"a\"\n{bold 0}\n{newline}\n{italic 1}\n\"b\"\n{italic 0}\n{align 0}\n{newline}\n\"c\"\n");
+}
+
 }  // namespace

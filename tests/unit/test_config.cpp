@@ -53,6 +53,7 @@ TEST(Config, DefaultsMatchTheDesign)
     EXPECT_EQ(s.usett, 0);
     EXPECT_EQ(s.charsets, 0);
     EXPECT_EQ(s.html5tags, 0);
+    EXPECT_EQ(s.keepspaces, 0);
 }
 
 TEST(Config, ShippedFileSwitchesTodaysReadingsOn)
@@ -64,6 +65,7 @@ TEST(Config, ShippedFileSwitchesTodaysReadingsOn)
     std::fclose(f);
     EXPECT_EQ(settings.charsets, 1);
     EXPECT_EQ(settings.html5tags, 1);
+    EXPECT_EQ(settings.keepspaces, 1);
     read_config("mcharsets=true\nthtml5tags=true\n");
     EXPECT_EQ(settings.charsets, 1);
     EXPECT_EQ(settings.html5tags, 0);

@@ -31,7 +31,11 @@ protected:
         capture_ = std::make_unique<test_support::Capture>();
         ddlout_suppress(0);
     }
-    void TearDown() override { capture_.reset(); }
+    void TearDown() override
+    {
+        ddlout_setkeepspaces(0);
+        capture_.reset();
+    }
     std::string output() { return capture_->text(); }
     std::unique_ptr<test_support::Capture> capture_;
     // 0x13 in `s` stands for the soft space, which only its own call gives.
@@ -126,6 +130,42 @@ TEST_F(Writer, LoneSpaceOrNoBreakSpaceIsNotWritten)
     ddlout_addchar(0xA0);
     ddlout_flush();
     EXPECT_EQ(output(), "\"a\"\n");
+}
+
+TEST_F(Writer, KeptSpacesGoInFrontOfTheNextTextButNeverStartALine)
+{
+    ddlout_setkeepspaces(1);
+    // "<b>x</b> <i>y</i>": the space alone between the commands opens the
+    // next text; one that stands before a break is dropped.
+    ddlout_addchar('x');
+    ddlout_command("{bold 0}");
+    ddlout_addchar(' ');
+    ddlout_command("{italic 1}");
+    ddlout_addtext("y", 1);
+    ddlout_command("{italic 0}");
+    ddlout_addchar(' ');
+    ddlout_break(DDL_NEWLINE);
+    ddlout_addtext("z", 1);
+    // A no-break space waits the same way; a space that follows one does
+    // not double it, and a string takes it in front as well.
+    ddlout_command("{bold 1}");
+    ddlout_addchar(0xA0);
+    ddlout_command("{bold 0}");
+    ddlout_addchar(' ');
+    ddlout_command("{bold 1}");
+    ddlout_addchar(' ');
+    ddlout_command("{bold 0}");
+    ddlout_addstring("%s", "w");
+    EXPECT_EQ(output(),
+              "\"x\"\n{bold 0}\n{italic 1}\n\" y\"\n{italic 0}\n{newline}\n\"z\"\n{bold 1}\n{bold 0}\n\"\xA0 \"\n"
+              "{bold 1}\n{bold 0}\n\" w\"\n");
+    // Switched off, the lone space is dropped as before.
+    ddlout_setkeepspaces(0);
+    ddlout_command("{bold 1}");
+    ddlout_addchar(' ');
+    ddlout_command("{bold 0}");
+    ddlout_addtext("v", 1);
+    EXPECT_EQ(output(), "{bold 1}\n{bold 0}\n\"v\"\n");
 }
 
 TEST_F(Writer, SpacesAfterABreakAreDroppedButNotTabs)
