@@ -206,38 +206,6 @@ TEST(TranslateCompiler, EveryCommandWithItsOperand)
     EXPECT_STREQ(s.strings[3], "hello there");
 }
 
-TEST(TranslateCompiler, BlockBoundariesAndTexts)
-{
-    // A block must begin on the line after the selector: otherwise only that
-    // first line is compiled.
-    ASSERT_EQ(compile_script("when `p`\nreplace `b`\ndone\n"), 1);
-    EXPECT_EQ(program_bytes(), (std::vector<int>{OP_WHEN, TOK_P}));
-    ASSERT_EQ(compile_script("\n{\nwhen `p`\ndone\n}\n"), 1);
-    EXPECT_EQ(program_bytes(), std::vector<int>{});
-    ASSERT_EQ(compile_script("; note\n{\nwhen `p`\ndone\n}\n"), 1);
-    EXPECT_EQ(program_bytes(), std::vector<int>{});
-    ASSERT_EQ(compile_script("}\nwhen `p`\n"), 1);
-    EXPECT_EQ(program_bytes(), std::vector<int>{});
-    // Anything after a brace is ignored; a "{" after the when text too, so
-    // the first "}" closes the block.
-    ASSERT_EQ(compile_script("{ when `b`\nwhen `p` {\nreplace `b`\n} done\ndone\n}\n"), 1);
-    EXPECT_EQ(program_bytes(), (std::vector<int>{OP_WHEN, TOK_P, OP_REPLACE, TOK_B, OP_DONE, OP_DONE, OP_END, 0}));
-    // The end of the file ends an open block: no done, no end entry.
-    ASSERT_EQ(compile_script("{\nwhen `p`\nreplace `b`"), 1);
-    EXPECT_EQ(program_bytes(), (std::vector<int>{OP_WHEN, TOK_P, OP_REPLACE, TOK_B}));
-    // Texts are cut to 31 characters; every text takes its own slot.
-    ASSERT_EQ(compile_script("{\nwarn `" + std::string(40, 'w') + "`\nwarn `a`\nwarn `a`\nifis ``\n}\n"), 1);
-    const TranslateScript& s = translate_script();
-    ASSERT_EQ(s.stringcount, 4);
-    EXPECT_EQ(std::string(s.strings[0]), std::string(31, 'w'));
-    EXPECT_STREQ(s.strings[3], "");
-    EXPECT_EQ(program_bytes(),
-              (std::vector<int>{OP_WARN, 1, OP_WARN, 2, OP_WARN, 3, OP_IFIS, 4, OP_DONE, OP_DONE, OP_END, 0}));
-    // A warn text may hold backquotes: it runs to the last one.
-    ASSERT_EQ(compile_script("{\nwarn `say `hi` now`\n}\n"), 1);
-    EXPECT_STREQ(s.strings[0], "say `hi` now");
-}
-
 TEST(TranslateCompiler, LoadErrorsNameTheLineOffsetAndLeaveTranslationInactive)
 {
     struct Case {

@@ -255,6 +255,46 @@ TEST_F(TranslateRun, TheEndOfTheProgramWithoutDone)
     EXPECT_EQ(translate_script().flags[2], 1);
 }
 
+TEST_F(TranslateRun, BlocksStartOnTheLineAfterTheSelectorAndEndAtTheirBrace)
+{
+    const std::string end = box("Unexpected end of translate script - use \"done\" command...");
+    // Without a "{" on the next line only that first line is compiled: the
+    // rule matches, runs off the end and changes nothing.
+    compile("when `p`\nreplace `b`\ndone\n");
+    Outcome o = run_token(TOK_P);
+    EXPECT_EQ(o.token, TOK_P);
+    EXPECT_EQ(o.messages, end);
+    // A block that starts a line later, or after a comment, or a "}" first:
+    // nothing is compiled.
+    for (const char* script : {"\n{\nwhen `p`\nreplace `b`\ndone\n}\n", "; note\n{\nwhen `p`\nreplace `b`\ndone\n}\n",
+                               "}\nwhen `p`\nreplace `b`\n"}) {
+        compile(script);
+        o = run_token(TOK_P);
+        EXPECT_EQ(o.token, TOK_P) << script;
+        EXPECT_EQ(o.messages, "") << script;
+    }
+    // What follows a brace on its line is not read: the "when `i`" after the
+    // first "{" makes no rule, and the "{" after "when `p`" opens nothing, so
+    // the "}" of "} done" ends the block, its rule with it; nothing after
+    // that is read.
+    compile("{ when `i`\nwhen `p` {\nreplace `b`\n} done\ndone\n}\nwhen `u`\nreplace `b`\n");
+    o = run_token(TOK_P);
+    EXPECT_EQ(o.token, TOK_B);
+    EXPECT_EQ(o.messages, "");
+    o = run_token(TOK_I);
+    EXPECT_EQ(o.token, TOK_I);
+    EXPECT_EQ(o.messages, "");
+    EXPECT_EQ(run_token(TOK_U).token, TOK_U);  // after the block's end
+}
+
+TEST_F(TranslateRun, WarnTextsAreCutToThirtyOneCharactersAndRunToTheLastBackquote)
+{
+    compile("{\nwhen `p`\nwarn `" + std::string(40, 'w') +
+            "`\nwarn `a`\nwarn `a`\ndone\nwhen `b`\nwarn `say `hi` now`\ndone\n}\n");
+    EXPECT_EQ(run_token(TOK_P).messages, box(std::string(31, 'w')) + box("a") + box("a"));
+    EXPECT_EQ(run_token(TOK_B).messages, box("say `hi` now"));
+}
+
 TEST_F(TranslateRun, AbortStopsAndKeepsTheResultSoFar)
 {
     compile("{\nwhen `p`\nreplace `b`\nabort\nreplace `i`\ndone\n}\n");
