@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "base/bytescan.h"
 #include "base/hostfallback.h"
 #include "base/messages.h"
@@ -33,25 +34,19 @@ uint32_t iso885915(unsigned char b)
 
 long long g_unmapped = 0;
 
-unsigned char lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
 // Whether the bytes at p (n of them) start with the lower-case word.
 bool starts_nocase(const unsigned char* p, size_t n, const char* word)
 {
     size_t k = std::strlen(word);
     if (n < k) return false;
     for (size_t i = 0; i < k; ++i)
-        if (lower(p[i]) != static_cast<unsigned char>(word[i])) return false;
+        if (ascii_lower(p[i]) != static_cast<unsigned char>(word[i])) return false;
     return true;
 }
 
 bool is_space(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-bool is_namechar(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-           c == '.' || c == ':';
-}
+bool is_namechar(unsigned char c) { return ascii_isalnum(c) || c == '-' || c == '_' || c == '.' || c == ':'; }
 
 // The charset name after "charset" in the tag's bytes [p, e), when an '='
 // follows it.
@@ -253,7 +248,7 @@ void Transcoder::track(const unsigned char* p, size_t n)
     for (;;) {
         if (naming_) {
             for (; i < n; ++i) {
-                unsigned char c = lower(p[i]);
+                int c = ascii_lower(p[i]);
                 if (!((c >= 'a' && c <= 'z') || (c == '/' && namelen_ == 0))) break;
                 if (namelen_ < sizeof name_) name_[namelen_] = static_cast<char>(c);
                 ++namelen_;
@@ -278,7 +273,7 @@ void Transcoder::track(const unsigned char* p, size_t n)
             in_tag_ = true;
             namelen_ = 0;
             // Only /title, title and dramaton count: other names are not read.
-            unsigned char f = i < n ? lower(p[i]) : '/';
+            int f = i < n ? ascii_lower(p[i]) : '/';
             naming_ = f == '/' || f == 't' || f == 'd';
             continue;
         }
@@ -296,8 +291,6 @@ void Transcoder::track(const unsigned char* p, size_t n)
 
 namespace {
 
-bool is_letter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 // The tag whose '<' is at p[i] (i below n): 1 for <title, 2 for </title, 3
 // for <dramaton, 0 for any other.
 int tag_kind(const unsigned char* p, size_t i, size_t n)
@@ -307,9 +300,9 @@ int tag_kind(const unsigned char* p, size_t i, size_t n)
     if (closing) ++k;
     char name[10];
     size_t len = 0;
-    for (; k < n && is_letter(p[k]); ++k) {
+    for (; k < n && ascii_isalpha(p[k]); ++k) {
         if (len == sizeof name) return 0;
-        name[len++] = static_cast<char>(lower(p[k]));
+        name[len++] = static_cast<char>(ascii_lower(p[k]));
     }
     auto is = [&](const char* w) { return len == std::strlen(w) && std::memcmp(name, w, len) == 0; };
     if (is("title")) return closing ? 2 : 1;
@@ -322,7 +315,7 @@ int tag_kind(const unsigned char* p, size_t i, size_t n)
 size_t cut_name(const unsigned char* p, size_t n)
 {
     size_t k = n;
-    while (k > 0 && n - k < 10 && is_letter(p[k - 1])) --k;
+    while (k > 0 && n - k < 10 && ascii_isalpha(p[k - 1])) --k;
     if (k > 0 && p[k - 1] == '/') --k;
     if (k > 0 && p[k - 1] == '<' && n - k < 11) return n - (k - 1);
     return 0;
@@ -372,17 +365,27 @@ void Transcoder::settle(size_t upto)
     }
 }
 
+namespace {
+
+// Copies the ASCII bytes from p[i] on (of n) as they are; false when p[i]
+// is not one.
+inline bool copy_ascii(const unsigned char* p, size_t n, size_t& i, unsigned char*& o)
+{
+    size_t run = bytescan::ascii_prefix(p + i, n - i);
+    if (!run) return false;
+    std::memcpy(o, p + i, run);
+    o += run;
+    i += run;
+    return true;
+}
+
+}  // namespace
+
 size_t Transcoder::decode_8bit(const unsigned char* p, size_t n, unsigned char*& o)
 {
     size_t i = 0;
     while (i < n) {
-        size_t run = bytescan::ascii_prefix(p + i, n - i);
-        if (run) {
-            std::memcpy(o, p + i, run);
-            o += run;
-            i += run;
-            continue;
-        }
+        if (copy_ascii(p, n, i, o)) continue;
         unsigned char b = p[i++];
         o = emit(cs_ == CHARSET_ISO885915 ? iso885915(b) : charset_win1252(b), o, i - 1);
     }
@@ -393,13 +396,7 @@ size_t Transcoder::decode_utf8(const unsigned char* p, size_t n, bool last, unsi
 {
     size_t i = 0;
     while (i < n) {
-        size_t run = bytescan::ascii_prefix(p + i, n - i);
-        if (run) {
-            std::memcpy(o, p + i, run);
-            o += run;
-            i += run;
-            continue;
-        }
+        if (copy_ascii(p, n, i, o)) continue;
         unsigned char b = p[i];
         unsigned char lo, hi;
         int len = utf8_lead(b, &lo, &hi);

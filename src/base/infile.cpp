@@ -70,16 +70,23 @@ void reset_buffer(long long pos)
 
 void check_block();
 
+// Up to n bytes of the input into `into`; a read error ends the run.
+size_t read_block(unsigned char* into, size_t n)
+{
+    size_t got = std::fread(into, 1, n, g_in);
+    if (got == 0 && std::ferror(g_in)) read_failed(errno);
+    return got;
+}
+
 bool refill()
 {
     if (!g_in) return false;
     g_bufstart += g_len;
-    g_len = static_cast<int>(std::fread(g_buf, 1, kBufferSize, g_in));
+    g_len = static_cast<int>(read_block(g_buf, kBufferSize));
     if (QUILLET_INJECT("QUILLET_FAIL_READ")) {
         g_len = 0;
         read_failed(EIO);
     }
-    if (g_len == 0 && std::ferror(g_in)) read_failed(errno);
     if (g_pending.on) check_block();
     cur = g_buf;
     end = g_buf + g_len;
@@ -88,13 +95,6 @@ bool refill()
 
 // The transcoder's output for one buffer of input.
 unsigned char g_out[Transcoder::kGrowth * kBufferSize + Transcoder::kGrowth];
-
-size_t read_block(unsigned char* into, size_t n)
-{
-    size_t got = std::fread(into, 1, n, g_in);
-    if (got == 0 && std::ferror(g_in)) read_failed(errno);
-    return got;
-}
 
 [[noreturn, gnu::cold, gnu::noinline]] void spool_failed(std::FILE* t, int err)
 {
