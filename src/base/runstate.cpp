@@ -1,5 +1,8 @@
 #include "base/runstate.h"
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <cstring>
 
 #include "base/memtrace.h"
@@ -50,6 +53,19 @@ void run_setprogramdir(const std::string& folder) { g_programdir = folder; }
 
 std::string run_supportpath(const char* leaf)
 {
+    // A folder named by QUILLET_SUPPORT comes first, file by file: a
+    // support file that is a regular file there is used (and a failure to
+    // read it is reported as such), any other name falls back to the
+    // program folder's copy, so that per-user settings and tests change
+    // one file and keep the rest.
+    const char* own = std::getenv("QUILLET_SUPPORT");
+    if (own && *own) {
+        std::string p = own;
+        if (!platform_issep(p.back())) p += platform_joinsep();
+        p += leaf;
+        struct stat st;
+        if (stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return p;
+    }
     std::string p = g_programdir;
     p += leaf;
     return p;

@@ -19,7 +19,9 @@ int run_mode();
 void run_setmode(int mode);
 void run_setprogramdir(const std::string& folder);
 
-// Program folder plus a bare support file name.
+// Where a bare support file name is read from: QUILLET_SUPPORT/<leaf>
+// when that folder holds it as a regular file, else the program folder
+// plus the name.
 std::string run_supportpath(const char* leaf);
 
 // The program folder of a program path: cut after its last separator, the

@@ -91,6 +91,7 @@ RunResult ScratchDir::run(const std::vector<std::string>& args, const std::strin
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir_.c_str()) != 0) _exit(127);
+        unsetenv("QUILLET_SUPPORT");  // the scratch folder's files, unless a test names others
         for (const auto& e : env_) setenv(e.first.c_str(), e.second.c_str(), 1);
         int fd = open(errpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {

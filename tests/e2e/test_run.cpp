@@ -1,6 +1,7 @@
 // The command line, the support files' absence, the input checks.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -102,6 +103,52 @@ TEST(SupportFiles, MissingFilesAndTheirExits)
         EXPECT_EQ(r.code, 0);
         EXPECT_EQ(r.err, "QuilletW: Warning: unable to open configuration file - using defaults.\n\n");
         EXPECT_TRUE(r.has_output);
+    }
+}
+
+// QUILLET_SUPPORT names a folder looked in first, file by file: only a
+// regular file there is taken, every other name comes from the program
+// folder.
+TEST(SupportFiles, AFolderOfOwnFilesComesFirst)
+{
+    const std::string kNoConfig = "QuilletW: Warning: unable to open configuration file - using defaults.\n\n";
+    {
+        ScratchDir d;
+        ASSERT_EQ(mkdir(d.path("own").c_str(), 0755), 0);
+        d.write("own/config", shipped("config"));
+        d.remove("config");
+        d.set_env("QUILLET_SUPPORT", d.path("own"));
+        RunResult r = d.convert(kPage);
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.err, "") << "the config of the named folder is read";
+        d.remove("definits");  // missing in both folders: the program folder's name is reported
+        r = d.convert(kPage);
+        EXPECT_EQ(r.code, 30);
+        d.remove("entities");
+        d.clear_env();
+        d.set_env("QUILLET_SUPPORT", d.path("own") + "/");
+        d.write("definits", shipped("definits"));
+        r = d.convert(kPage);
+        EXPECT_EQ(r.code, 41);
+        EXPECT_EQ(r.err, "QuilletW: Couldn't open entities file \"" + d.path("entities") + "\", cannot continue.\n");
+    }
+    {
+        ScratchDir d;
+        ASSERT_EQ(mkdir(d.path("own").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(d.path("own/config").c_str(), 0755), 0);
+        ASSERT_EQ(symlink("nowhere", d.path("own/definits").c_str()), 0);
+        for (const std::string& named : {d.path("own"), d.path("absent"), std::string()}) {
+            d.clear_env();
+            d.set_env("QUILLET_SUPPORT", named);
+            RunResult r = d.convert(kPage);
+            EXPECT_EQ(r.code, 0) << named;
+            EXPECT_EQ(r.err, "") << named;
+        }
+        d.clear_env();
+        d.set_env("QUILLET_SUPPORT", d.path("own"));
+        d.remove("config");
+        RunResult r = d.convert(kPage);
+        EXPECT_EQ(r.err, kNoConfig) << "a folder named config is not a config";
     }
 }
 
