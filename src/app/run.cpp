@@ -98,6 +98,7 @@ void close_run()
 
 void run_main(int argc, char** argv)
 {
+    platform_guardstdstreams();
     memtrace_init();
     memtrace_setfinish(close_run);
     template_setvaluewriter(preamble_writevalue);
@@ -147,6 +148,7 @@ void run_main(int argc, char** argv)
         set_name(run_setoutputpath, argv[2], "output");
     }
 
+    platform_catchstops(run_inputpath(), run_outputpath());
     config_load();
     ddlout_setsmartquotes(settings.usesmartquotes);
     ddlout_setkeepspaces(settings.keepspaces);
