@@ -142,6 +142,8 @@ void platform_stopstate(PlatformStopState state);
 // long to be kept.
 void platform_holdstops(bool on);
 bool platform_stoptemp(const char* path);
+// Whether a message line is being written, which a stop's line then ends.
+void platform_stopmidline(bool on);
 
 // Standard input as a file that can be read more than once: its bytes
 // copied into a temporary file (removed when it is closed or the program

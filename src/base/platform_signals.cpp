@@ -31,6 +31,8 @@ char g_tails[3][kTailRoom];  // indexed by PlatformStopState
 char g_line[kTailRoom + 64];
 volatile sig_atomic_t g_state = PLATFORM_STOP_KEPT;
 volatile sig_atomic_t g_hastemp = 0;
+// A message is being written: a stop in the middle ends its line first.
+volatile sig_atomic_t g_midline = 0;
 
 // Copies `text` to `at`, a control byte shown as "?" as in every message,
 // and gives the end; never past `end`.
@@ -60,6 +62,7 @@ size_t make_line(const char* name)
 {
     const char* end = g_line + sizeof g_line - 1;
     char* at = g_line;
+    if (g_midline) *at++ = '\n';
     for (const char* p = "QuilletW: Stopped by "; *p && at < end; ++p) *at++ = *p;
     for (const char* p = name; *p && at < end; ++p) *at++ = *p;
     for (const char* p = g_tails[g_state]; *p && at < end; ++p) *at++ = *p;
@@ -193,3 +196,5 @@ bool platform_stoptemp(const char* path)
 }
 
 void platform_stopstate(PlatformStopState state) { g_state = state; }
+
+void platform_stopmidline(bool on) { g_midline = on; }
