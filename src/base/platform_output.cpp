@@ -450,7 +450,12 @@ std::FILE* platform_openoutput(const char* path, bool replace_link)
         if (stdfd >= 0) {
             // Never renamed over: written through the descriptor, at its
             // place (at the end, when it appends).
-            int fd = fcntl(stdfd, F_DUPFD_CLOEXEC, 3);
+            int flags = fcntl(stdfd, F_GETFL);
+            int fd = -1;
+            if (flags == -1 || (flags & O_ACCMODE) == O_RDONLY)
+                errno = EBADF;  // closed, or not open for writing: found before converting
+            else
+                fd = fcntl(stdfd, F_DUPFD_CLOEXEC, 3);
             f = fd < 0 ? nullptr : fdopen(fd, "wb");
             if (fd >= 0 && !f) close(fd);
             g_output.kind = OUT_DESCRIPTOR;

@@ -3,12 +3,12 @@
 // output, and then the end the signal would have given.
 #include "base/platform.h"
 
+#include <csignal>
 #include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <csignal>
 #include <limits.h>
 #include <signal.h>
 #include <unistd.h>

@@ -52,7 +52,8 @@ int g_pendingspace = 0;
 // Bytes have gone to the output since it was opened.
 bool g_started = false;
 
-const char kIncomplete[] = "The output file \"%s\" may be incomplete: the conversion of \"%s\" did not end.";
+const char kIncomplete[] =
+    "The output file \"%s\" was written in place and may be incomplete: the conversion of \"%s\" did not finish.";
 
 // A write that fails ends the run: the output is dropped, so that its path
 // is left as it was, and the reason is shown (the system's, or `reason`).

@@ -238,6 +238,29 @@ TEST(Signals, StandardOutputNamedByPathIsWrittenThroughItAndAppendedTo)
               "QuilletW: Stopped by SIGTERM while converting \"in.htm\": the output file "
               "\"/dev/stdout\" may be incomplete.");
     EXPECT_EQ(d.read("log").compare(0, kEarlier.size(), kEarlier), 0);
+
+    // A run that fails after writing to it says so too; a closed standard
+    // output is found before converting.
+    d.write("config", "atrytorecover=false\n");
+    std::string deep = stalling_page();
+    for (int i = 0; i < 17; ++i) deep.insert(deep.size() - 16, "<big>");  // before "</body></html>\n"
+    d.write("in.htm", deep);
+    log = open(d.path("log").c_str(), O_WRONLY | O_APPEND);
+    SmallPipe err2;
+    pid = start(d, {{"in.htm", "/dev/stdout"}, -1, log, err2.fd[1]});
+    close(log);
+    err2.started();
+    msgs = err2.drain();
+    EXPECT_EQ(exit_code(finish(pid)), 50);
+    EXPECT_EQ(last_line(msgs),
+              "QuilletW: The output file \"/dev/stdout\" was written in place and may be incomplete: "
+              "the conversion of \"in.htm\" did not finish.");
+    SmallPipe err3;
+    pid = start(d, {{"in.htm", "/dev/stdout"}, -1, -2, err3.fd[1]});
+    err3.started();
+    EXPECT_EQ(err3.drain(),
+              "QuilletW: Couldn't open output file \"/dev/stdout\" (" + std::string(std::strerror(EBADF)) + ").\n");
+    EXPECT_EQ(exit_code(finish(pid)), 11);
 }
 
 TEST(Signals, AnOutputThatIsStandardInputIsTheInputFile)
