@@ -75,7 +75,15 @@ void version_text(char* buf, size_t size)
         "An input file \"-\" is standard input, an output file \"-\" standard output.\n"
         "Options are recognised only as the first argument. The output file is\n"
         "replaced only when the conversion succeeds (exit code 0); on any other\n"
-        "exit it is left as it was. Messages go to standard error.\n",
+        "exit it is left as it was. Standard output named by a path (/dev/stdout)\n"
+        "and a file that cannot be replaced in one step are written in place.\n"
+        "Messages go to standard error.\n\n"
+        "Exit codes: 0 done; 1 not a page (or out of memory); 2 command line not\n"
+        "understood; 10 input cannot be opened or read; 11 output cannot be opened;\n"
+        "12 output cannot be written; 30 to 255 a support file missing, memory or a\n"
+        "script's error (see the manual page). Stopped by a signal (Ctrl-C, SIGTERM,\n"
+        "...), a run removes its temporary file, says so and ends by that signal\n"
+        "(a shell shows 128 + its number: 130 for Ctrl-C, 143 for SIGTERM).\n",
         me, me, me, platform_converthtml_output(), me, me, me, me, me);
     std::exit(std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 12);
 }
@@ -98,6 +106,7 @@ void close_run()
 
 void run_main(int argc, char** argv)
 {
+    platform_guardstdstreams();
     memtrace_init();
     memtrace_setfinish(close_run);
     template_setvaluewriter(preamble_writevalue);
@@ -147,6 +156,7 @@ void run_main(int argc, char** argv)
         set_name(run_setoutputpath, argv[2], "output");
     }
 
+    platform_catchstops(run_inputpath(), run_outputpath());
     config_load();
     ddlout_setsmartquotes(settings.usesmartquotes);
     ddlout_setkeepspaces(settings.keepspaces);

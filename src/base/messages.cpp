@@ -74,7 +74,9 @@ void show_va(FormatCount* count, const char* format, va_list ap)
     // Up to the length formatted, so that a NUL given by %c shows too.
     mask_controls(buf, len);
     if (count && ++count->shown == kShowLimit) std::memcpy(buf + len, kLastNote, sizeof kLastNote);
+    platform_stopmidline(true);
     platform_messagebox(buf);
+    platform_stopmidline(false);
     delete[] buf;
 }
 

@@ -74,24 +74,76 @@ std::FILE* platform_tempfile();
 // until then the path is exactly as it was, whatever ends the run. A link
 // is followed to the file it names unless `replace_link`, when the link
 // itself is replaced. A device or a pipe is written where it is, and "-"
-// is standard output. The stream is unbuffered (the writer collects its
-// bytes itself). Null, with errno set, when it cannot be opened; one
-// output is open at a time.
+// is standard output. Written in place, never renamed over: standard
+// output or error named by path (/dev/stdout, /dev/fd/2, ..., or the
+// regular file they are open on), through their descriptor and so
+// appending where it appends; and a file that may be written in a folder
+// that may not, emptied only when its first bytes come
+// (platform_startoutput). A link in a sticky folder that everyone may
+// write to, owned by neither the user nor the folder's owner, is refused.
+// The stream is unbuffered (the writer collects its bytes itself). Null,
+// with errno set (and platform_outputreason, when no errno value says
+// why), when it cannot be opened; one output is open at a time.
 std::FILE* platform_openoutput(const char* path, bool replace_link);
+
+// Told before the first bytes are written to the output: 0, or the errno
+// value of what failed.
+int platform_startoutput(std::FILE* f);
 
 // Ends the output opened by platform_openoutput successfully: its bytes
 // flushed and the stream closed; a temporary file takes the replaced
-// file's permission bits (those of a new file otherwise) and its place.
-// 0, or the errno value of what failed (the temporary file then removed).
-int platform_commitoutput(std::FILE* f);
+// file's owner and group (where they may be given), permission bits
+// (those of a new file otherwise) and its place. The place is refused when
+// the path no longer names what it named at the opening (a folder, a link
+// or another file put there). Where the rename is refused (a bind mount,
+// another file system), the bytes are copied into the file in place.
+// 0, or the errno value of what failed, or -1 with the reason in
+// platform_outputreason; the temporary file is then removed, and
+// *incomplete says whether the output was left part-written.
+int platform_commitoutput(std::FILE* f, bool* incomplete);
 
 // Ends the output unsuccessfully: the stream is closed and a temporary
-// file removed, so that the path is left as it was.
-void platform_dropoutput(std::FILE* f);
+// file removed, so that the path is left as it was. True when it was
+// written in place and may now be incomplete.
+bool platform_dropoutput(std::FILE* f);
 
 // Empties the output to write it again from its start: 0, or an errno
 // value. A device or a pipe keeps what it was given.
 int platform_restartoutput(std::FILE* f);
+
+// The reason of the last failure of platform_openoutput or
+// platform_commitoutput that no errno value gives, or null.
+const char* platform_outputreason();
+
+// Whether the output path names the input's file (through a link, another
+// spelling, or "-" for the standard stream that is it): never written. A
+// terminal or /dev/null read and written counts as no file.
+bool platform_outputisinput(const char* in, const char* out);
+
+// Descriptors 0, 1 and 2 that are closed get /dev/null in their place,
+// opened so that using them still fails as on a closed one: no file of the
+// run can take their numbers and receive messages.
+void platform_guardstdstreams();
+
+// A run stopped from outside (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1,
+// SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF; the console's events on Windows)
+// removes the output's temporary file, writes one line naming the stop,
+// the page and what became of the output, and ends as the stop would
+// have ended it. Signals the caller ignores stay ignored; SIGPIPE and
+// SIGXFSZ are ignored, so that a write they would end fails instead.
+// platform_catchstops installs this and makes the line's texts.
+enum PlatformStopState { PLATFORM_STOP_KEPT, PLATFORM_STOP_INCOMPLETE, PLATFORM_STOP_DONE };
+void platform_catchstops(const char* page, const char* output);
+// What the line says of the output: left as it was, may be incomplete,
+// already written.
+void platform_stopstate(PlatformStopState state);
+// The temporary file removed on a stop (null: none), with the stops held
+// around its creation (platform_holdstops); false when the name is too
+// long to be kept.
+void platform_holdstops(bool on);
+bool platform_stoptemp(const char* path);
+// Whether a message line is being written, which a stop's line then ends.
+void platform_stopmidline(bool on);
 
 // Standard input as a file that can be read more than once: its bytes
 // copied into a temporary file (removed when it is closed or the program

@@ -49,22 +49,41 @@ bool g_smartquotes = true;
 bool g_keepspaces = false;
 int g_pendingspace = 0;
 
+// Bytes have gone to the output since it was opened.
+bool g_started = false;
+
+const char kIncomplete[] =
+    "The output file \"%s\" was written in place and may be incomplete: the conversion of \"%s\" did not finish.";
+
 // A write that fails ends the run: the output is dropped, so that its path
-// is left as it was, and the system's reason is shown.
-[[noreturn, gnu::cold, gnu::noinline]] void write_failed(int err)
+// is left as it was, and the reason is shown (the system's, or `reason`).
+// An output written in place says that it may be incomplete.
+[[noreturn, gnu::cold, gnu::noinline]] void write_failed(int err, const char* reason = nullptr, bool incomplete = false)
 {
-    if (g_out) platform_dropoutput(g_out);
+    if (g_out && platform_dropoutput(g_out)) incomplete = true;
     g_out = nullptr;
     g_outlen = 0;
-    fatal_message(12, "Couldn't write output file \"%s\" (%s).", run_outputpath(), std::strerror(err ? err : EIO));
+    const char* why = reason ? reason : std::strerror(err ? err : EIO);
+    if (!incomplete) fatal_message(12, "Couldn't write output file \"%s\" (%s).", run_outputpath(), why);
+    show_message("Couldn't write output file \"%s\" (%s).", run_outputpath(), why);
+    fatal_message(12, kIncomplete, run_outputpath(), run_inputpath());
+}
+
+[[gnu::noinline]] void start_output()
+{
+    g_started = true;
+    int err = platform_startoutput(g_out);
+    if (err) write_failed(err);
 }
 
 void write_out(const char* data, size_t n)
 {
     if (g_sink)
         g_sink->append(data, n);
-    else if (g_out && std::fwrite(data, 1, n, g_out) != n)
-        write_failed(errno);
+    else if (g_out) {
+        if (!g_started) start_output();
+        if (std::fwrite(data, 1, n, g_out) != n) write_failed(errno);
+    }
 }
 
 void drain()
@@ -184,7 +203,21 @@ bool ddlout_open(const char* path)
     // The fixed output of -converthtml lies in a folder everyone may write
     // to: a link planted there is replaced, never written through.
     g_out = platform_openoutput(path, run_mode() == RUNMODE_CONVERTHTML);
+    g_started = false;
     return g_out != nullptr;
+}
+
+void ddlout_openrun()
+{
+    const char* out = run_outputpath();
+    const char* why = nullptr;
+    // The input is never replaced by its own conversion. (Standard input
+    // is read to its end before anything is written.)
+    if (platform_outputisinput(run_inputpath(), out))
+        why = "it is the input file";
+    else if (!ddlout_open(out))
+        why = platform_outputreason() ? platform_outputreason() : std::strerror(errno ? errno : EIO);
+    if (why) fatal_message(11, "Couldn't open %s file \"%s\" (%s).", "output", out, why);
 }
 
 bool ddlout_opensink(std::string* sink)
@@ -203,7 +236,10 @@ bool ddlout_restart()
         g_sink->clear();
         return true;
     }
-    if (!g_out) return ddlout_open(run_outputpath());
+    if (!g_out) {
+        ddlout_openrun();
+        return true;
+    }
     int err = platform_restartoutput(g_out);
     if (err) write_failed(err);
     return true;
@@ -218,17 +254,19 @@ void ddlout_commit()
     }
     if (!g_out) return;
     drain();
-    int err = platform_commitoutput(g_out);
+    bool incomplete = false;
+    int err = platform_commitoutput(g_out, &incomplete);
     g_out = nullptr;
-    if (err) write_failed(err);
+    if (err) write_failed(err, err == -1 ? platform_outputreason() : nullptr, incomplete);
 }
 
 void ddlout_drop()
 {
     g_outlen = 0;
     g_sink = nullptr;
-    if (g_out) platform_dropoutput(g_out);
+    bool incomplete = g_out && platform_dropoutput(g_out);
     g_out = nullptr;
+    if (incomplete) show_message(kIncomplete, run_outputpath(), run_inputpath());
 }
 
 void ddlout_abandon(int code)

@@ -12,14 +12,19 @@
 
 // The output stream. Its path changes only when the run commits it: until
 // then the bytes go to a temporary file beside it (a device, a pipe or
-// standard output is written as it is), and dropping it leaves the path
-// as it was. A write that fails ends the run with exit 12.
+// standard output is written as it is; see platform_openoutput for the
+// outputs written in place), and dropping it leaves the path as it was. A
+// write that fails ends the run with exit 12; an output written in place
+// then says that it may be incomplete, and so does dropping it.
 bool ddlout_open(const char* path);
+// The run's output opened (its path from the run state), or the run ended
+// with exit 11 and the reason: the system's, or that it is the input file.
+void ddlout_openrun();
 // The output kept in memory instead: appended to *sink as it is written,
 // complete after ddlout_commit (for tests and tools that read it back).
 bool ddlout_opensink(std::string* sink);
-// Empties the output to write it again from its start (opening it when it
-// is not open); false when it cannot be opened.
+// Empties the output to write it again from its start (opening it as
+// ddlout_openrun does when it is not open).
 bool ddlout_restart();
 // Everything written put in the output's place; a failure ends the run
 // with exit 12, the output's path left as it was.

@@ -271,13 +271,7 @@ void convert_html()
 
     if (!infile_open(run_inputpath())) fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());
     g_line = 1;
-    // The input is never replaced by its own conversion: refuse it as an
-    // output that cannot be opened. (Standard input is read to its end
-    // before anything is written.)
-    bool same = !platform_isstdstream(run_inputpath()) && !platform_isstdstream(run_outputpath()) &&
-                platform_samefile(run_inputpath(), run_outputpath());
-    if (same || !ddlout_open(run_outputpath()))
-        fatal_message(11, "Couldn't open %s file \"%s\".", "output", run_outputpath());
+    ddlout_openrun();
 
     g_style.base_alignment = settings.justified ? 3 : 0;
     g_style.align_stack[0] = g_style.base_alignment;

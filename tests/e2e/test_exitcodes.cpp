@@ -86,7 +86,7 @@ TEST(ExitCodes, EveryCodeTheCommandLineCanReach)
          [](ScratchDir& d) { page(d, kPage); },
          {"in.htm", "gone/out.ddl"},
          11,
-         "Couldn't open output file \"gone/out.ddl\"."},
+         "Couldn't open output file \"gone/out.ddl\" (No such file or directory)."},
         {"no definitions template",
          [](ScratchDir& d) {
              d.remove("definits");

@@ -162,7 +162,7 @@ TEST(InputChecks, FilesThatCannotBeOpened)
     d.write("in.htm", kPage);
     r = d.run({"in.htm", "no/such/folder/out.ddl"});
     EXPECT_EQ(r.code, 11);
-    EXPECT_EQ(r.err, "QuilletW: Couldn't open output file \"no/such/folder/out.ddl\".\n");
+    EXPECT_EQ(r.err, "QuilletW: Couldn't open output file \"no/such/folder/out.ddl\" (No such file or directory).\n");
 }
 
 TEST(InputChecks, RefusedInputsLeaveAnEarlierOutputAsItWas)
@@ -229,7 +229,7 @@ TEST(InputChecks, TheInputIsNeverTheOutput)
     for (const char* out : {"in.htm", "./in.htm", "link.ddl"}) {
         RunResult r = d.run({"in.htm", out});
         EXPECT_EQ(r.code, 11) << out;
-        EXPECT_EQ(r.err, std::string("QuilletW: Couldn't open output file \"") + out + "\".\n");
+        EXPECT_EQ(r.err, std::string("QuilletW: Couldn't open output file \"") + out + "\" (it is the input file).\n");
         EXPECT_EQ(d.read("in.htm"), page);
     }
 }

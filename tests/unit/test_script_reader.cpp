@@ -178,7 +178,8 @@ TEST(ScriptReader, DispatchMessages)
 TEST(ScriptReader, FatalExits)
 {
     // The output path is empty here, so it cannot be opened.
-    EXPECT_EXIT(dramaton_convert(), testing::ExitedWithCode(11), "Couldn't open output file \"\"\\.");
+    EXPECT_EXIT(dramaton_convert(), testing::ExitedWithCode(11),
+                "Couldn't open output file \"\" \\(No such file or directory\\)\\.");
     EXPECT_EXIT(dramaton_growfailure("scenes"), testing::ExitedWithCode(1),
                 "Unable to \\(re\\)allocate memory for scenes array, unable to continue\\.");
 }
