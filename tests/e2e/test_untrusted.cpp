@@ -1,4 +1,4 @@
-// Pages and scripts from outside: nothing outside the current folder is read
+// Pages and scripts from outside: nothing outside the page's folder is read
 // as a continuation, no picture is anything but a regular file embedded
 // once, no pipe or device is waited on, no raw byte or line reaches the
 // output, and every number in a command fits 32 bits.
@@ -34,7 +34,7 @@ size_t count(const std::string& text, const std::string& what)
 std::string refused(const std::string& name)
 {
     return msg("Cannot continue into \"" + name +
-               "\": a continuation file must be a file in the current folder or below it.");
+               "\": a continuation file must be a file in the page's folder or below it.");
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start)
@@ -73,7 +73,7 @@ private:
 
 }  // namespace
 
-// ---- Continuation files stay in the current folder and below -------------
+// ---- Continuation files stay in the page's folder and below --------------
 
 TEST(UntrustedContinue, NamesLeavingTheFolderAreRefused)
 {
