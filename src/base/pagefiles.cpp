@@ -1,3 +1,11 @@
+#ifdef _WIN32
+// GetFinalPathNameByHandle came with Windows Vista.
+#if !defined(_WIN32_WINNT) || _WIN32_WINNT < 0x0600
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+#endif
+#endif
+
 #include "base/pagefiles.h"
 
 #include <cerrno>
