@@ -321,7 +321,11 @@ uint32_t picture_of(const std::string& src, const std::string& leaf, int k, bool
     key += leaf;
     make_slots(g_bysrc, [](uint32_t i) { return source_hash(text_at(g_sources[i].key)); });
     uint32_t& slot = find_slot(g_bysrc, source_hash(key.c_str()), [&](uint32_t i) {
-        return std::memcmp(text_at(g_sources[i].key), key.data(), key.size() + 1) == 0;
+        // Two texts each: the mark and src value, then the leaf.
+        const char* known = text_at(g_sources[i].key);
+        size_t n = std::strlen(known);
+        return n == src.size() + 1 && std::memcmp(known, key.data(), n) == 0 &&
+               std::strcmp(known + n + 1, leaf.c_str()) == 0;
     });
     if (slot) {
         const Source& known = g_sources[slot - 1];
