@@ -32,6 +32,7 @@ bool g_charsets = false;
 // The identity of the file opened, kept when its transcoded copy is read.
 PlatformFileId g_id;
 bool g_hasid = false;
+const char* g_reason = "";  // why the last open failed
 
 // An input whose first block holds no byte above 127 (and no mark) is read
 // as it is until a block with one is read (refill); it is transcoded then,
@@ -96,10 +97,32 @@ bool refill()
 // The transcoder's output for one buffer of input.
 unsigned char g_out[Transcoder::kGrowth * kBufferSize + Transcoder::kGrowth];
 
+// A temporary copy that cannot be made or written is the temporary
+// folder's fault (full, missing, not writable), not the input's.
 [[noreturn, gnu::cold, gnu::noinline]] void spool_failed(std::FILE* t, int err)
 {
     if (t) std::fclose(t);
-    read_failed(err);
+    fatal_message(10, "Couldn't write a temporary copy of \"%s\" in \"%s\" (%s).", g_path.c_str(),
+                  platform_tempfolder().c_str(), std::strerror(err ? err : EIO));
+}
+
+// A stream that can be read only once (standard input, a pipe, a
+// terminal) as a temporary file holding its bytes, positioned at its start.
+std::FILE* spool(std::FILE* in)
+{
+    platform_setbinary(in);
+    std::FILE* t = platform_tempfile();
+    if (!t) spool_failed(nullptr, errno);
+    size_t n;
+    while ((n = std::fread(g_buf, 1, kBufferSize, in)) > 0)
+        if (std::fwrite(g_buf, 1, n, t) != n) spool_failed(t, errno);
+    if (std::ferror(in)) {
+        int err = errno;
+        std::fclose(t);
+        read_failed(err);
+    }
+    if (std::fflush(t) != 0 || std::fseek(t, 0, SEEK_SET) != 0) spool_failed(t, errno);
+    return t;
 }
 
 // Replaces the input by its text in host bytes (the bytes after a mark of
@@ -107,8 +130,11 @@ unsigned char g_out[Transcoder::kGrowth * kBufferSize + Transcoder::kGrowth];
 void transcode(Charset cs, size_t skip, bool script)
 {
     std::FILE* t = platform_tempfile();
-    if (!t) read_failed(errno);
-    if (platform_seek(g_in, static_cast<long long>(skip), SEEK_SET) != 0) spool_failed(t, errno);
+    if (!t) spool_failed(nullptr, errno);
+    if (platform_seek(g_in, static_cast<long long>(skip), SEEK_SET) != 0) {
+        std::fclose(t);
+        read_failed(errno);
+    }
     Transcoder tr(cs, script);
     size_t carry = 0;
     for (;;) {
@@ -225,25 +251,32 @@ int infile_detail::slow_getc()
     return *cur++;
 }
 
+const char* infile_openreason() { return g_reason; }
+
 bool infile_open(const char* path)
 {
     infile_close();
     g_path = path;
     if (platform_isstdstream(path)) {
-        g_in = platform_spool(stdin);
-        if (!g_in) read_failed(errno);
+        g_in = spool(stdin);
     } else {
-        g_in = std::fopen(path, "rb");
-        switch (g_in ? platform_filekind(g_in) : PLATFORM_REGULAR) {
+        g_in = platform_openinput(path);
+        if (!g_in) g_reason = std::strerror(errno ? errno : ENOENT);
+        PlatformFileKind kind = g_in ? platform_filekind(g_in) : PLATFORM_REGULAR;
+        if (kind == PLATFORM_DEVICE && platform_isterminal(g_in)) kind = PLATFORM_PIPE;
+        switch (kind) {
         case PLATFORM_FOLDER:  // opened, but it has no bytes to read
             infile_close();
+            g_reason = "it is a folder";
+            return false;
+        case PLATFORM_DEVICE:  // /dev/zero would never end
+            infile_close();
+            g_reason = "it is a device";
             return false;
         case PLATFORM_PIPE: {  // read twice: its bytes are kept
-            FILE* spool = platform_spool(g_in);
-            int err = errno;
+            FILE* copy = spool(g_in);
             std::fclose(g_in);
-            g_in = spool;
-            if (!g_in) read_failed(err);
+            g_in = copy;
             break;
         }
         default: break;

@@ -7,10 +7,15 @@
 
 #include "base/platform.h"
 
-// Opens the input: false when it cannot be opened or is a folder. "-" is
-// standard input; it and any other pipe are read to their end first, so
-// that they can be read again. A read that fails ends the run (exit 10).
+// Opens the input: false when it cannot be opened, or is a folder or a
+// device other than a terminal (which could never end); infile_openreason
+// then says why. "-" is standard input; it, any other pipe and a terminal
+// are read to their end first, so that they can be read again. A read
+// that fails ends the run (exit 10).
 bool infile_open(const char* path);
+// Why the last infile_open failed: the system's reason, "it is a folder"
+// or "it is a device".
+const char* infile_openreason();
 // Takes a regular file already opened for binary reading as the input
 // (path for the messages); false when there is none.
 bool infile_openfile(std::FILE* f, const char* path);

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #ifdef _WIN32
 #include <direct.h>
@@ -244,6 +245,21 @@ int platform_seek(std::FILE* f, long long pos, int whence)
 #endif
 }
 
+std::string platform_tempfolder()
+{
+#ifdef _WIN32
+    char folder[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n > MAX_PATH) return std::string(".");
+    std::string s(folder, n);
+#else
+    const char* env = std::getenv("TMPDIR");
+    std::string s = env && env[0] ? env : "/tmp";
+#endif
+    while (s.size() > 1 && platform_issep(s.back())) s.pop_back();
+    return s;
+}
+
 std::FILE* platform_tempfile()
 {
 #ifdef _WIN32
@@ -253,12 +269,64 @@ std::FILE* platform_tempfile()
     char folder[MAX_PATH + 1];
     char path[MAX_PATH + 1];
     DWORD n = GetTempPathA(sizeof folder, folder);
-    if (n == 0 || n > MAX_PATH || GetTempFileNameA(folder, "qlt", 0, path) == 0) return nullptr;
+    if (n == 0 || n > MAX_PATH || GetTempFileNameA(folder, "qlt", 0, path) == 0) {
+        errno = EACCES;
+        return nullptr;
+    }
     std::FILE* f = std::fopen(path, "w+bTD");
     if (!f) std::remove(path);
     return f;
 #else
-    return std::tmpfile();
+    // tmpfile() ignores TMPDIR. The file loses its name at once, so that
+    // nothing is left behind however the run ends.
+    std::string path = platform_tempfolder() + "/quillet-XXXXXX";
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back('\0');
+    int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    unlink(name.data());
+    std::FILE* f = fdopen(fd, "w+b");
+    if (!f) {
+        int e = errno;
+        close(fd);
+        errno = e;
+    }
+    return f;
+#endif
+}
+
+std::FILE* platform_openinput(const char* path)
+{
+#ifdef _WIN32
+    return std::fopen(path, "rb");
+#else
+    int fd = open(path, O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) {
+        int e = errno;
+        close(fd);
+        errno = e;
+    }
+    return f;
+#endif
+}
+
+bool platform_isterminal(std::FILE* f)
+{
+#ifdef _WIN32
+    return _isatty(_fileno(f)) != 0;
+#else
+    return isatty(fileno(f)) != 0;
+#endif
+}
+
+void platform_setbinary(std::FILE* f)
+{
+#ifdef _WIN32
+    _setmode(_fileno(f), _O_BINARY);
+#else
+    (void)f;
 #endif
 }
 

@@ -64,8 +64,9 @@ std::FILE* platform_openregular(const char* path, PlatformFileId* id = nullptr);
 long long platform_tell(std::FILE* f);
 int platform_seek(std::FILE* f, long long pos, int whence);
 
-// A new temporary file, read and written in binary and removed when it is
-// closed (or when the program ends); null when none can be had.
+// A new temporary file in platform_tempfolder(), read and written in
+// binary and removed when it is closed (or when the program ends; here it
+// has no name from the start); null, with errno set, when none can be had.
 std::FILE* platform_tempfile();
 
 // The output. A regular file, or a path where nothing is yet, is written
@@ -145,14 +146,27 @@ bool platform_stoptemp(const char* path);
 // Whether a message line is being written, which a stop's line then ends.
 void platform_stopmidline(bool on);
 
-// Standard input as a file that can be read more than once: its bytes
-// copied into a temporary file (removed when it is closed or the program
-// ends), positioned at its start. Also used for any input that cannot be
-// read twice, such as a pipe. Null, with errno set, on a read or write
-// failure.
-std::FILE* platform_spool(std::FILE* in);
-
 // What an open file is: a pipe (or socket) can be read only once, a device
 // may never end.
 enum PlatformFileKind { PLATFORM_UNKNOWN, PLATFORM_REGULAR, PLATFORM_FOLDER, PLATFORM_PIPE, PLATFORM_DEVICE };
 PlatformFileKind platform_filekind(std::FILE* f);
+
+// ---- The input and the program's own temporary files --------------------
+
+// The folder of the program's temporary files (not the output's, which is
+// always beside the output): TMPDIR when it is set and not empty, else
+// /tmp; on Windows the system's temporary folder.
+std::string platform_tempfolder();
+
+// Opens the input for binary reading as the design does, whatever it is
+// (a pipe is waited for, a folder opens), so that the caller can look at
+// the open file; never as the controlling terminal. Null, with errno set,
+// when it cannot be opened.
+std::FILE* platform_openinput(const char* path);
+
+// Whether the open file is a terminal.
+bool platform_isterminal(std::FILE* f);
+
+// Reads the stream's bytes as they are (standard input is in text mode on
+// Windows until told otherwise).
+void platform_setbinary(std::FILE* f);

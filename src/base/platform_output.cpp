@@ -1,5 +1,5 @@
-// The output file (written beside its path and put in place at the end)
-// and the spooling of inputs that can be read only once.
+// The output file: written beside its path and put in place at the end,
+// or in place where it cannot be.
 #include "base/platform.h"
 
 #include <cerrno>
@@ -541,30 +541,4 @@ int platform_restartoutput(std::FILE* f)
     if (ftruncate(fileno(f), 0) != 0) return errno;
 #endif
     return std::fseek(f, 0, SEEK_SET) == 0 ? 0 : errno;
-}
-
-std::FILE* platform_spool(std::FILE* in)
-{
-#ifdef _WIN32
-    _setmode(_fileno(in), _O_BINARY);
-#endif
-    std::FILE* t = platform_tempfile();
-    if (!t) return nullptr;
-    static char buf[1 << 16];
-    size_t n;
-    int err = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) {
-        if (std::fwrite(buf, 1, n, t) != n) {
-            err = errno;
-            break;
-        }
-    }
-    if (!err && std::ferror(in)) err = errno ? errno : EIO;
-    if (!err && (std::fflush(t) != 0 || std::fseek(t, 0, SEEK_SET) != 0)) err = errno;
-    if (err) {
-        std::fclose(t);
-        errno = err;
-        return nullptr;
-    }
-    return t;
 }

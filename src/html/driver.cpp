@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 
 #include "ddl/ddlout.h"
@@ -259,6 +260,37 @@ void body_loop()
     }
 }
 
+// Whether the input begins as every output of this program does: such a
+// file is never read as a page (it would most likely be replaced by its
+// own conversion). The input is left at its start.
+bool is_ddl()
+{
+    static const char kMark[] = "//->DDL";
+    bool same = true;
+    for (const char* m = kMark; *m && same; ++m) same = infile_getc() == static_cast<unsigned char>(*m);
+    infile_rewind();
+    return same;
+}
+
+// Whether the input holds a NUL byte (a page read without its character
+// set, such as UTF-16 without its mark, is no fragment).
+bool has_nul()
+{
+    infile_rewind();
+    for (;;) {
+        const unsigned char* p;
+        size_t n = infile_available(&p);
+        if (n == 0) {
+            int c = infile_getc();
+            if (c == EOF) return false;
+            if (c == 0) return true;
+            continue;
+        }
+        if (std::memchr(p, 0, n)) return true;
+        infile_skip(n);
+    }
+}
+
 }  // namespace
 
 void driver_dispatch(int token) { dispatch(token); }
@@ -269,7 +301,13 @@ void convert_html()
     style_createstacks();
     translate_sethooks(driver_dispatch, style_optiontest);
 
-    if (!infile_open(run_inputpath())) fatal_message(10, "Couldn't open %s file \"%s\".", "input", run_inputpath());
+    if (!infile_open(run_inputpath()))
+        fatal_message(10, "Couldn't open %s file \"%s\" (%s).", "input", run_inputpath(), infile_openreason());
+    if (is_ddl())
+        fatal_message(1,
+                      "The input file \"%s\" is a DDL file, not an HTML page: were the input and output names "
+                      "swapped?",
+                      run_inputpath());
     g_line = 1;
     ddlout_openrun();
 
@@ -311,10 +349,10 @@ void convert_html()
             found = true;
             break;
         }
-        any_tag = any_tag || t != TOK_NOTHING;
+        any_tag = any_tag || (t != TOK_NOTHING && g_tag.found);
         if (t == TOK_DRAMATON) dramaton_convert();
     }
-    if (!found && any_tag && settings.html5tags) {
+    if (!found && any_tag && settings.html5tags && !has_nul()) {
         // A fragment: the body is taken to begin at the start of the input.
         infile_rewind();
         g_line = 1;

@@ -41,54 +41,172 @@ struct ImageTag {
 };
 static_assert(sizeof(ImageTag) == 16, "a tag's record stays small");
 
-struct Picture {
-    std::string path;  // resolved, or the src value when not resolved
-    std::string leaf;
-    int readable = 0;
-    int type = IMAGE_UNKNOWN;
-    int first = 0;  // the first entry naming it, or naming its file
-};
-
-struct IdHash {
-    size_t operator()(const PlatformFileId& id) const
-    {
-        return static_cast<size_t>(id.index * 0x9E3779B97F4A7C15ull ^ id.volume);
-    }
-};
-
-// A src value that could not be resolved is reported at every tag naming it.
-struct Resolution {
-    int picture;
-    bool toolong;
-};
-
-ImageTag* g_tags = nullptr;  // position 0 unused
-int g_count = 0;
-int g_capacity = 0;  // entries that fit, position 0 included
-std::vector<Picture> g_pictures;
-std::unordered_map<std::string, int> g_bypath;  // path NUL leaf -> picture
-std::unordered_map<std::string, Resolution> g_bysrc;  // src NUL leaf -> its picture
-// Readable pictures by file identity: other spellings of a file are
-// duplicates of the first picture that read it.
-std::unordered_map<PlatformFileId, int, IdHash> g_byid;
-bool g_ascending = true;  // offsets rise, as a forward pass gives them
-bool g_handler = false;
-ImageEntry g_view;
-
-std::string key_of(const std::string& a, const std::string& b)
-{
-    std::string k = a;
-    k += '\0';
-    k += b;
-    return k;
-}
-
 // Only the first pass grows the index: the output holds nothing yet, so it
 // is deleted as for any input that cannot be converted.
 [[noreturn]] void out_of_memory()
 {
     show_message("Unable to allocate memory for image reference.");
     ddlout_abandon(61);
+}
+
+// Every name the index keeps (src values, leaves, resolved paths, the
+// folders resolved paths start with) is a NUL-ended text in one block;
+// records refer to them by position.
+std::vector<char> g_text;
+
+uint32_t add_text(const char* s, size_t n)
+{
+    if (g_text.size() + n + 1 > UINT32_MAX) out_of_memory();
+    uint32_t at = static_cast<uint32_t>(g_text.size());
+    g_text.insert(g_text.end(), s, s + n);
+    g_text.push_back('\0');
+    return at;
+}
+
+const char* text_at(uint32_t at) { return g_text.data() + at; }
+
+// Sixteen bytes a picture: a resolved path is kept as a folder and the
+// rest, which is the src value itself in the usual case and then shares
+// its text.
+struct Picture {
+    uint32_t tail;  // the path after its folder
+    uint32_t leaf;
+    int32_t first;  // the first entry naming it, or naming its file
+    uint16_t folder;  // position in g_folders (0: none)
+    uint8_t readable;
+    uint8_t type : 7;
+    uint8_t cut : 1;  // its src value was cut: kept apart, never resolved
+};
+static_assert(sizeof(Picture) == 16, "a picture's record stays small");
+
+// Eight bytes a src value (with its leaf, as a tag gave them): the text
+// "F src NUL leaf NUL", F telling a cut value from a whole one.
+struct Source {
+    uint32_t key;
+    uint32_t picture : 31;
+    uint32_t toolong : 1;  // reported at every tag naming it
+};
+static_assert(sizeof(Source) == 8, "a src value's record stays small");
+
+// Position + 1 of each record, by a hash of its key; open addressing, at
+// most three quarters full.
+struct Slots {
+    std::vector<uint32_t> slot;
+    size_t used = 0;
+};
+
+const char kWhole = 2, kCut = 1;
+
+std::vector<Picture> g_pictures;
+std::vector<Source> g_sources;
+std::vector<std::string> g_folders;  // position 0 unused
+std::unordered_map<std::string, uint16_t> g_folderpos;
+Slots g_bysrc;  // Source by key
+Slots g_bypath;  // Picture by path, leaf and cut mark
+// Readable pictures by file identity: other spellings of a file are
+// duplicates of the first picture that read it.
+struct IdRecord {
+    PlatformFileId id;
+    int32_t picture;
+};
+std::vector<IdRecord> g_ids;
+Slots g_byid;  // IdRecord by identity
+ImageTag* g_tags = nullptr;  // position 0 unused
+int g_count = 0;
+int g_capacity = 0;  // entries that fit, position 0 included
+bool g_ascending = true;  // offsets rise, as a forward pass gives them
+bool g_handler = false;
+ImageEntry g_view;
+
+struct Hash {
+    uint64_t h = 1469598103934665603ull;
+    void add(const char* s, size_t n)
+    {
+        for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
+    }
+    void add(char c) { add(&c, 1); }
+};
+
+// The slot of the record `equal` accepts among those of hash h, or the
+// empty slot where it goes.
+template <class Equal>
+uint32_t& find_slot(Slots& t, uint64_t h, Equal equal)
+{
+    size_t mask = t.slot.size() - 1;
+    for (size_t i = static_cast<size_t>(h) & mask;; i = (i + 1) & mask) {
+        uint32_t& s = t.slot[i];
+        if (!s || equal(s - 1)) return s;
+    }
+}
+
+// Room for one more record in t; `rehash` gives a record's hash.
+template <class Rehash>
+void make_slots(Slots& t, Rehash rehash)
+{
+    if ((t.used + 1) * 4 <= t.slot.size() * 3) return;
+    std::vector<uint32_t> old;
+    old.swap(t.slot);
+    t.slot.assign(old.empty() ? 64 : old.size() * 2, 0);
+    size_t mask = t.slot.size() - 1;
+    for (uint32_t s : old) {
+        if (!s) continue;
+        size_t i = static_cast<size_t>(rehash(s - 1)) & mask;
+        while (t.slot[i]) i = (i + 1) & mask;
+        t.slot[i] = s;
+    }
+}
+
+uint64_t source_hash(const char* key)
+{
+    Hash h;
+    size_t n = std::strlen(key) + 1;
+    h.add(key, n + std::strlen(key + n));
+    return h.h;
+}
+
+const std::string& folder_of(const Picture& p) { return g_folders[p.folder]; }
+
+uint64_t path_hash(const std::string& folder, const char* tail, const char* leaf, bool cut)
+{
+    Hash h;
+    h.add(folder.data(), folder.size());
+    h.add(tail, std::strlen(tail));
+    h.add('\0');
+    h.add(leaf, std::strlen(leaf));
+    h.add(cut ? kCut : kWhole);
+    return h.h;
+}
+
+uint64_t picture_hash(uint32_t i)
+{
+    const Picture& p = g_pictures[i];
+    return path_hash(folder_of(p), text_at(p.tail), text_at(p.leaf), p.cut);
+}
+
+// The folder a resolved path starts with when the rest is `src` itself,
+// kept once for every picture that shares it; 0 when the path is kept
+// whole.
+uint16_t folder_for(const std::string& path, const std::string& src, std::string* folder)
+{
+    folder->clear();
+    if (src.empty() || path.size() <= src.size() || path.compare(path.size() - src.size(), src.size(), src) != 0)
+        return 0;
+    folder->assign(path, 0, path.size() - src.size());
+    auto known = g_folderpos.find(*folder);
+    if (known != g_folderpos.end()) return known->second;
+    if (g_folders.size() > 0xFFFF) {
+        folder->clear();
+        return 0;
+    }
+    uint16_t at = static_cast<uint16_t>(g_folders.size());
+    g_folders.push_back(*folder);
+    g_folderpos.emplace(*folder, at);
+    return at;
+}
+
+uint64_t id_hash(const PlatformFileId& id)
+{
+    return id.index * 0x9E3779B97F4A7C15ull ^ (id.volume * 0xC2B2AE3D27D4EB4Full);
 }
 
 // Room for entry k. The claim grows by doubling, so that thousands of
@@ -122,50 +240,105 @@ bool is_own_file(const PlatformFileId& id)
     return !platform_isstdstream(run_outputpath()) && platform_pathid(run_outputpath(), &own) && own == id;
 }
 
-// The picture's file looked at: only a regular file, not the input or the
-// output, is readable; one read before under another spelling makes this
-// picture that one's duplicate.
-void read_type(Picture& p)
+// Picture `at`'s file looked at: only a regular file, not the input or
+// the output, is readable; one read before under another spelling makes
+// this picture that one's duplicate.
+void read_type(uint32_t at, const std::string& path)
 {
     PlatformFileId id;
-    FILE* f = platform_openregular(p.path.c_str(), &id);
+    FILE* f = platform_openregular(path.c_str(), &id);
     if (!f) return;
     if (is_own_file(id)) {
         std::fclose(f);
         return;
     }
-    auto seen = g_byid.find(id);
-    if (seen != g_byid.end()) {
+    make_slots(g_byid, [](uint32_t i) { return id_hash(g_ids[i].id); });
+    uint32_t& slot = find_slot(g_byid, id_hash(id), [&](uint32_t i) { return g_ids[i].id == id; });
+    Picture& p = g_pictures[at];
+    if (slot) {
         std::fclose(f);
-        const Picture& earlier = g_pictures[static_cast<size_t>(seen->second)];
+        const Picture& earlier = g_pictures[static_cast<size_t>(g_ids[slot - 1].picture)];
         p.readable = earlier.readable;
         p.type = earlier.type;
         p.first = earlier.first;
         return;
     }
-    g_byid.emplace(id, static_cast<int>(g_pictures.size()));
+    g_ids.push_back(IdRecord{id, static_cast<int32_t>(at)});
+    slot = static_cast<uint32_t>(g_ids.size());
+    ++g_byid.used;
     p.readable = 1;
     unsigned char head[4] = {0, 0, 0, 0};
     size_t got = std::fread(head, 1, sizeof head, f);
     (void)got;  // a short file keeps zeros in the missing places
     std::fclose(f);
-    p.type = image_filetype(head);
+    p.type = static_cast<uint8_t>(image_filetype(head) & 0x7F);
+}
+
+// The picture of the resolved `path` with `leaf`, found again or added (as
+// entry k's); `opens` asks for its file to be looked at.
+uint32_t picture_for(const std::string& path, const std::string& src, uint32_t srcat, uint32_t leafat, int k, bool cut,
+                     bool opens)
+{
+    std::string folder;
+    uint16_t fpos = folder_for(path, src, &folder);
+    const char* tail = fpos ? src.c_str() : path.c_str();
+    const char* leaf = text_at(leafat);
+    make_slots(g_bypath, picture_hash);
+    uint64_t h = path_hash(folder, tail, leaf, cut);
+    uint32_t& slot = find_slot(g_bypath, h, [&](uint32_t i) {
+        const Picture& p = g_pictures[i];
+        return p.cut == cut && std::strcmp(text_at(p.leaf), leaf) == 0 && folder_of(p) == folder &&
+               std::strcmp(text_at(p.tail), tail) == 0;
+    });
+    if (slot) return slot - 1;
+    Picture p;
+    p.tail = fpos || path == src ? srcat : add_text(path.data(), path.size());
+    p.leaf = leafat;
+    p.first = k;
+    p.folder = fpos;
+    p.readable = 0;
+    p.type = IMAGE_UNKNOWN;
+    p.cut = cut;
+    if (g_pictures.size() >= (1u << 31) - 1) out_of_memory();
+    uint32_t at = static_cast<uint32_t>(g_pictures.size());
+    g_pictures.push_back(p);
+    slot = at + 1;
+    ++g_bypath.used;
+    if (opens) read_type(at, path);
+    return at;
 }
 
 // The picture a src value and leaf name, as entry k, stand for: found
 // again, or resolved, looked for and classified now.
 // A value that was cut is kept apart from the same text given whole, and
 // never resolved.
-Resolution picture_of(const std::string& src, const std::string& leaf, int k, bool cut)
+uint32_t picture_of(const std::string& src, const std::string& leaf, int k, bool cut)
 {
     const int limit = cut ? static_cast<int>(kSrcLimit) : static_cast<int>(kPathLimit);
-    std::string srckey = key_of(src, leaf);
-    if (cut) srckey.insert(0, 1, '\x01');
-    auto known = g_bysrc.find(srckey);
-    if (known != g_bysrc.end()) {
-        if (known->second.toolong) image_reportlongpath(src.c_str(), limit);
-        return known->second;
+    std::string key(1, cut ? kCut : kWhole);
+    key += src;
+    key += '\0';
+    key += leaf;
+    make_slots(g_bysrc, [](uint32_t i) { return source_hash(text_at(g_sources[i].key)); });
+    uint32_t& slot = find_slot(g_bysrc, source_hash(key.c_str()), [&](uint32_t i) {
+        // Two texts each: the mark and src value, then the leaf.
+        const char* known = text_at(g_sources[i].key);
+        size_t n = std::strlen(known);
+        return n == src.size() + 1 && std::memcmp(known, key.data(), n) == 0 &&
+               std::strcmp(known + n + 1, leaf.c_str()) == 0;
+    });
+    if (slot) {
+        const Source& known = g_sources[slot - 1];
+        if (known.toolong) image_reportlongpath(src.c_str(), limit);
+        return known.picture;
     }
+    // Added before the picture, whose look-ups may add slots of their own.
+    uint32_t keyat = add_text(key.data(), key.size());
+    if (g_sources.size() >= (1u << 31) - 1) out_of_memory();
+    slot = static_cast<uint32_t>(g_sources.size()) + 1;
+    ++g_bysrc.used;
+    g_sources.push_back(Source{keyat, 0, 0});
+
     std::string path = src;
     bool opens = false, toolong = false;
     if (cut) {
@@ -174,25 +347,13 @@ Resolution picture_of(const std::string& src, const std::string& leaf, int k, bo
     } else if (!settings.disableimages) {
         opens = image_resolve(path, &toolong) != 0;
     }
-    std::string pathkey = key_of(path, leaf);
-    if (cut) pathkey.insert(0, 1, '\x01');
-    auto same = g_bypath.find(pathkey);
-    int id;
-    if (same != g_bypath.end()) {
-        id = same->second;
-    } else {
-        id = static_cast<int>(g_pictures.size());
-        Picture p;
-        p.path = path;
-        p.leaf = leaf;
-        p.first = k;
-        if (opens) read_type(p);
-        g_pictures.push_back(p);
-        g_bypath.emplace(pathkey, id);
-    }
-    Resolution r{id, toolong};
-    g_bysrc.emplace(srckey, r);
-    return r;
+    uint32_t srcat = keyat + 1;
+    uint32_t leafat = srcat + static_cast<uint32_t>(src.size()) + 1;
+    uint32_t picture = picture_for(path, src, srcat, leafat, k, cut, opens);
+    Source& s = g_sources.back();  // picture_for adds no src value
+    s.picture = picture & 0x7FFFFFFF;
+    s.toolong = toolong;
+    return picture;
 }
 
 }  // namespace
@@ -206,8 +367,8 @@ const ImageEntry* image_entry(int i)
     const Picture& p = g_pictures[t.picture];
     ImageEntry& e = g_view;
     std::memset(&e, 0, sizeof e);
-    std::memcpy(e.path, p.path.c_str(), p.path.size() + 1);
-    std::memcpy(e.leaf, p.leaf.c_str(), p.leaf.size() + 1);
+    std::snprintf(e.path, sizeof e.path, "%s%s", folder_of(p).c_str(), text_at(p.tail));
+    std::snprintf(e.leaf, sizeof e.leaf, "%s", text_at(p.leaf));
     e.readable = p.readable && !t.unreadable;
     e.type = p.type;
     if (t.size) {
@@ -230,10 +391,15 @@ void image_release()
     if (g_tags) mem_release(g_tags);
     g_tags = nullptr;
     g_count = g_capacity = 0;
-    g_pictures.clear();
-    g_bypath.clear();
-    g_bysrc.clear();
-    g_byid.clear();
+    std::vector<Picture>().swap(g_pictures);
+    std::vector<Source>().swap(g_sources);
+    std::vector<IdRecord>().swap(g_ids);
+    std::vector<char>().swap(g_text);
+    g_folders.assign(1, std::string());
+    g_folderpos.clear();
+    g_bysrc = Slots();
+    g_bypath = Slots();
+    g_byid = Slots();
     g_ascending = true;
 }
 
@@ -256,7 +422,8 @@ int image_addentry(const char* src, const char* leaf, unsigned size, long long o
     t.offset = offset;
     t.size = size;
     t.unreadable = 0;
-    t.picture = static_cast<uint32_t>(picture_of(s, l, k, cut).picture);
+    if (g_folders.empty()) g_folders.assign(1, std::string());
+    t.picture = picture_of(s, l, k, cut) & 0x7FFFFFFF;
     if (k > 1 && offset <= g_tags[k - 1].offset) g_ascending = false;
     g_count = k;
     return k;

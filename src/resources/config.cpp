@@ -52,12 +52,49 @@ const KeyInfo kKeys[] = {
     {"keepspaces", 'm', 0, &Settings::keepspaces},
 };
 
+// The one setting that holds a text: its line is read raw, whole, and
+// sets nothing else.
+const char kFoldersKey[] = "resourcefolders";
+const size_t kFoldersLimit = 4095;
+std::string g_folders;
+
+// Whether the folded line is the folder list's: group m, the name before
+// the first "=".
+bool is_folders_line(const char* line)
+{
+    if (line[0] != 'm') return false;
+    const char* at = std::strstr(line, kFoldersKey);
+    const char* eq = std::strchr(line, '=');
+    return at && (!eq || at < eq);
+}
+
+// The physical line that starts at `start`, read again as written, from
+// its first "=" to its end (the spaces around it dropped); the stream is
+// left after the line.
+void read_folders(FILE* f, long start)
+{
+    g_folders.clear();
+    if (std::fseek(f, start, SEEK_SET) != 0) return;
+    std::string raw;
+    int c;
+    while ((c = std::fgetc(f)) != EOF && c != '\n' && c != '\r')
+        if (raw.size() < kFoldersLimit) raw += static_cast<char>(c);
+    size_t eq = raw.find('=');
+    if (eq == std::string::npos) return;
+    size_t b = raw.find_first_not_of(" \t", eq + 1);
+    size_t e = raw.find_last_not_of(" \t");
+    if (b != std::string::npos) g_folders = raw.substr(b, e + 1 - b);
+}
+
 }  // namespace
 
 void config_defaults()
 {
     for (const KeyInfo& k : kKeys) settings.*k.field = k.fallback;
+    g_folders.clear();
 }
+
+const char* config_resourcefolders() { return g_folders.c_str(); }
 
 bool config_readline(FILE* f, char line[80])
 {
@@ -85,8 +122,13 @@ int config_value(const char* line)
 void config_readstream(FILE* f)
 {
     char line[80];
-    while (config_readline(f, line)) {
+    long start = std::ftell(f);
+    for (; config_readline(f, line); start = std::ftell(f)) {
         if (!line[0]) continue;
+        if (start >= 0 && is_folders_line(line)) {
+            read_folders(f, start);
+            continue;
+        }
         char group = line[0];
         for (const KeyInfo& k : kKeys)
             if (k.group == group && std::strstr(line, k.name)) settings.*k.field = config_value(line);

@@ -50,3 +50,7 @@ void config_readstream(FILE* f);
 bool config_readline(FILE* f, char line[80]);
 // 1 when the character after the first "=" is "t".
 int config_value(const char* line);
+// The folders of "m resourcefolders" whose files a page may read besides
+// its own folder's: the line's text after its first "=", as written
+// (capitals and spaces kept, any length); empty without the line.
+const char* config_resourcefolders();

@@ -10,12 +10,14 @@
 #include "base/memtrace.h"
 #include "base/messages.h"
 #include "base/runstate.h"
+#include "base/pagefiles.h"
 #include "base/platform.h"
+#include "resources/config.h"
 #include "script/script.h"
 
 namespace {
 
-enum OpenResult { OPENED, NOT_OPENED, ALREADY_READ, IS_OUTPUT };
+enum OpenResult { OPENED, NOT_OPENED, ALREADY_READ, IS_OUTPUT, OUTSIDE };
 
 struct IdHash {
     size_t operator()(const PlatformFileId& id) const
@@ -28,15 +30,26 @@ struct IdHash {
 // again could only repeat the same chain for ever, so it is refused.
 std::unordered_set<PlatformFileId, IdHash> g_read;
 bool g_started = false;  // the first input is in g_read
+// The folder part of the page's name as given ("" for none). A
+// continuation's name is taken from the page's folder; as the input's
+// name it is shown after this prefix, as the page's own name is, so that
+// every input name reads from the current folder.
+std::string g_pageprefix;
 
-// Opened as the input when it is a regular file that is neither the output
-// nor a file read before. (Only plain files: a folder or a device would
-// never end or never start, and a pipe is never even waited for.)
-OpenResult open_script(const char* path, PlatformFileId* id)
+// Opened as the input when it is a regular file inside the folders the page
+// may read (`name` taken from the page's folder) that is neither the
+// output nor a file read before; `shown` names it as the input. (Only
+// plain files: a folder or a device would never end or never start, and a
+// pipe is never even waited for.)
+OpenResult open_script(const char* name, const char* shown, PlatformFileId* id)
 {
-    if (!path[0]) return NOT_OPENED;
-    std::FILE* f = platform_openregular(path, id);
-    if (!f) return NOT_OPENED;
+    if (!name[0]) return NOT_OPENED;
+    PageFile page;
+    PageFileResult found = pagefile_open(name, &page);
+    if (found == PAGEFILE_OUTSIDE) return OUTSIDE;
+    if (found != PAGEFILE_OPENED) return NOT_OPENED;
+    std::FILE* f = page.file;
+    *id = page.id;
     PlatformFileId out;
     if ((platform_pathid(run_outputpath(), &out) && out == *id) || (ddlout_outputid(&out) && out == *id)) {
         std::fclose(f);
@@ -46,7 +59,7 @@ OpenResult open_script(const char* path, PlatformFileId* id)
         std::fclose(f);
         return ALREADY_READ;
     }
-    return infile_openfile(f, path) ? OPENED : NOT_OPENED;
+    return infile_openfile(f, shown) ? OPENED : NOT_OPENED;
 }
 
 // A name that could lead out of the current folder and below: absolute
@@ -89,6 +102,15 @@ bool was_cut(const char* value, size_t field)
     ddlout_abandon(44);
 }
 
+[[noreturn]] void refuse(const char* name)
+{
+    show_message(
+        "Cannot continue into \"%s\": a continuation file must be a file in the page's folder or below "
+        "it.",
+        name);
+    ddlout_abandon(44);
+}
+
 [[noreturn]] void fail(const char* name, int code)
 {
     if (code == 5)
@@ -109,6 +131,7 @@ void check_refused(OpenResult r, const char* name)
 {
     if (r == ALREADY_READ) fail(name, 5);
     if (r == IS_OUTPUT) fail(name, 6);
+    if (r == OUTSIDE) refuse(name);
 }
 
 // The opened file becomes the input; false when its name cannot be kept.
@@ -153,20 +176,20 @@ void dramaton_continue()
         PlatformFileId first;
         if (infile_fileid(&first)) g_read.insert(first);
         g_started = true;
+        const char* page = run_inputpath();
+        size_t cut = platform_isstdstream(page) ? 0 : std::strlen(page);
+        while (cut > 0 && !platform_issep(page[cut - 1])) --cut;
+        g_pageprefix.assign(page, cut);
+        pagefile_setpage(page, config_resourcefolders());
     }
     infile_close();
-    if (leaves_folder(name) || was_cut(value.text, sizeof name)) {
-        show_message(
-            "Cannot continue into \"%s\": a continuation file must be a file in the current folder or "
-            "below it.",
-            name);
-        ddlout_abandon(44);
-    }
+    if (leaves_folder(name) || was_cut(value.text, sizeof name)) refuse(name);
 
     PlatformFileId id;
-    OpenResult r = open_script(name, &id);
+    std::string shown = g_pageprefix + name;
+    OpenResult r = open_script(name, shown.c_str(), &id);
     if (r == OPENED) {
-        if (!accept(name, id)) claim_failure();
+        if (!accept(shown.c_str(), id)) claim_failure();
         return;
     }
     check_refused(r, name);
@@ -180,7 +203,10 @@ void dramaton_continue()
         mem_release(built);
         fail(name, code);
     }
-    r = open_script(built, &id);
+    // Built from the input's name, which starts with the page's prefix.
+    const char* inside = built;
+    if (std::strncmp(built, g_pageprefix.c_str(), g_pageprefix.size()) == 0) inside += g_pageprefix.size();
+    r = open_script(leaves_folder(inside) ? "" : inside, built, &id);
     if (r != OPENED) {
         // The message names the path that was tried.
         char tried[1024];
@@ -198,4 +224,6 @@ void dramaton_releasecontinue()
 {
     g_read.clear();
     g_started = false;
+    g_pageprefix.clear();
+    pagefile_reset();
 }

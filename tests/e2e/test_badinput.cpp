@@ -3,8 +3,11 @@
 // formatting handlers keep the DDL well formed.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "harness.h"
 #include "page_format.h"
@@ -184,3 +187,98 @@ TEST_F(FormatBadInput, HugeValues)
 }
 
 }  // namespace
+
+// ---- Inputs that are no page --------------------------------------------
+
+namespace {
+
+std::string quillet_msg(const std::string& text) { return "QuilletW: " + text + "\n"; }
+
+const std::string kPage = "<html><body><p>Some <b>bold</b> text.</p></body></html>\n";
+
+}  // namespace
+
+TEST(NoPage, FoldersAndDevicesAreRefusedWithTheirReason)
+{
+    ScratchDir d;
+    d.write("out.ddl", "earlier");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"missing.htm", "No such file or directory"}, {".", "it is a folder"},         {"/dev/zero", "it is a device"},
+        {"/dev/urandom", "it is a device"},           {"/dev/null", "it is a device"},
+    };
+    for (const auto& c : cases) {
+        RunResult r = d.run({c.first, "out.ddl"}, "out.ddl");
+        EXPECT_EQ(r.code, 10) << c.first;
+        EXPECT_EQ(r.err, quillet_msg("Couldn't open input file \"" + c.first + "\" (" + c.second + ").")) << c.first;
+        EXPECT_EQ(r.output, "earlier") << c.first;
+    }
+}
+
+TEST(NoPage, AnOutputGivenAsTheInputLeavesThePageAsItWas)
+{
+    ScratchDir d;
+    d.write("page.htm", kPage);
+    ASSERT_EQ(d.run({"page.htm", "page.ddl"}).code, 0);
+    // The names swapped: the output is refused as a page, before the page
+    // is written over.
+    RunResult r = d.run({"page.ddl", "page.htm"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, quillet_msg("The input file \"page.ddl\" is a DDL file, not an HTML page: were the input and "
+                                 "output names swapped?"));
+    EXPECT_EQ(d.read("page.htm"), kPage);
+    // Through standard input too; a page that only mentions the mark is
+    // a page.
+    d.set_stdin(d.read("page.ddl"));
+    r = d.run({"-", "page.htm"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(d.read("page.htm"), kPage);
+    d.set_stdin(" //->DDL" + kPage);
+    EXPECT_EQ(d.run({"-", "new.ddl"}).code, 0);
+}
+
+TEST(NoPage, AFragmentNeedsAKnownTagAndNoNul)
+{
+    ScratchDir d;
+    d.write("config", shipped_as_is("config"));
+    const std::string refused = quillet_msg(
+        "Reached end of file without finding '<body>', this file does not seem to be an HTML document. Abandoning "
+        "process...");
+    RunResult r = d.convert("A fragment with <b>a known tag</b> in it.");
+    EXPECT_EQ(r.code, 0) << r.err;
+    r = d.convert("Only <blink>unknown</blink> <frob> tags in this text.");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, refused);
+    EXPECT_FALSE(r.has_output);
+    r = d.convert(std::string("A fragment <b>with a NUL\0 byte</b> in it.", 38));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, refused);
+    // UTF-16 is no fragment without its mark, and one with it.
+    std::string text = "A fragment with <b>a known tag</b> in it.", le, marked = "\xFF\xFE";
+    for (char c : text) le += std::string{c, '\0'};
+    r = d.convert(le);
+    EXPECT_EQ(r.code, 1);
+    r = d.convert(marked + le);
+    EXPECT_EQ(r.code, 0) << r.err;
+}
+
+TEST(NoPage, AFailingTemporaryFolderIsNamed)
+{
+    ScratchDir d;
+    d.write("out.ddl", "earlier");
+    d.set_stdin(kPage);
+    for (const std::string& tmp : {d.path("none"), d.path("out.ddl")}) {
+        d.clear_env();
+        d.set_env("TMPDIR", tmp);
+        RunResult r = d.run({"-", "out.ddl"}, "out.ddl");
+        EXPECT_EQ(r.code, 10) << tmp;
+        std::string why = tmp == d.path("none") ? "No such file or directory" : "Not a directory";
+        EXPECT_EQ(r.err, quillet_msg("Couldn't write a temporary copy of \"-\" in \"" + tmp + "\" (" + why + ")."));
+        EXPECT_EQ(r.output, "earlier");
+    }
+    // A temporary folder that can be written is used.
+    std::filesystem::create_directory(d.path("tmp"));
+    d.clear_env();
+    d.set_env("TMPDIR", d.path("tmp"));
+    EXPECT_EQ(d.run({"-", "out.ddl"}).code, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(d.path("tmp"))) << "a temporary copy was left behind";
+}

@@ -157,7 +157,7 @@ TEST(InputChecks, FilesThatCannotBeOpened)
     ScratchDir d;
     RunResult r = d.run({"missing.htm", "out.ddl"}, "out.ddl");
     EXPECT_EQ(r.code, 10);
-    EXPECT_EQ(r.err, "QuilletW: Couldn't open input file \"missing.htm\".\n");
+    EXPECT_EQ(r.err, "QuilletW: Couldn't open input file \"missing.htm\" (No such file or directory).\n");
     EXPECT_FALSE(r.has_output);
     d.write("in.htm", kPage);
     r = d.run({"in.htm", "no/such/folder/out.ddl"});

@@ -1,4 +1,4 @@
-// Pages and scripts from outside: nothing outside the current folder is read
+// Pages and scripts from outside: nothing outside the page's folder is read
 // as a continuation, no picture is anything but a regular file embedded
 // once, no pipe or device is waited on, no raw byte or line reaches the
 // output, and every number in a command fits 32 bits.
@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -34,7 +35,7 @@ size_t count(const std::string& text, const std::string& what)
 std::string refused(const std::string& name)
 {
     return msg("Cannot continue into \"" + name +
-               "\": a continuation file must be a file in the current folder or below it.");
+               "\": a continuation file must be a file in the page's folder or below it.");
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start)
@@ -73,7 +74,7 @@ private:
 
 }  // namespace
 
-// ---- Continuation files stay in the current folder and below -------------
+// ---- Continuation files stay in the page's folder and below --------------
 
 TEST(UntrustedContinue, NamesLeavingTheFolderAreRefused)
 {
@@ -136,6 +137,109 @@ TEST(UntrustedContinue, OnlyRegularFilesAreContinuedInto)
     EXPECT_LT(seconds_since(start), 5.0) << "the pipe was waited on";
     EXPECT_EQ(r.code, 44);
     EXPECT_EQ(r.err.find("Cannot continue"), std::string::npos) << r.err;
+}
+
+namespace {
+
+// Runs the program of `d` from the folder `cwd` with the arguments (each
+// quoted), standard input from `input` (or /dev/null); the output is
+// collected from d's out.ddl.
+RunResult run_from(const ScratchDir& d, const std::string& cwd, const std::vector<std::string>& args,
+                   const std::string& input = "/dev/null")
+{
+    std::string cmd = "cd '" + cwd + "' && '" + d.path("quillet") + "'";
+    for (const std::string& a : args) cmd += " '" + a + "'";
+    cmd += " <'" + input + "' 2>'" + d.path(".err") + "'";
+    int status = std::system(cmd.c_str());
+    RunResult r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = d.read(".err");
+    r.has_output = d.exists("out.ddl");
+    if (r.has_output) r.output = d.read("out.ddl");
+    d.remove("out.ddl");
+    return r;
+}
+
+const std::string kOpened = "Cannot continue into \"";
+
+}  // namespace
+
+TEST(UntrustedContinue, NamesAreTakenFromThePagesFolder)
+{
+    ScriptDir d;
+    std::filesystem::create_directory(d.path("sub"));
+    const std::string page = "<html><dramaton>" + std::string(kShortHeader) + "One <continue two.txt>";
+    d.write("sub/page.htm", page);
+    d.write("sub/two.txt", "Two <continue three>");
+    d.write("sub/two.three", "Three");  // the name built from the input's
+    d.write("two.txt", "Wrong");
+    RunResult r = run_from(d, d.dir(), {"sub/page.htm", "out.ddl"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.output.find("\"One \"\n\"Two \"\n\"Three\"\nFINISH"), std::string::npos) << r.output;
+
+    // From the root folder the page, named by its full path, still reads
+    // only its own folder.
+    d.write("sub/two.txt", "Two <continue etc/passwd>");
+    r = run_from(d, "/", {d.path("sub/page.htm"), d.path("out.ddl")});
+    EXPECT_EQ(r.code, 44);
+    EXPECT_EQ(r.err.find("root:"), std::string::npos);
+    EXPECT_EQ(r.err.find(kOpened), std::string::npos) << "a missing file is reported as before: " << r.err;
+    EXPECT_FALSE(r.has_output);
+
+    // Standard input's folder is the current one; the root folder never
+    // counts as a page's folder.
+    d.write("in.htm", "<html><dramaton>" + std::string(kShortHeader) + "x<continue etc/passwd>");
+    r = run_from(d, "/", {"-", d.path("out.ddl")}, d.path("in.htm"));
+    EXPECT_EQ(r.code, 44);
+    EXPECT_EQ(r.err, refused("etc/passwd"));
+    EXPECT_FALSE(r.has_output);
+    r = run_from(d, d.dir(), {"-", d.path("out.ddl")}, d.path("sub/page.htm"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.output.find("\"One \"\n\"Wrong\"\nFINISH"), std::string::npos)
+        << "standard input's folder is the current one";
+}
+
+TEST(UntrustedContinue, LinksAreFollowedOnlyInsideThePagesFolder)
+{
+    ScriptDir d;
+    ScratchDir elsewhere(std::vector<std::string>{});
+    elsewhere.write("secret.txt", "TOKEN=hunter2");
+    std::filesystem::create_directory(d.path("parts"));
+    d.write("parts/two.txt", "Two");
+    std::filesystem::create_symlink(elsewhere.path("secret.txt"), d.path("out.txt"));
+    std::filesystem::create_symlink(elsewhere.dir(), d.path("away"));
+    std::filesystem::create_symlink(d.path("parts/two.txt"), d.path("in.txt"));
+    const std::string header = std::string(kShortHeader) + "One ";
+    for (const char* name : {"out.txt", "away/secret.txt"}) {
+        RunResult r = d.script(header + "<continue " + name + ">");
+        EXPECT_EQ(r.code, 44) << name;
+        EXPECT_EQ(r.err, refused(name)) << name;
+        EXPECT_FALSE(r.has_output) << name;
+    }
+    RunResult r = d.script(header + "<continue in.txt>");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(script_body(r.output), "\"One \"\n\"Two\"\n");
+
+    // A folder of m resourcefolders (relative to the page's folder, spelt
+    // with capitals and spaces) is read too; others stay closed.
+    std::filesystem::create_directory(d.path("Shared Parts"));
+    d.write("Shared Parts/more.txt", "More");
+    std::filesystem::create_symlink(d.path("Shared Parts"), d.path("sub"));
+    std::filesystem::create_directory(d.path("page"));
+    std::filesystem::create_symlink(d.path("Shared Parts"), d.path("page/lib"));
+    std::filesystem::create_symlink(elsewhere.dir(), d.path("page/away"));
+    d.write("page/in.htm", "<html><dramaton>" + header + "<continue lib/more.txt>");
+    r = run_from(d, d.dir(), {"page/in.htm", "out.ddl"});
+    EXPECT_EQ(r.code, 44) << "a folder that is not listed";
+    EXPECT_EQ(r.err, refused("lib/more.txt"));
+    d.write("config", d.read("config") + "m resourcefolders = ../Shared Parts ;" + elsewhere.path("none") + "\n");
+    r = run_from(d, d.dir(), {"page/in.htm", "out.ddl"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.output.find("\"One \"\n\"More\"\nFINISH"), std::string::npos) << r.output;
+    d.write("page/in.htm", "<html><dramaton>" + header + "<continue away/secret.txt>");
+    r = run_from(d, d.dir(), {"page/in.htm", "out.ddl"});
+    EXPECT_EQ(r.code, 44);
+    EXPECT_EQ(r.err, refused("away/secret.txt"));
 }
 
 // ---- Pictures are regular files, each embedded once ----------------------
@@ -246,6 +350,31 @@ TEST(UntrustedPictures, ASourceTooLongForItsFieldIsNotCutAndUsed)
     EXPECT_NE(r.output.find("PICTURE_002={picture\n"), std::string::npos);
     EXPECT_EQ(r.output.find("=PICTURE_001"), std::string::npos);
 }
+
+// The index keeps a few dozen bytes for each picture a page names, so
+// that a page naming a great many stays small. (Measured without the
+// sanitizers, which keep memory of their own.)
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(UntrustedPictures, TheIndexOfManyPicturesStaysSmall)
+{
+    // A child of this process starts with its peak, so the program's own
+    // is asked of time(1), whose child starts afresh.
+    if (access("/usr/bin/time", X_OK) != 0) GTEST_SKIP() << "no /usr/bin/time";
+    ScratchDir d;
+    std::string page = "<html><body>";
+    for (int i = 0; i < 80000; ++i) page += "<img src=\"pictures/gallery/picture" + std::to_string(i) + ".gif\">\n";
+    d.write("in.htm", page + "</body></html>");
+    std::string cmd = "cd '" + d.dir() + "' && /usr/bin/time -f %M -o peak ./quillet in.htm out.ddl 2>/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    long kb = std::atol(d.read("peak").c_str());
+    EXPECT_GT(kb, 0);
+    EXPECT_LT(kb, 16 * 1024) << "KB at the peak";
+    // None of the files is there: each tag still shows its own name.
+    std::string out = d.read("out.ddl");
+    EXPECT_EQ(count(out, "picture79999.gif"), 1u);
+    EXPECT_EQ(count(out, ".gif"), 80000u);
+}
+#endif
 
 // ---- Support files are read only when they are regular files -------------
 

@@ -140,3 +140,25 @@ TEST(Config, ReadLineFoldsAndDropsSpaces)
 }
 
 }  // namespace
+
+// The folder list is a text: its line is read as written, however long,
+// and sets nothing but the list.
+TEST(Config, ResourceFoldersKeepTheirSpellingAndSetNothingElse)
+{
+    read_config("m html5tags = true\nM ResourceFolders = ../Shared Pics ; /Srv/CharSets\nt justified=false\n");
+    EXPECT_STREQ(config_resourcefolders(), "../Shared Pics ; /Srv/CharSets");
+    EXPECT_EQ(settings.html5tags, 1);
+    EXPECT_EQ(settings.charsets, 0) << "a name inside the folder list set a setting";
+    EXPECT_EQ(settings.justified, 0) << "the line after the list was not read";
+
+    std::string longlist = "/" + std::string(150, 'd') + ";t justified = true";
+    read_config("m resourcefolders = " + longlist + "\r\nt justified=false\n");
+    EXPECT_EQ(config_resourcefolders(), longlist);
+    EXPECT_EQ(settings.justified, 0) << "the rest of a long list was read as a line";
+
+    read_config("g resourcefolders = /x\n");
+    EXPECT_STREQ(config_resourcefolders(), "") << "only group m holds the list";
+    read_config("m resourcefolders = /x\n");
+    config_defaults();
+    EXPECT_STREQ(config_resourcefolders(), "");
+}
