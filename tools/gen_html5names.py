@@ -10,7 +10,7 @@ import html.entities
 import os
 import sys
 
-from gen_hostfallback import write_table
+from gen_hostfallback import packed, write_table
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src", "resources", "html5names.cpp")
 
@@ -33,7 +33,8 @@ def main():
                 "resources/html5names.h", "const Html5Name kHtml5Names[]", body, "kHtml5NameCount")
     with open(OUT, "a") as f:
         f.write("\n// The names read without their ';' too, ordered by name.\n")
-        f.write("const char* const kHtml5Legacy[] = {%s};\n" % ", ".join('"%s"' % n.decode() for n in legacy))
+        f.write("// clang-format off\nconst char* const kHtml5Legacy[] = {\n%s};\n// clang-format on\n"
+                % packed(['"%s"' % n.decode() for n in legacy]))
         f.write("const int kHtml5LegacyCount = %d;\n" % len(legacy))
     print("%d names, %d legacy" % (len(rows), len(legacy)))
 
