@@ -41,6 +41,25 @@ HAND = {
     # Latin letters without a diacritic that have a plain spelling
     0x0152: "OE", 0x0153: "oe", 0x0131: "i", 0x0138: "k", 0x0192: "f",
 }
+# Greek question mark and ano teleia
+HAND[0x037E] = ";"
+HAND[0x0387] = "\xb7"
+
+
+def box(cp):
+    """Box drawing: lines across as '-', lines down as '|', the rest
+    (corners, joints, crossings, diagonals) as '+'."""
+    words = unicodedata.name(chr(cp)).split()[2:]
+    parts = {w for w in words if w in ("HORIZONTAL", "VERTICAL", "LEFT", "RIGHT", "UP", "DOWN", "DIAGONAL")}
+    if parts in ({"HORIZONTAL"}, {"LEFT"}, {"RIGHT"}, {"LEFT", "RIGHT"}):
+        return "-"
+    if parts in ({"VERTICAL"}, {"UP"}, {"DOWN"}, {"UP", "DOWN"}):
+        return "|"
+    return "+"
+
+
+for cp in range(0x2500, 0x2580):
+    HAND[cp] = box(cp)
 # typographic spaces: a space
 for cp in list(range(0x2000, 0x200B)) + [0x202F, 0x205F, 0x3000]:
     HAND[cp] = " "
