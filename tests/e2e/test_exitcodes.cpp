@@ -71,7 +71,11 @@ TEST(ExitCodes, EveryCodeTheCommandLineCanReach)
          1,
          "Reached end of file without finding '<body>', this file does not seem to be an HTML document. "
          "Abandoning process..."},
-        {"no input", [](ScratchDir&) {}, {"none.htm", "out.ddl"}, 10, "Couldn't open input file \"none.htm\" (No such file or directory)."},
+        {"no input",
+         [](ScratchDir&) {},
+         {"none.htm", "out.ddl"},
+         10,
+         "Couldn't open input file \"none.htm\" (No such file or directory)."},
         {"a folder as input",
          [](ScratchDir& d) { d.write("in.htm", kPage); },
          {".", "out.ddl"},
