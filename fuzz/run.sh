@@ -4,7 +4,8 @@
 #   fuzz/run.sh SURFACE SECONDS
 #
 # SURFACE: page, translat-page, translat, script, drmign, config, definits,
-# drmstyle, colours, fontmap, fontexpt, entities, picture.
+# drmstyle, colours, fontmap, fontexpt, entities, picture, tohtml (a DDL file
+# shown as an HTML page).
 # The campaign lives in /tmp/quillet-fuzz/SURFACE (work/ the program folder,
 # out/ AFL's findings); crashes and hangs found are listed at the end.
 set -euo pipefail
@@ -41,6 +42,7 @@ case "$surface" in
     file=$surface; target=(./quillet page.htm /dev/null); seeds=("$top/support/$surface") ;;
   drmstyle) file=drmstyle; target=(./quillet script.htm /dev/null); seeds=("$top/support/drmstyle") ;;
   picture) file=pic.jpg; target=(./quillet pictures.htm /dev/null); seeds=("$top"/fuzz/seeds/pic.jpg "$top"/fuzz/seeds/pic.gif) ;;
+  tohtml) dict=ddl; target=(./quillet -tohtml @@ /dev/null); seeds=("$top"/fuzz/seeds/ddl/*.ddl) ;;
   *) echo "unknown surface $surface" >&2; exit 2 ;;
 esac
 for s in "${seeds[@]}"; do [ -f "$s" ] && cp "$s" "$camp/in/"; done

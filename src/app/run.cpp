@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "ddl/ddlout.h"
 #include "ddl/template.h"
@@ -21,6 +22,7 @@
 #include "base/version.h"
 #include "app/run.h"
 #include "translate/translate.h"
+#include "view/ddlview.h"
 
 namespace {
 
@@ -67,7 +69,7 @@ void version_text(char* buf, size_t size)
         "Converts an HTML page, or a Dramaton script, into a DDL file.\n\n"
         "  %s <input file> <output file>   convert the input into the output file\n"
         "  %s -converthtml <input file>    convert the input into %s\n"
-        "  %s -tohtml <input> <output>     export (not supported: reports so, exit 2)\n"
+        "  %s -tohtml <DDL file> <output>  show a DDL file as one HTML page\n"
         "  %s -configure                   (not supported: reports so, exit 2)\n"
         "  %s -version | /? | -h           show the version text as a message\n"
         "  %s --version                    print the version text\n"
@@ -78,7 +80,7 @@ void version_text(char* buf, size_t size)
         "exit it is left as it was. Standard output named by a path (/dev/stdout)\n"
         "and a file that cannot be replaced in one step are written in place.\n"
         "Messages go to standard error.\n\n"
-        "Exit codes: 0 done; 1 not a page (or out of memory); 2 command line not\n"
+        "Exit codes: 0 done; 1 not a page, not a DDL file or a DDL error (or out of memory); 2 command line not\n"
         "understood; 10 input cannot be opened or read; 11 output cannot be opened;\n"
         "12 output cannot be written; 30 to 255 a support file missing, memory or a\n"
         "script's error (see the manual page). Stopped by a signal (Ctrl-C, SIGTERM,\n"
@@ -100,6 +102,29 @@ void close_run()
     ddlout_drop();
     run_releasepaths();
     page_release();
+}
+
+// -tohtml: the input read as a DDL file and shown as one HTML page, the
+// output replaced only when the whole page is written.
+[[noreturn]] void show_ddl()
+{
+    const char* in = run_inputpath();
+    // The DDL file holds host bytes: it is read as it is.
+    infile_setcharsets(false);
+    if (!infile_open(in)) fatal_message(10, "Couldn't open %s file \"%s\" (%s).", "input", in, infile_openreason());
+    std::string ddl;
+    for (int c; (c = infile_getc()) != EOF;) ddl.push_back(static_cast<char>(c));
+    infile_close();
+    if (ddl.compare(0, 7, "//->DDL") != 0)
+        fatal_message(1, "The input file \"%s\" is not a DDL file: -tohtml shows a DDL file as an HTML page.", in);
+    std::string html, error;
+    int line = 0;
+    if (!view_render(ddl, in, &html, &error, &line))
+        fatal_message(1, "DDL error in \"%s\" at line %d: %s.", in, line, error.c_str());
+    ddlout_openrun();
+    ddlout_directbytes(html.data(), html.size());
+    ddlout_commit();
+    std::exit(0);
 }
 
 }  // namespace
@@ -170,7 +195,7 @@ void run_main(int argc, char** argv)
     translate_compile(translate_load());
     ddlout_suppress(1);
 
-    if (run_mode() == RUNMODE_TOHTML) fatal_message(kUsageExit, "EXPORT not supported at this time...\n\n");
+    if (run_mode() == RUNMODE_TOHTML) show_ddl();
 
     convert_html();
     std::exit(0);

@@ -66,16 +66,17 @@ TEST(CommandLine, WrongNumberOfFilesGivesTheSyntax)
     }
 }
 
-TEST(CommandLine, ToHtmlLoadsEverythingThenStops)
+TEST(CommandLine, ToHtmlLoadsEverythingThenReadsTheDdl)
 {
     ScratchDir d;
     d.remove("config");
     d.write("in.htm", kPage);
     RunResult r = d.run({"-tohtml", "in.htm", "out.ddl"}, "out.ddl");
-    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
               "QuilletW: Warning: unable to open configuration file - using defaults.\n\n"
-              "QuilletW: EXPORT not supported at this time...\n\n\n");
+              "QuilletW: The input file \"in.htm\" is not a DDL file: -tohtml shows a DDL file as an HTML "
+              "page.\n");
     EXPECT_FALSE(r.has_output);
 }
 
