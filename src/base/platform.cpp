@@ -25,6 +25,25 @@
 #include <cstdlib>
 #endif
 
+#ifndef _WIN32
+namespace {
+
+// A stream over an open descriptor; when none can be made the descriptor
+// is closed and errno says why.
+std::FILE* stream_of(int fd, const char* mode)
+{
+    std::FILE* f = fdopen(fd, mode);
+    if (!f) {
+        int e = errno;
+        close(fd);
+        errno = e;
+    }
+    return f;
+}
+
+}  // namespace
+#endif
+
 void platform_messagebox(const char* text)
 {
 #ifdef _WIN32
@@ -212,13 +231,8 @@ std::FILE* platform_openregular(const char* path, PlatformFileId* id)
         errno = EINVAL;
         return nullptr;
     }
-    std::FILE* f = fdopen(fd, "rb");
-    if (!f) {
-        int e = errno;
-        close(fd);
-        errno = e;
-        return nullptr;
-    }
+    std::FILE* f = stream_of(fd, "rb");
+    if (!f) return nullptr;
     if (id) {
         id->volume = static_cast<unsigned long long>(st.st_dev);
         id->index = static_cast<unsigned long long>(st.st_ino);
@@ -285,13 +299,7 @@ std::FILE* platform_tempfile()
     int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return nullptr;
     unlink(name.data());
-    std::FILE* f = fdopen(fd, "w+b");
-    if (!f) {
-        int e = errno;
-        close(fd);
-        errno = e;
-    }
-    return f;
+    return stream_of(fd, "w+b");
 #endif
 }
 
@@ -302,13 +310,7 @@ std::FILE* platform_openinput(const char* path)
 #else
     int fd = open(path, O_RDONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    std::FILE* f = fdopen(fd, "rb");
-    if (!f) {
-        int e = errno;
-        close(fd);
-        errno = e;
-    }
-    return f;
+    return stream_of(fd, "rb");
 #endif
 }
 

@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,6 +9,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -155,6 +157,17 @@ RunResult ScratchDir::convert(const std::string& input) const
     write("in.htm", input);
     remove("out.ddl");
     return run({"in.htm", "out.ddl"}, "out.ddl");
+}
+
+std::vector<std::string> leftovers(const std::string& dir)
+{
+    std::vector<std::string> found;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::strncmp(e->d_name, ".quillet-", 9) == 0) found.push_back(e->d_name);
+        closedir(d);
+    }
+    return found;
 }
 
 std::string body_of(const std::string& ddl)

@@ -66,6 +66,10 @@ std::string shipped_as_is(const std::string& name);
 // The problems found in a DDL file, empty when it is well formed.
 std::string ddl_problems(const std::string& ddl);
 
+// The names in a folder that the program's temporary files beside an
+// output would have (".quillet-" and six letters).
+std::vector<std::string> leftovers(const std::string& dir);
+
 // The document text of a DDL output: the part after the preamble, from
 // the first foreground command of the body on.
 std::string body_of(const std::string& ddl);

@@ -27,18 +27,6 @@ namespace {
 const std::string kPage = "<html><body><p>Some text.</p></body></html>\n";
 const std::string kEarlier = "an earlier output\n";
 
-// The names in a folder that the program's temporary files would have.
-std::vector<std::string> leftovers(const std::string& dir)
-{
-    std::vector<std::string> found;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::strncmp(e->d_name, ".quillet-", 9) == 0) found.push_back(e->d_name);
-        closedir(d);
-    }
-    return found;
-}
-
 // A page whose output is a few hundred kilobytes.
 std::string large_page(int paragraphs)
 {

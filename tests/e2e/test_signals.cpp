@@ -27,17 +27,6 @@ namespace {
 const std::string kEarlier = "an earlier output\n";
 const int kNobody = 65534;
 
-std::vector<std::string> leftovers(const std::string& dir)
-{
-    std::vector<std::string> found;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::strncmp(e->d_name, ".quillet-", 9) == 0) found.push_back(e->d_name);
-        closedir(d);
-    }
-    return found;
-}
-
 // A page of some megabytes whose conversion then reports a control code
 // in a tag a hundred times: written to a small pipe that is not read, the
 // reports hold the run in the middle of its conversion, with its output
