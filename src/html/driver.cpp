@@ -10,6 +10,7 @@
 #include "html/tags.h"
 #include "html/preamble.h"
 #include "html/style.h"
+#include "markup/rawtext.h"
 #include "markup/tagreader.h"
 #include "markup/textrun.h"
 #include "resources/colour.h"
@@ -105,8 +106,10 @@ void driver_tag(int t, bool closing)
 {
     switch (t) {
     case TOK_BODY:
+        // Under html5tags what follows </body> is still the body's, as
+        // browsers read it.
         if (closing) ddlout_flush();
-        ddlout_suppress(closing ? 1 : 0);
+        ddlout_suppress(closing && !settings.html5tags ? 1 : 0);
         break;
     case TOK_BR:
         ddlout_flush();
@@ -221,6 +224,34 @@ int add_plainrun(int c, bool pre)
     return last;
 }
 
+// Under html5tags: the shown raw-text element (xmp, textarea) being read,
+// whose content is text up to its own end tag.
+struct RawShown {
+    char name[32] = {};
+    bool on = false;
+    bool literal = false;  // references are text too (xmp)
+};
+RawShown g_raw;
+
+// A tag in the body: under html5tags the content of a raw-text element
+// that the tag opens is read past or read as text.
+void body_tag()
+{
+    int t = read_tag();
+    if (g_raw.on && t != TOK_NOTHING) g_raw.on = false;  // its end tag
+    dispatch(t);
+    if (!settings.html5tags || t == TOK_NOTHING || g_tag.closing) return;
+    int kind = rawtext_kind(g_tag.name);
+    if (kind == RAW_NONE) return;
+    if (kind == RAW_SCRIPT || kind == RAW_HIDDEN) {
+        rawtext_skip(kind, g_tag.name);
+        return;
+    }
+    std::memcpy(g_raw.name, g_tag.name, sizeof g_raw.name);
+    g_raw.on = true;
+    g_raw.literal = kind == RAW_LITERAL;
+}
+
 void body_loop()
 {
     int prev = ' ';  // white space at the start of the body gives no space
@@ -251,9 +282,19 @@ void body_loop()
             continue;
         }
         switch (c) {
-        case '&': entity_convert(); break;
+        case '&':
+            if (g_raw.on && g_raw.literal)
+                ddlout_addchar('&');
+            else
+                entity_convert();
+            break;
         case '-': ddlout_addchar(settings.nonbreakhyphens && !g_style.code_count ? 0xAD : '-'); break;
-        case '<': dispatch(read_tag()); break;
+        case '<':
+            if (g_raw.on && !rawtext_atend(g_raw.name))
+                ddlout_addchar('<');
+            else
+                body_tag();
+            break;
         default: c = add_plainrun(c, pre); break;
         }
         if (!pre) prev = c;
@@ -343,11 +384,16 @@ void convert_html()
 
     bool found = false;
     bool any_tag = false;
+    g_raw = RawShown();
     while (tagreader_skiptotag()) {
         int t = read_tag();
         if (t == TOK_BODY) {
             found = true;
             break;
+        }
+        if (settings.html5tags && t != TOK_NOTHING && !g_tag.closing) {
+            int kind = rawtext_kind(g_tag.name);
+            if (kind != RAW_NONE) rawtext_skip(kind, g_tag.name);
         }
         any_tag = any_tag || (t != TOK_NOTHING && g_tag.found);
         if (t == TOK_DRAMATON) dramaton_convert();

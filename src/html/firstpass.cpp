@@ -3,12 +3,15 @@
 // colours, the font colours, the pictures and the base size and leading.
 // Nothing is written; a failed claim just skips the tag.
 #include <cstring>
+#include <initializer_list>
 
 #include "markup/attributes.h"
 #include "html/handlers.h"
 #include "html/tags.h"
 #include "html/special.h"
 #include "html/style.h"
+#include "markup/attrreader.h"
+#include "markup/rawtext.h"
 #include "markup/tagreader.h"
 #include "pictures/pictures.h"
 #include "resources/colour.h"
@@ -29,8 +32,23 @@ void mask(char* copy, const char* found)
     std::memcpy(g_tag.params + at, "xxxx", 4);
 }
 
+// Under html5tags each attribute is found by its whole name.
+void body_colours5()
+{
+    if (attr_has("bgcolor")) {
+        if (int n = colour_fromattribute("bgcolor", g_style.text_colour)) g_style.background_colour = n;
+    }
+    if (attr_has("bgcolour")) {
+        if (int n = colour_fromattribute("bgcolour", g_style.text_colour)) g_style.background_colour = n;
+    }
+    if (attr_has("text")) g_style.text_colour = colour_fromattribute("text", g_style.text_colour);
+    if (attr_has("vlink")) g_style.vlink_colour = colour_fromattribute("vlink", g_style.text_colour);
+    if (attr_has("link")) g_style.link_colour = colour_fromattribute("link", g_style.text_colour);
+}
+
 void body_colours()
 {
+    if (settings.html5tags) return body_colours5();
     LoweredParams copy;
     if (!copy.take()) return;
     // A background colour that cannot be had keeps the page white: with no
@@ -53,6 +71,11 @@ void body_colours()
 // Reading a font colour enters it in the colour table; that is all.
 void font_colours()
 {
+    if (settings.html5tags) {
+        if (attr_has("color")) colour_fromattribute("color", g_style.text_colour);
+        if (attr_has("colour")) colour_fromattribute("colour", g_style.text_colour);
+        return;
+    }
     LoweredParams copy;
     if (!copy.take()) return;
     if (copy.find("color")) colour_fromattribute("color", g_style.text_colour);
@@ -61,6 +84,11 @@ void font_colours()
 
 void quillet_values()
 {
+    if (settings.html5tags) {
+        if (attr_has("fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
+        if (attr_has("leading")) g_style.leading = special_leading(subparse_number("leading"));
+        return;
+    }
     LoweredParams copy;
     if (!copy.take()) return;
     if (copy.find("fontsize")) g_style.base_size = special_limit(subparse_number("fontsize"), 8, 20);
@@ -80,6 +108,14 @@ struct Filters {
         keyword_filter(kHtmlKeywords, pass_tokens, &pass);
         keyword_filter(kHtmlKeywords, script_tokens, &script);
         if (slash) {
+            // Under html5tags the raw-text elements, whose content is
+            // read past, pass too (by first letter and length).
+            for (const char* name :
+                 {"style", "title", "noscript", "iframe", "noembed", "noframes", "xmp", "textarea"}) {
+                int n = static_cast<int>(std::strlen(name));
+                pass.first[static_cast<unsigned char>(name[0])] |= static_cast<unsigned short>(1u << n);
+                pass.first[static_cast<unsigned char>(name[0] - 32)] |= static_cast<unsigned short>(1u << n);
+            }
             keyword_filterslash(&pass);
             keyword_filterslash(&script);
         }
@@ -91,8 +127,18 @@ const Filters* g_filters = &kDesignFilters;
 
 void skip_script()
 {
+    if (settings.html5tags) return rawtext_skip(RAW_SCRIPT, "script");
     for (int t; (t = tagreader_nextlookedfor(g_filters->script)) >= 0;)
         if (t == TOK_SCRIPT + TOK_CLOSING) return;
+}
+
+// Under html5tags the content of the other raw-text elements is read past
+// too: what stands in it is no tag.
+void skip_rawtext(int t)
+{
+    if (!settings.html5tags || t < 0 || t >= TOK_CLOSING) return;
+    int kind = rawtext_kind(g_tag.name);
+    if (kind != RAW_NONE) rawtext_skip(kind, g_tag.name);
 }
 
 // At a <dramaton> tag the script converter takes over from the first pass
@@ -106,7 +152,10 @@ void skip_script()
         infile_rewind();
         g_line = 1;
         for (int t; (t = tagreader_nextlookedfor(g_filters->pass)) >= 0;) {
-            if (t == TOK_SCRIPT) skip_script();
+            if (t == TOK_SCRIPT)
+                skip_script();
+            else
+                skip_rawtext(t);
             if (t == TOK_DRAMATON) break;
         }
     }
@@ -137,7 +186,7 @@ void firstpass_run()
             if (!body_seen) quillet_values();
             break;
         case TOK_DRAMATON: hand_over();
-        default: break;
+        default: skip_rawtext(t); break;
         }
     }
     tagreader_setquiet(0);

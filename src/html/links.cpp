@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "ddl/ddlout.h"
@@ -12,9 +13,11 @@
 #include "html/handlers.h"
 #include "html/preamble.h"
 #include "html/style.h"
+#include "markup/attrreader.h"
 #include "markup/tagreader.h"
 #include "resources/colour.h"
 #include "resources/config.h"
+#include "base/ascii.h"
 #include "base/bytescan.h"
 #include "base/memtrace.h"
 #include "base/messages.h"
@@ -65,8 +68,17 @@ int link_choosecolour()
             show_message("TryToRecover: %s", kClaimFailed);
             return colour;
         }
-        if (!copy.find("href")) return kLinkNone;
+        std::string href;
         const char* text = copy.text;
+        if (settings.html5tags) {
+            // The schemes are looked for in the href value alone.
+            const std::string* v = attr_value("href");
+            if (!v) return kLinkNone;
+            for (char ch : *v) href.push_back(ascii_lower(ch));
+            text = href.c_str();
+        } else if (!copy.find("href")) {
+            return kLinkNone;
+        }
         // Every scheme ends in ':', so one occurs in the text exactly when one
         // ends at one of its colons: only those places are compared.
         for (const char* colon = std::strchr(text, ':'); colon && !nonweb; colon = std::strchr(colon + 1, ':')) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "markup/attrreader.h"
 #include "markup/tagreader.h"
 #include "base/platform.h"
 #include "resources/colour.h"
@@ -31,24 +32,58 @@ const char* const kClaimFailed = "<mem_alloc_failed>";
 char g_string[kStringLimit];
 char g_src[kSrcLimit + 1];
 bool g_srccut = false;  // the last full-path src value did not fit
+std::string g_srcspelled;  // html5tags: that value with its case kept
 
-// The lower-cased copy of the parameters, and where the value starts.
+// The lower-cased text a sub-parser reads, and where the value starts in
+// it: the tag's parameters, or under html5tags the attribute's value alone
+// (references decoded), ended by '"' and '>' so that every reading stops
+// at its end.
 struct Copy {
     LoweredParams lowered;
+    std::string own;
+    const char* text = nullptr;
+    size_t len = 0;
     const char* value = nullptr;  // null when the name was not found
 
-    const char* end() const { return lowered.text + lowered.len; }
+    const char* end() const { return text + len; }
 };
+
+// The value a sub-parser reads under html5tags, of the attribute of the
+// whole name. A picture's name falls back on a lazy-loading data-*src
+// when there is no src, as the design's search finds "src" in it.
+const std::string* html5_value(std::string_view name)
+{
+    const std::string* v = attr_value(name);
+    if (!v && name == "src") v = attr_valuelike("data-", "src");
+    return v;
+}
 
 // Claims the copy and finds the name. False when the claim failed (after
 // the recovery message; without recovery the run ends here).
 bool open_copy(Copy& c, std::string_view name)
 {
+    if (settings.html5tags) {
+        const std::string* v = html5_value(name);
+        if (!v) return true;
+        c.own.reserve(v->size() + 2);
+        for (char ch : *v) c.own.push_back(ascii_lower(ch));
+        c.own += "\">";
+        c.text = c.own.c_str();
+        c.len = c.own.size();
+        const char* p = c.text;
+        while (*p == '"' || *p == ' ' || *p == '=' || *p == '\'') ++p;
+        // The closing '"' is a value's end, not something to skip.
+        if (*p == '>') --p;
+        c.value = p;
+        return true;
+    }
     if (!c.lowered.take()) {
         if (!settings.trytorecover) fatal_message(50, "Unable to claim memory for subparse");
         show_message("TryToRecover: %s", "Unable to claim memory for subparse");
         return false;
     }
+    c.text = c.lowered.text;
+    c.len = c.lowered.len;
     const char* at = c.lowered.find(name.data(), name.size());
     if (!at) return true;
     const char* p = at + name.size();
@@ -80,7 +115,7 @@ const char* scan_to(const Copy& c, const char* stops)
 const char* back_to(const Copy& c, const char* cut, const char* stops, bool at_separator = false)
 {
     const char* p = cut;
-    while (p > c.lowered.text) {
+    while (p > c.text) {
         char ch = p[-1];
         if (is_stop(stops, ch) || (at_separator && platform_issep(ch))) break;
         --p;
@@ -113,7 +148,11 @@ int number_of(const char* name, bool* found)
     return static_cast<int>(read_integer(c.value));
 }
 
-bool has_name(const Copy& c, std::string_view name) { return c.lowered.find(name.data(), name.size()) != nullptr; }
+bool has_name(const Copy& c, std::string_view name)
+{
+    if (settings.html5tags) return attr_has(name);
+    return c.lowered.find(name.data(), name.size()) != nullptr;
+}
 
 }  // namespace
 
@@ -205,7 +244,18 @@ int subparse_colourvalue(int textcolour)
 int colour_fromattribute(std::string_view attribute, int textcolour)
 {
     LoweredParams lowered;
-    if (!lowered.take()) {
+    std::string own;
+    const char* at = nullptr;
+    size_t k = attribute.size();
+    if (settings.html5tags) {
+        // The value alone, read as the design reads what follows the name.
+        const std::string* v = attr_value(attribute);
+        if (!v) return 0;
+        own = "=";
+        for (char ch : *v) own.push_back(ascii_lower(ch));
+        at = own.c_str();
+        k = 1;
+    } else if (!lowered.take()) {
         if (settings.trytorecover) {
             show_message("TryToRecover: %s %s - %s", "Unable to claim memory for subparse", "in colour lookup",
                          "disabling document colours");
@@ -214,8 +264,7 @@ int colour_fromattribute(std::string_view attribute, int textcolour)
         }
         fatal_message(50, "%s %s", "Unable to claim memory for subparse", "in colour lookup");
     }
-    size_t k = attribute.size();
-    const char* at = lowered.find(attribute.data(), k);
+    if (!at) at = lowered.find(attribute.data(), k);
     if (!at) return 0;
     const char* p = at + k;
     while (*p && !ascii_isalnum(static_cast<unsigned char>(*p))) ++p;
@@ -281,6 +330,8 @@ const char* subparse_string(const char* name)
 
 bool subparse_srccut() { return g_srccut; }
 
+const char* subparse_srcspelled() { return g_srcspelled.c_str(); }
+
 const char* subparse_src(int leafonly)
 {
     if (!leafonly) g_srccut = false;
@@ -297,6 +348,12 @@ const char* subparse_src(int leafonly)
     if (len == 0) return kUnknownFile;
     std::memcpy(g_src, start, len);
     g_src[len] = '\0';
+    if (settings.html5tags && !leafonly) {
+        // The same bytes of the value as it is spelt.
+        const std::string* v = html5_value("src");
+        size_t at = static_cast<size_t>(start - c.text);
+        g_srcspelled = v && at + len <= v->size() ? v->substr(at, len) : std::string(g_src);
+    }
     return g_src;
 }
 

@@ -32,4 +32,7 @@ const char* subparse_src(int leafonly);
 // Whether the last full-path subparse_src value was longer than its field
 // and cut: such a value names some other file.
 bool subparse_srccut();
+// Under html5tags, the last full-path subparse_src value as the page
+// spells it (the sub-parsers read a lower-cased copy).
+const char* subparse_srcspelled();
 unsigned subparse_dimensions();

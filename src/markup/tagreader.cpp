@@ -5,6 +5,7 @@
 
 #include "ddl/ddlout.h"
 #include "markup/keywords.h"
+#include "markup/tagstate.h"
 #include "resources/colour.h"
 #include "resources/config.h"
 #include "base/ascii.h"
@@ -14,6 +15,7 @@
 #include "base/messages.h"
 
 TagBuffers g_tag;
+std::string g_longparams;
 long long g_line = 1;
 
 namespace {
@@ -109,7 +111,9 @@ bool skip_comment()
         while ((c = infile_getc()) != EOF && c != '>') {}
         return true;
     }
-    if (a == ' ') {
+    if (a == ' ' || settings.html5tags) {
+        // Under html5tags anything else after "<!" (a CDATA section among
+        // them) is a comment to the next ">", as browsers read it.
         int c = b;
         while (c != EOF && c != '>') {
             c = infile_getc();
@@ -256,7 +260,7 @@ bool buffer_name(const unsigned char* p, size_t avail, BufferName* name)
     // The name buffer's whole length is copied, after a "/" too.
     static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
     if (avail <= static_cast<size_t>(kNameLimit) + 1) return false;
-    if (!kBytes.start[p[0]]) return false;
+    if (!kBytes.start[p[0]] || (p[0] == '?' && settings.html5tags)) return false;
     // The name runs to the first byte that ends it, at most kNameLimit
     // bytes (the first byte is never one that ends it).
     name->at = name_stops(p);
@@ -316,6 +320,8 @@ int read_name(int* token, bool* space, const KeywordFilter* filter)
     g_tag.closing = 0;
     g_tag.complete = 0;
     g_tag.found = 0;
+    g_tag.longparams = 0;
+    ++g_tag.serial;
     if (name_from_buffer(token, space, filter)) return -1;
     return read_name_bytes(token, space, filter);
 }
@@ -332,6 +338,14 @@ int read_name(int* token, bool* space, const KeywordFilter* filter)
         if (c == '\n' || c == '\r') c = ' ';
         if (n == 0 && c == '!') {
             if (skip_comment()) return TOK_NOTHING;
+        }
+        if (n == 0 && c == '?' && settings.html5tags) {
+            // A processing instruction is a comment to the next ">".
+            while (c != EOF && c != '>') {
+                c = infile_getc();
+                if (c == '\n') ++g_line;
+            }
+            return TOK_NOTHING;
         }
         if (n == 0 && !kBytes.start[c]) {
             ddlout_addchar('<');
@@ -424,6 +438,143 @@ void read_params(bool space, bool keep)
     g_tag.params[len] = '\0';
 }
 
+// copy_params for the tokenizer's reading: quotes stop the run as well.
+size_t copy_params5(char* dst, size_t room)
+{
+    static const unsigned char kEnd[] = {'>', '"', '\''};
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    if (avail > room) avail = room;
+    size_t n = 0;
+    while (n < avail) {
+        size_t k = static_cast<size_t>(
+            bytescan::first(bytescan::below16(p + n, 0x20) | bytescan::match16(p + n, kEnd) | 0x10000u));
+        size_t left = avail - n;
+        k = k < left ? k : left;
+        if (n + 16 <= room)
+            bytescan::copy16(dst + n, p + n);
+        else
+            std::memcpy(dst + n, p + n, k);
+        n += k;
+        if (k < 16) break;
+    }
+    infile_skip(n);
+    return n;
+}
+
+// The bytes of a quoted value up to its closing quote q, at most `room`
+// of them, into dst; the quote itself is left.
+size_t copy_quoted(char* dst, size_t room, unsigned char q)
+{
+    const unsigned char stop[] = {q};
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    if (avail > room) avail = room;
+    size_t n = 0;
+    while (n < avail) {
+        size_t k = static_cast<size_t>(
+            bytescan::first(bytescan::below16(p + n, 0x20) | bytescan::match16(p + n, stop) | 0x10000u));
+        size_t left = avail - n;
+        k = k < left ? k : left;
+        if (n + 16 <= room)
+            bytescan::copy16(dst + n, p + n);
+        else
+            std::memcpy(dst + n, p + n, k);
+        n += k;
+        if (k < 16) break;
+    }
+    infile_skip(n);
+    return n;
+}
+
+// What is past the parameter buffer of a long tag (html5tags): read to the
+// tag's own ">" with the tokenizer's states, and kept whole for the
+// attribute reader when `keep`, each value up to kAttrValueLimit bytes.
+// `c` is the byte just read, not yet stored.
+void read_longrest(int state, int c, bool keep, int len)
+{
+    std::string& rest = g_longparams;
+    if (keep) rest.assign(g_tag.params, static_cast<size_t>(len));
+    size_t value = 0;  // bytes of the value being read
+    while (c != EOF) {
+        if (c == '\n') ++g_line;
+        unsigned char b = static_cast<unsigned char>(c < 32 ? ' ' : c);
+        int next = tagstate_step(state, b);
+        if (next >= TAGSTATE_DOUBLE && next <= TAGSTATE_UNQUOTED && state == next) {
+            ++value;
+        } else {
+            value = 0;
+        }
+        state = next;
+        if (keep && value <= kAttrValueLimit && rest.size() < kLongTagLimit) rest.push_back(static_cast<char>(b));
+        if (state == TAGSTATE_END) break;
+        c = infile_getc();
+    }
+    if (keep) g_tag.longparams = 1;
+}
+
+// read_params as the HTML standard's tokenizer reads a tag: the tag ends
+// at the first ">" outside a quoted value; a value may hold ">", "<" and
+// line feeds. The first kParamLimit bytes are kept as read_params keeps
+// them; past them, read_longrest. Not kept, the bytes go to a scratch
+// buffer, which the states need, and the parameters stay empty.
+void read_params5(bool space, bool keep)
+{
+    static char scratch[kParamLimit + 1 + 16];
+    char* buf = keep ? g_tag.params : scratch;
+    int len = 0;
+    int scanned = 0;  // buf up to here is in `state`
+    int state = TAGSTATE_BEFORENAME;
+    if (space) buf[len++] = ' ';
+    for (;;) {
+        if (len < kParamLimit) len += static_cast<int>(copy_params5(buf + len, static_cast<size_t>(kParamLimit - len)));
+        int c = param_byte();
+        if (c == EOF) {
+            if (len < kParamLimit) buf[len++] = ' ';
+            break;
+        }
+        if (len >= kParamLimit) {
+            state = tagstate_run(state, buf + scanned, static_cast<size_t>(len - scanned));
+            read_longrest(state, c, keep, len);
+            break;
+        }
+        buf[len++] = static_cast<char>(c);
+        if (c == '>') break;
+        if (c != '"' && c != '\'') continue;
+        state = tagstate_run(state, buf + scanned, static_cast<size_t>(len - scanned));
+        scanned = len;
+        if (state != TAGSTATE_DOUBLE && state != TAGSTATE_SINGLE) continue;
+        // A quoted value, to its closing quote.
+        int closed = 0;
+        while (!closed) {
+            if (len < kParamLimit)
+                len += static_cast<int>(
+                    copy_quoted(buf + len, static_cast<size_t>(kParamLimit - len), static_cast<unsigned char>(c)));
+            int q = param_byte();
+            if (q == EOF) break;
+            if (len >= kParamLimit) {
+                read_longrest(state, q, keep, len);
+                len = -1;
+                break;
+            }
+            buf[len++] = static_cast<char>(q);
+            closed = q == c;
+        }
+        if (len < 0 || !closed) {
+            if (len < 0)
+                len = kParamLimit;
+            else if (len < kParamLimit)
+                buf[len++] = ' ';
+            break;
+        }
+        state = TAGSTATE_AFTERQUOTED;
+        scanned = len;
+    }
+    if (!keep) return;
+    g_tag.paramlen = len;
+    g_tag.params[len] = '\0';
+}
+
 }  // namespace
 
 LoweredParams::~LoweredParams() { release(); }
@@ -471,7 +622,11 @@ int tagreader_read()
     int token = 0;
     bool space = false;
     if (read_name(&token, &space, nullptr) == TOK_NOTHING) return TOK_NOTHING;
-    if (!g_tag.complete) read_params(space, true);
+    if (g_tag.complete) return token;
+    if (settings.html5tags)
+        read_params5(space, true);
+    else
+        read_params(space, true);
     return token;
 }
 
@@ -484,7 +639,12 @@ int read_tag_whole(const KeywordFilter& looked_for)
     int token = 0;
     bool space = false;
     if (read_name(&token, &space, &looked_for) == TOK_NOTHING) return TOK_NOTHING;
-    if (!g_tag.complete) read_params(space, token > 0 && token < TOK_CLOSING);
+    if (g_tag.complete) return token;
+    bool keep = token > 0 && token < TOK_CLOSING;
+    if (settings.html5tags)
+        read_params5(space, keep);
+    else
+        read_params(space, keep);
     return token;
 }
 
@@ -497,6 +657,7 @@ int skip_ruledout(const KeywordFilter& filter)
 {
     using namespace bytescan;
     static const unsigned char kGt[] = {'>'};
+    static const unsigned char kGtQuotes[] = {'>', '"', '\''};
     const unsigned char* p;
     size_t avail = infile_available(&p);
     BufferName name;
@@ -504,8 +665,9 @@ int skip_ruledout(const KeywordFilter& filter)
     const char* looked_up = reinterpret_cast<const char*>(p + name.closing);
     if (keyword_mayname(filter, looked_up, name.n - name.closing)) return -1;
     long long lines = 0;
-    size_t at = scan_to(p, avail, kGt, true, &lines);
-    if (at >= avail) return -1;  // no ">" here, or a control byte before it
+    // Under html5tags a quote may hide a ">": such a tag is read whole.
+    size_t at = settings.html5tags ? scan_to(p, avail, kGtQuotes, true, &lines) : scan_to(p, avail, kGt, true, &lines);
+    if (at >= avail || p[at] != '>') return -1;  // no ">" here, or a control byte before it
     g_line += lines;
     infile_skip(at + 1);
     return name.closing * TOK_CLOSING;

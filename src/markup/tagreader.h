@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "base/bytescan.h"
 #include "markup/keywords.h"
@@ -18,7 +19,16 @@ struct TagBuffers {
     int closing;  // the name began with "/"
     int complete;  // ">" ended the name: no parameters
     int found;  // the name is in the keyword table
+    int longparams;  // html5tags: the parameters passed the buffer; g_longparams holds them whole
+    unsigned serial;  // counts the tags read, for the readers that keep what they found in one
 };
+
+// Under html5tags, a tag longer than the parameter buffer is kept whole
+// here for the attribute reader, each value up to kAttrValueLimit bytes
+// (the rest of a longer value is read past), the tag up to kLongTagLimit.
+const size_t kAttrValueLimit = 65536;
+const size_t kLongTagLimit = 16u << 20;
+extern std::string g_longparams;
 
 extern TagBuffers g_tag;
 

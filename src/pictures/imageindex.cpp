@@ -434,7 +434,7 @@ void image_index()
     std::string src = subparse_src(0);
     bool cut = subparse_srccut();
 #ifndef _WIN32
-    src = image_srcspelling(g_tag.params, src.c_str());
+    src = settings.html5tags ? std::string(subparse_srcspelled()) : image_srcspelling(g_tag.params, src.c_str());
 #endif
     std::string leaf = subparse_src(1);
     unsigned size = subparse_dimensions();

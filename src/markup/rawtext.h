@@ -1,0 +1,39 @@
+// The elements whose content the HTML standard's tokenizer reads as text
+// up to their own end tag (for html5tags): script with its escaped states,
+// the raw-text elements and the escapable ones.
+#pragma once
+
+#include <cstddef>
+
+enum RawKind {
+    RAW_NONE,
+    RAW_SCRIPT,  // script
+    RAW_HIDDEN,  // style, iframe, noembed, noframes, noscript, title: not shown
+    RAW_LITERAL,  // xmp: shown, as it stands
+    RAW_TEXT  // textarea: shown, references read
+};
+
+namespace rawtext_detail {
+struct FirstBytes {
+    bool may[256];
+    FirstBytes();
+};
+extern const FirstBytes kFirst;
+int kind(const char* name);
+}  // namespace rawtext_detail
+
+// The kind of the element an opening tag of this name begins.
+inline int rawtext_kind(const char* name)
+{
+    if (!rawtext_detail::kFirst.may[static_cast<unsigned char>(name[0])]) return RAW_NONE;
+    return rawtext_detail::kind(name);
+}
+
+// Reads past the content of the element `name` just opened (of kind
+// RAW_SCRIPT or any other), to its end tag, whose "<" is left to be read
+// next; or to the end of the input. Line feeds are counted.
+void rawtext_skip(int kind, const char* name);
+
+// Just after a "<": whether the input goes on with "/" and the end tag
+// of `name` (any case), ended by white space, "/" or ">". Nothing is taken.
+bool rawtext_atend(const char* name);
