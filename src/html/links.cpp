@@ -62,22 +62,25 @@ int link_choosecolour()
 
     bool nonweb = false;
     {
+        // The schemes are looked for in the href value alone under
+        // html5tags, in the whole tag otherwise.
+        static std::string href;
         LoweredParams copy;
-        if (!copy.take()) {
-            if (!settings.trytorecover) fatal_message(50, "%s", kClaimFailed);
-            show_message("TryToRecover: %s", kClaimFailed);
-            return colour;
-        }
-        std::string href;
-        const char* text = copy.text;
+        const char* text;
         if (settings.html5tags) {
-            // The schemes are looked for in the href value alone.
             const std::string* v = attr_value("href");
             if (!v) return kLinkNone;
-            for (char ch : *v) href.push_back(ascii_lower(ch));
+            href.resize(v->size());
+            bytescan::lower_copy(href.data(), v->data(), v->size());
             text = href.c_str();
-        } else if (!copy.find("href")) {
-            return kLinkNone;
+        } else {
+            if (!copy.take()) {
+                if (!settings.trytorecover) fatal_message(50, "%s", kClaimFailed);
+                show_message("TryToRecover: %s", kClaimFailed);
+                return colour;
+            }
+            if (!copy.find("href")) return kLinkNone;
+            text = copy.text;
         }
         // Every scheme ends in ':', so one occurs in the text exactly when one
         // ends at one of its colons: only those places are compared.

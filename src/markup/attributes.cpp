@@ -33,6 +33,7 @@ char g_string[kStringLimit];
 char g_src[kSrcLimit + 1];
 bool g_srccut = false;  // the last full-path src value did not fit
 std::string g_srcspelled;  // html5tags: that value with its case kept
+std::string g_own;  // html5tags: the lower-cased value a sub-parser reads
 
 // The lower-cased text a sub-parser reads, and where the value starts in
 // it: the tag's parameters, or under html5tags the attribute's value alone
@@ -40,7 +41,6 @@ std::string g_srcspelled;  // html5tags: that value with its case kept
 // at its end.
 struct Copy {
     LoweredParams lowered;
-    std::string own;
     const char* text = nullptr;
     size_t len = 0;
     const char* value = nullptr;  // null when the name was not found
@@ -65,11 +65,13 @@ bool open_copy(Copy& c, std::string_view name)
     if (settings.html5tags) {
         const std::string* v = html5_value(name);
         if (!v) return true;
-        c.own.reserve(v->size() + 2);
-        for (char ch : *v) c.own.push_back(ascii_lower(ch));
-        c.own += "\">";
-        c.text = c.own.c_str();
-        c.len = c.own.size();
+        std::string& own = g_own;
+        own.resize(v->size() + 2);
+        bytescan::lower_copy(own.data(), v->data(), v->size());
+        own[v->size()] = '"';
+        own[v->size() + 1] = '>';
+        c.text = own.c_str();
+        c.len = own.size();
         const char* p = c.text;
         while (*p == '"' || *p == ' ' || *p == '=' || *p == '\'') ++p;
         // The closing '"' is a value's end, not something to skip.
@@ -220,7 +222,10 @@ int subparse_colourvalue(int textcolour)
 {
     if (settings.disabledoccols || settings.processblind) return 0;
     bool color, colour;
-    {
+    if (settings.html5tags) {
+        color = attr_has("color");
+        colour = attr_has("colour");
+    } else {
         Copy c;
         if (!open_copy(c, "color")) return 0;
         color = has_name(c, "color");
@@ -244,15 +249,16 @@ int subparse_colourvalue(int textcolour)
 int colour_fromattribute(std::string_view attribute, int textcolour)
 {
     LoweredParams lowered;
-    std::string own;
     const char* at = nullptr;
     size_t k = attribute.size();
     if (settings.html5tags) {
         // The value alone, read as the design reads what follows the name.
         const std::string* v = attr_value(attribute);
         if (!v) return 0;
-        own = "=";
-        for (char ch : *v) own.push_back(ascii_lower(ch));
+        std::string& own = g_own;
+        own.resize(v->size() + 1);
+        own[0] = '=';
+        bytescan::lower_copy(own.data() + 1, v->data(), v->size());
         at = own.c_str();
         k = 1;
     } else if (!lowered.take()) {

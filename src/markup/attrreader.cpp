@@ -12,57 +12,20 @@
 
 namespace {
 
-struct Span {
-    uint32_t name, namelen;
-    uint32_t value, valuelen;
-    bool hasvalue;
-};
-
-// The attributes of one tag, found once for it.
-struct Found {
-    unsigned serial = ~0u;
-    int paramlen = -1;
-    int longparams = -1;
-    const char* text = nullptr;
-    std::vector<Span> spans;
-};
-Found g_found;
+const char* g_text;  // the text of the offsets in g_tagattrs
 std::string g_value;
 
 void find_all()
 {
-    Found& f = g_found;
+    TagAttrs& f = g_tagattrs;
+    g_text = g_tag.longparams ? g_longparams.data() : g_tag.params;
     if (f.serial == g_tag.serial && f.paramlen == g_tag.paramlen && f.longparams == g_tag.longparams) return;
     f.serial = g_tag.serial;
     f.paramlen = g_tag.paramlen;
     f.longparams = g_tag.longparams;
-    f.spans.clear();
-    const char* p = g_tag.longparams ? g_longparams.data() : g_tag.params;
+    f.list.clear();
     size_t n = g_tag.longparams ? g_longparams.size() : tagreader_paramtext();
-    f.text = p;
-    int state = TAGSTATE_BEFORENAME;
-    Span* cur = nullptr;
-    for (size_t i = 0; i < n; ++i) {
-        int next = tagstate_step(state, static_cast<unsigned char>(p[i]));
-        if (next == TAGSTATE_NAME && state != TAGSTATE_NAME) {
-            f.spans.push_back(Span{static_cast<uint32_t>(i), 0, 0, 0, false});
-            cur = &f.spans.back();
-        }
-        if (cur) {
-            if (state == TAGSTATE_NAME && next != TAGSTATE_NAME) cur->namelen = static_cast<uint32_t>(i) - cur->name;
-            if (state == TAGSTATE_BEFOREVALUE && next != TAGSTATE_BEFOREVALUE) {
-                cur->hasvalue = true;
-                cur->value = static_cast<uint32_t>(next == TAGSTATE_UNQUOTED ? i : i + 1);
-            }
-            if ((state == TAGSTATE_DOUBLE || state == TAGSTATE_SINGLE || state == TAGSTATE_UNQUOTED) && next != state)
-                cur->valuelen = static_cast<uint32_t>(i) - cur->value;
-        }
-        state = next;
-        if (state == TAGSTATE_END) break;
-    }
-    if (cur && state == TAGSTATE_NAME) cur->namelen = static_cast<uint32_t>(n) - cur->name;
-    if (cur && (state == TAGSTATE_DOUBLE || state == TAGSTATE_SINGLE || state == TAGSTATE_UNQUOTED))
-        cur->valuelen = static_cast<uint32_t>(n) - cur->value;
+    tagstate_scan(reinterpret_cast<const unsigned char*>(g_text), n, &f.list);
 }
 
 bool same_name(const char* a, size_t n, std::string_view lower)
@@ -74,20 +37,20 @@ bool same_name(const char* a, size_t n, std::string_view lower)
     return true;
 }
 
-const Span* find(std::string_view name)
+const TagAttr* find(std::string_view name)
 {
     find_all();
-    for (const Span& s : g_found.spans)
-        if (same_name(g_found.text + s.name, s.namelen, name)) return &s;
+    for (const TagAttr& s : g_tagattrs.list)
+        if (same_name(g_text + s.name, s.namelen, name)) return &s;
     return nullptr;
 }
 
-const std::string* value_of(const Span* s)
+const std::string* value_of(const TagAttr* s)
 {
     g_value.clear();
     if (s->hasvalue) {
         size_t n = s->valuelen < kAttrValueLimit ? s->valuelen : kAttrValueLimit;
-        attr_decode(g_found.text + s->value, n, &g_value);
+        attr_decode(g_text + s->value, n, &g_value);
     }
     return &g_value;
 }
@@ -141,16 +104,16 @@ bool attr_has(std::string_view name) { return find(name) != nullptr; }
 
 const std::string* attr_value(std::string_view name)
 {
-    const Span* s = find(name);
+    const TagAttr* s = find(name);
     return s ? value_of(s) : nullptr;
 }
 
 const std::string* attr_valuelike(std::string_view prefix, std::string_view suffix)
 {
     find_all();
-    for (const Span& s : g_found.spans) {
+    for (const TagAttr& s : g_tagattrs.list) {
         if (s.namelen < prefix.size() + suffix.size()) continue;
-        const char* name = g_found.text + s.name;
+        const char* name = g_text + s.name;
         if (same_name(name, prefix.size(), prefix) &&
             same_name(name + s.namelen - suffix.size(), suffix.size(), suffix))
             return value_of(&s);

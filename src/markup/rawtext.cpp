@@ -34,10 +34,11 @@ bool same(const char* a, const char* lower, size_t n)
 
 FirstBytes::FirstBytes()
 {
-    for (bool& b : may) b = false;
+    for (uint32_t& b : second) b = 0;
     for (const Name& n : kNames) {
-        may[static_cast<unsigned char>(n.name[0])] = true;
-        may[static_cast<unsigned char>(n.name[0] - 32)] = true;
+        uint32_t bit = 1u << (n.name[1] - 'a');
+        second[static_cast<unsigned char>(n.name[0])] |= bit;
+        second[static_cast<unsigned char>(n.name[0] - 32)] |= bit;
     }
 }
 const FirstBytes kFirst;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 enum RawKind {
     RAW_NONE,
@@ -14,8 +15,9 @@ enum RawKind {
 };
 
 namespace rawtext_detail {
+// The letters (a to z) that may follow each first byte of a name.
 struct FirstBytes {
-    bool may[256];
+    uint32_t second[256];
     FirstBytes();
 };
 extern const FirstBytes kFirst;
@@ -25,7 +27,9 @@ int kind(const char* name);
 // The kind of the element an opening tag of this name begins.
 inline int rawtext_kind(const char* name)
 {
-    if (!rawtext_detail::kFirst.may[static_cast<unsigned char>(name[0])]) return RAW_NONE;
+    uint32_t second = rawtext_detail::kFirst.second[static_cast<unsigned char>(name[0])];
+    unsigned letter = (static_cast<unsigned char>(name[1]) | 0x20u) - 'a';
+    if (letter >= 26 || !(second >> letter & 1)) return RAW_NONE;
     return rawtext_detail::kind(name);
 }
 

@@ -16,6 +16,7 @@
 
 TagBuffers g_tag;
 std::string g_longparams;
+TagAttrs g_tagattrs;
 long long g_line = 1;
 
 namespace {
@@ -255,7 +256,7 @@ struct BufferName {
     int closing;
 };
 
-bool buffer_name(const unsigned char* p, size_t avail, BufferName* name)
+[[gnu::always_inline]] inline bool buffer_name(const unsigned char* p, size_t avail, BufferName* name)
 {
     // The name buffer's whole length is copied, after a "/" too.
     static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
@@ -513,6 +514,57 @@ void read_longrest(int state, int c, bool keep, int len)
     if (keep) g_tag.longparams = 1;
 }
 
+// read_params5 when the input buffer holds the whole tag within the
+// parameter limit and no control byte but tab, line feed and carriage
+// return comes before its end: the bytes are taken at once, the same ones
+// the byte loop would take and store. False, with nothing taken, otherwise.
+bool params5_buffered(bool space, bool keep)
+{
+    static const unsigned char kSpaces[] = {'\t', '\n', '\r'};
+    static const unsigned char kNl[] = {'\n'};
+    const unsigned char* p;
+    size_t avail = infile_available(&p);
+    size_t room = static_cast<size_t>(kParamLimit) - (space ? 1 : 0);
+    size_t m = avail < room ? avail : room;
+    std::vector<TagAttr>* found = keep ? &g_tagattrs.list : nullptr;
+    if (found) found->clear();
+    size_t e = tagstate_scan(p, m, found);
+    if (e >= m) return false;
+    // Control bytes: tab, line feed and carriage return are stored as
+    // spaces; any other leaves the tag to the byte loop, which reports it.
+    long long lines = 0;
+    bool white = false;
+    for (size_t i = 0; i < e; i += 16) {
+        unsigned below = bytescan::below16(p + i, 0x20) & bytescan::low_bits(e - i);
+        if (!below) continue;
+        unsigned spaces = bytescan::match16(p + i, kSpaces);
+        if (below & ~spaces) return false;
+        lines += bytescan::count16(bytescan::match16(p + i, kNl) & below);
+        white = true;
+    }
+    g_line += lines;
+    if (keep) {
+        char* dst = g_tag.params;
+        size_t len = 0;
+        if (space) dst[len++] = ' ';
+        std::memcpy(dst + len, p, e + 1);
+        for (size_t i = 0; white && i < e; i += 16) {
+            unsigned below = bytescan::below16(p + i, 0x20) & bytescan::low_bits(e - i);
+            for (; below; below &= below - 1) dst[len + i + static_cast<size_t>(bytescan::first(below))] = ' ';
+        }
+        len += e + 1;
+        g_tag.paramlen = static_cast<int>(len);
+        g_tag.params[len] = '\0';
+        if (space)
+            for (TagAttr& a : *found) ++a.name, ++a.value;
+        g_tagattrs.serial = g_tag.serial;
+        g_tagattrs.paramlen = g_tag.paramlen;
+        g_tagattrs.longparams = 0;
+    }
+    infile_skip(e + 1);
+    return true;
+}
+
 // read_params as the HTML standard's tokenizer reads a tag: the tag ends
 // at the first ">" outside a quoted value; a value may hold ">", "<" and
 // line feeds. The first kParamLimit bytes are kept as read_params keeps
@@ -520,6 +572,7 @@ void read_longrest(int state, int c, bool keep, int len)
 // buffer, which the states need, and the parameters stay empty.
 void read_params5(bool space, bool keep)
 {
+    if (params5_buffered(space, keep)) return;
     static char scratch[kParamLimit + 1 + 16];
     char* buf = keep ? g_tag.params : scratch;
     int len = 0;
@@ -658,6 +711,7 @@ int skip_ruledout(const KeywordFilter& filter)
     using namespace bytescan;
     static const unsigned char kGt[] = {'>'};
     static const unsigned char kGtQuotes[] = {'>', '"', '\''};
+    static const unsigned char kNul[] = {0};
     const unsigned char* p;
     size_t avail = infile_available(&p);
     BufferName name;
@@ -665,9 +719,17 @@ int skip_ruledout(const KeywordFilter& filter)
     const char* looked_up = reinterpret_cast<const char*>(p + name.closing);
     if (keyword_mayname(filter, looked_up, name.n - name.closing)) return -1;
     long long lines = 0;
-    // Under html5tags a quote may hide a ">": such a tag is read whole.
     size_t at = settings.html5tags ? scan_to(p, avail, kGtQuotes, true, &lines) : scan_to(p, avail, kGt, true, &lines);
-    if (at >= avail || p[at] != '>') return -1;  // no ">" here, or a control byte before it
+    if (at >= avail) return -1;  // no ">" here, or a control byte before it
+    if (p[at] != '>') {
+        // Under html5tags a quote may hide a ">": the tag ends where the
+        // tokenizer's states end it, read from the name's end as the
+        // parameters are read.
+        size_t from = static_cast<size_t>(name.n);
+        at = from + tagstate_scan(p + from, avail - from, nullptr);
+        lines = 0;
+        if (at >= avail || scan_to(p, at, kNul, true, &lines) != at) return -1;
+    }
     g_line += lines;
     infile_skip(at + 1);
     return name.closing * TOK_CLOSING;

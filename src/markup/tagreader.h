@@ -7,6 +7,7 @@
 
 #include "base/bytescan.h"
 #include "markup/keywords.h"
+#include "markup/tagstate.h"
 
 // The most bytes of a tag's parameters that are kept; the rest of a longer
 // tag is read past.
@@ -29,6 +30,18 @@ struct TagBuffers {
 const size_t kAttrValueLimit = 65536;
 const size_t kLongTagLimit = 16u << 20;
 extern std::string g_longparams;
+
+// The attributes of a tag's parameters (g_tag.params, or g_longparams when
+// it holds them), for the tag of `serial` with those parameters: filled by
+// the tag reader when its reading of the tag found them, else by the
+// attribute reader when first asked.
+struct TagAttrs {
+    unsigned serial = ~0u;
+    int paramlen = -1;
+    int longparams = -1;
+    std::vector<TagAttr> list;
+};
+extern TagAttrs g_tagattrs;
 
 extern TagBuffers g_tag;
 

@@ -1,5 +1,7 @@
 #include "markup/tagstate.h"
 
+#include <cstring>
+
 namespace tagstate_detail {
 
 Table::Table()
@@ -41,3 +43,60 @@ Table::Table()
 const Table kTable;
 
 }  // namespace tagstate_detail
+
+size_t tagstate_scan(const unsigned char* p, size_t n, std::vector<TagAttr>* attrs)
+{
+    // The classes of tagstate_detail::Table; BEFORENAME, SELFCLOSING and
+    // AFTERQUOTED share one row, the run between attributes.
+    const unsigned char* cls = tagstate_detail::kTable.cls;
+    enum { OTHER, WHITE, SLASH, GT, EQ };
+    auto add = [attrs](const TagAttr& a) {
+        if (attrs) attrs->push_back(a);
+    };
+    size_t i = 0;
+    for (;;) {
+        while (i < n && (cls[p[i]] == WHITE || cls[p[i]] == SLASH)) ++i;
+        if (i >= n) return n;
+        if (p[i] == '>') return i;
+        // A name: its first byte is whatever came ("=" and quotes too), then
+        // up to white space, "/", ">" or "=".
+        TagAttr a{static_cast<uint32_t>(i), 0, 0, 0, false};
+        ++i;
+        while (i < n && (cls[p[i]] == OTHER || cls[p[i]] > EQ)) ++i;
+        a.namelen = static_cast<uint32_t>(i) - a.name;
+        while (i < n && cls[p[i]] == WHITE) ++i;
+        if (i >= n || p[i] != '=') {
+            add(a);
+            if (i >= n) return n;
+            if (p[i] == '>') return i;
+            continue;  // "/" or the next name
+        }
+        ++i;
+        while (i < n && cls[p[i]] == WHITE) ++i;
+        a.hasvalue = true;
+        a.value = static_cast<uint32_t>(i);
+        if (i >= n) {
+            add(a);
+            return n;
+        }
+        unsigned char c = p[i];
+        if (c == '>') {
+            add(a);
+            return i;
+        }
+        if (c == '"' || c == '\'') {
+            a.value = static_cast<uint32_t>(++i);
+            const void* q = std::memchr(p + i, c, n - i);
+            size_t end = q ? static_cast<size_t>(static_cast<const unsigned char*>(q) - p) : n;
+            a.valuelen = static_cast<uint32_t>(end - i);
+            add(a);
+            if (!q) return n;
+            i = end + 1;
+            continue;
+        }
+        while (i < n && cls[p[i]] != WHITE && p[i] != '>') ++i;
+        a.valuelen = static_cast<uint32_t>(i) - a.value;
+        add(a);
+        if (i < n && p[i] == '>') return i;
+    }
+}

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 enum TagState {
     TAGSTATE_BEFORENAME,
@@ -41,3 +43,17 @@ inline int tagstate_run(int state, const char* p, size_t n)
     for (size_t i = 0; i < n; ++i) state = tagstate_step(state, static_cast<unsigned char>(p[i]));
     return state;
 }
+
+// One attribute of a tag: its name's and value's offsets and lengths in
+// the text scanned; hasvalue says whether "=" followed the name.
+struct TagAttr {
+    uint32_t name, namelen;
+    uint32_t value, valuelen;
+    bool hasvalue;
+};
+
+// Reads the n bytes at p from TAGSTATE_BEFORENAME, as tagstate_step would
+// byte by byte, a run at a time. Returns the offset of the ">" that ends
+// the tag, or n when it does not end there. The attributes met are added
+// to `attrs` when it is not null (a value cut by the end is cut there).
+size_t tagstate_scan(const unsigned char* p, size_t n, std::vector<TagAttr>* attrs);
