@@ -80,6 +80,47 @@ TEST_F(Html5, TagsWithoutEffectAreKnown)
     EXPECT_NE(text(page).find("<abbr ...>"), std::string::npos);
 }
 
+// Tags end where the HTML tokenizer ends them and attributes are found by
+// their whole names; with the setting off, the design's reading.
+TEST_F(Html5, TagsReadAsTheTokenizerReadsThem)
+{
+    const std::string quoted = "<body><p title=\"a > b\">One</p></body>";
+    EXPECT_EQ(text(quoted), text("<body><p>One</p></body>"));
+    EXPECT_NE(off(quoted).find(">One"), std::string::npos);
+    const std::string no_href = "<body><a name=x>T</a></body>";
+    EXPECT_EQ(text("<body><a title=\"href=x\">T</a></body>"), text(no_href));
+    EXPECT_NE(off("<body><a title=\"href=x\">T</a></body>"), off(no_href));
+    EXPECT_EQ(text("<body><a title=\"href=x\" href=\"mailto:a&#64;b\">T</a></body>"),
+              text("<body><a href=\"mailto:a@b\">T</a></body>"));
+    EXPECT_EQ(text("<body><font title='color=red' size=+1>T</font></body>"),
+              text("<body><font size=+1>T</font></body>"));
+    EXPECT_EQ(text("<body>a<![CDATA[x y]]>b<?php echo 1 ?>c<!x y>d</body>"), "\"abcd\"\n");
+    EXPECT_NE(off("<body>a<!x y>d</body>").find("x y>"), std::string::npos);
+}
+
+// What a reader never sees: titles, raw text to its own end tag, the
+// script's escaped states; what they do see: textarea and xmp as text,
+// and what follows </body>.
+TEST_F(Html5, RawTextEndsAtItsOwnEndTag)
+{
+    EXPECT_EQ(text("<body>a<title>T</title>b</body>"), "\"ab\"\n");
+    EXPECT_EQ(text("<title>T</title><p>x").find("T"), std::string::npos);
+    EXPECT_EQ(text("<body>a<style><!--</style>X</body>"), text("<body>a<style></style>X</body>"));
+    EXPECT_NE(text("<body>a<style></style>X</body>").find("\"X\""), std::string::npos);
+    EXPECT_EQ(text("<body><script>'<!--'</script>BAR</body>"), "\"BAR\"\n");
+    EXPECT_EQ(text("<body><script><!--x</script>Z</body>"), "\"Z\"\n");
+    // <script> inside an escaped script is double escaped: its </script>
+    // returns to the escaped state, and the next one ends the element.
+    EXPECT_EQ(text("<body><script><!--<script>x</script>Z</script>W</body>"), "\"W\"\n");
+    EXPECT_EQ(text("<body><script><!--<script>x</script>--></script>W</body>"), "\"W\"\n");
+    EXPECT_EQ(text("<body><iframe><b>x</b></iframe>Y</body>"), "\"Y\"\n");
+    EXPECT_EQ(text("<body><textarea>a<b>c</b>&amp;</textarea></body>"), "\"a<b>c</b>&\"\n");
+    EXPECT_NE(text("<body><xmp>&amp;<i>x</i></xmp></body>").find("\"&amp;<i>x</i>\""), std::string::npos);
+    EXPECT_EQ(text("<body>a</body>b</html><i>c</i>"), "\"a\"\n\"b\"\n{italic 1}\n\"c\"\n{italic 0}\n");
+    EXPECT_EQ(off("<body>a</body>b</html>c"), "\"a\"\n");
+    EXPECT_EQ(last_.err, "");
+}
+
 TEST_F(Html5, Tables)
 {
     EXPECT_EQ(text("<body>before<table><caption>Cap</caption><tr><th>Step</th><th>Minutes</th></tr>"

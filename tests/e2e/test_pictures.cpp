@@ -124,6 +124,19 @@ TEST_F(Pictures, GifAndJpegAreDeclaredAndEmbedded)
     EXPECT_EQ(c.body, "\"A\"\n" + link(1, "a.gif") + "\"B\"\n" + link(2, "photo.jpg"));
 }
 
+// Under html5tags the picture is the src attribute's, by its whole name
+// and with its references decoded; without one, a lazy page's data-*src.
+TEST_F(Pictures, SourcesByTheWholeAttributeName)
+{
+    config("mhtml5tags=true\n");
+    d().write("a.gif", kGif);
+    Converted c = convert("<body><img title=\"src=b.gif\" src=\"a&#46;gif\"><img data-lazy-src=a.gif></body>");
+    EXPECT_EQ(c.run.code, 0);
+    EXPECT_EQ(c.pictures, frame(1, "a.gif", 204000, 204000) + picture(1, "gif", 6, "4WH)1&HD") +
+                              frame(2, "a.gif", 204000, 204000) + "PICTURE_002=PICTURE_001\n");
+    EXPECT_EQ(c.body, link(1, "a.gif") + link(2, "a.gif"));
+}
+
 TEST_F(Pictures, DuplicatesAndSizeAttributes)
 {
     d().write("a.gif", kGif);

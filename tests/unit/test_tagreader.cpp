@@ -5,11 +5,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "ddl/ddlout.h"
 #include "html/tags.h"
+#include "markup/attrreader.h"
 #include "markup/tagreader.h"
+#include "markup/tagstate.h"
 #include "html/driver.h"
 #include "resources/config.h"
 #include "base/infile.h"
@@ -335,6 +339,121 @@ TEST_F(TagReader, ParameterTextEndsAtTheFirstNul)
     }
     g_tag.paramlen = 0;
     g_tag.params[0] = '\0';
+}
+
+// The run-at-a-time scan against the states stepped byte by byte: the
+// same end, and the attributes where the states say they begin and end.
+TEST(TagScan, AgreesWithTheStatesStepByStep)
+{
+    std::mt19937 rng(7);
+    const char alphabet[] = "ab =\"'/> \n";
+    for (int round = 0; round < 20000; ++round) {
+        std::string t(rng() % 24, ' ');
+        for (char& c : t) c = alphabet[rng() % (sizeof alphabet - 1)];
+        std::vector<TagAttr> want;
+        size_t end = t.size();
+        int state = TAGSTATE_BEFORENAME;
+        for (size_t i = 0; i < t.size() && end == t.size(); ++i) {
+            int next = tagstate_step(state, static_cast<unsigned char>(t[i]));
+            auto in_value = [](int s) {
+                return s == TAGSTATE_DOUBLE || s == TAGSTATE_SINGLE || s == TAGSTATE_UNQUOTED;
+            };
+            uint32_t at = static_cast<uint32_t>(i);
+            if (next == TAGSTATE_NAME && state != TAGSTATE_NAME) want.push_back(TagAttr{at, 0, 0, 0, false});
+            if (state == TAGSTATE_NAME && next != TAGSTATE_NAME) want.back().namelen = at - want.back().name;
+            if (state == TAGSTATE_BEFOREVALUE && next != state) {
+                want.back().hasvalue = true;
+                want.back().value = next == TAGSTATE_UNQUOTED ? at : at + 1;
+            }
+            if (in_value(state) && next != state) want.back().valuelen = at - want.back().value;
+            if (next == TAGSTATE_END) end = i;
+            state = next;
+            if (end == t.size() && i + 1 == t.size() && !want.empty()) {
+                if (state == TAGSTATE_NAME) want.back().namelen = at + 1 - want.back().name;
+                if (state == TAGSTATE_BEFOREVALUE) {
+                    want.back().hasvalue = true;
+                    want.back().value = at + 1;
+                }
+                if (in_value(state)) want.back().valuelen = at + 1 - want.back().value;
+            }
+        }
+        std::vector<TagAttr> got;
+        ASSERT_EQ(tagstate_scan(reinterpret_cast<const unsigned char*>(t.data()), t.size(), &got), end) << t;
+        ASSERT_EQ(got.size(), want.size()) << t;
+        for (size_t k = 0; k < got.size(); ++k) {
+            EXPECT_EQ(got[k].name, want[k].name) << t;
+            EXPECT_EQ(got[k].namelen, want[k].namelen) << t;
+            EXPECT_EQ(got[k].hasvalue, want[k].hasvalue) << t;
+            if (want[k].hasvalue && want[k].valuelen) {
+                EXPECT_EQ(got[k].value, want[k].value) << t;
+            }
+            EXPECT_EQ(got[k].valuelen, want[k].valuelen) << t;
+        }
+    }
+}
+
+// Under html5tags a tag ends at the first ">" outside a quoted value,
+// read from the buffer at once or a byte at a time alike; the parameters
+// keep the design's form (white space as spaces, at most 511 bytes).
+TEST_F(TagReader, QuotedValuesHoldTheTagEnd)
+{
+    settings.html5tags = 1;
+    tags_install();
+    struct Case {
+        std::string tag, params, rest;
+    } cases[] = {
+        {"<p title=\"a > b\">One", " title=\"a > b\">", "One"},
+        {"<p title='x<y/z' id=k>T", " title='x<y/z' id=k>", "T"},
+        {"<p a=\"x\ny\">T", " a=\"x y\">", "T"},
+        {"<p a=b>c>", " a=b>", "c>"},
+        {"<p a=x\"y>z", " a=x\"y>", "z"},
+        {"<p \"a>b\">", " \"a>", "b\">"},
+        {"<p a=\"1\"b='>'>c", " a=\"1\"b='>'>", "c"},
+        {"<p title=\"" + std::string(600, 'v') + " > \">rest", " title=\"" + std::string(503, 'v'), "rest"},
+    };
+    for (const Case& c : cases) {
+        for (int k = 0; k < 2; ++k) {
+            SCOPED_TRACE(c.tag.substr(0, 40) + (k ? " byte by byte" : ""));
+            open_tag(c.tag + std::string(40, '.'));
+            if (k) infile_ungetc(infile_getc());
+            EXPECT_EQ(read_tag(), TOK_P);
+            EXPECT_EQ(std::string(g_tag.params, static_cast<size_t>(g_tag.paramlen)), c.params);
+            EXPECT_EQ(rest(), c.rest + std::string(40, '.'));
+        }
+    }
+    EXPECT_EQ(tag("<p a=\"x\ny\">"), TOK_P);
+    EXPECT_EQ(g_line, 2);
+    EXPECT_EQ(tag("<p a=\"never closed>x"), TOK_P);
+    EXPECT_EQ(rest(), "");
+}
+
+// Attributes by their whole names, case aside, the first of a repeated
+// one; values decoded, whole past the parameter buffer up to 64 KB.
+TEST_F(TagReader, AttributesByWholeName)
+{
+    settings.html5tags = 1;
+    tags_install();
+    tag("<a title=\"href=x src=y\" TITLE=second>");
+    EXPECT_FALSE(attr_has("href"));
+    EXPECT_FALSE(attr_has("src"));
+    EXPECT_EQ(*attr_value("title"), "href=x src=y");
+    tag("<img SRC=\"a&amp;b&#x41;&lt.gif\" alt hidden data-lazy-src=l.gif id= >");
+    EXPECT_EQ(*attr_value("src"), "a&bA<.gif");
+    EXPECT_EQ(*attr_value("alt"), "");
+    EXPECT_EQ(*attr_value("hidden"), "");
+    EXPECT_EQ(*attr_value("id"), "");
+    EXPECT_EQ(attr_value("width"), nullptr);
+    EXPECT_EQ(*attr_valuelike("data-", "src"), "l.gif");
+    // A legacy name without ';' is no reference before "=" or a letter.
+    tag("<a href=\"?a=1&copy=2&copyx&copy\">");
+    EXPECT_EQ(*attr_value("href"), "?a=1&copy=2&copyx\xa9");
+    std::string big(70000, 'j');
+    tag("<img alt=\"" + big + "\" src=\"p.gif\" width=3>after");
+    EXPECT_EQ(g_tag.paramlen, 511);
+    EXPECT_EQ(attr_value("alt")->size(), kAttrValueLimit);
+    EXPECT_EQ(*attr_value("src"), "p.gif");
+    EXPECT_EQ(*attr_value("width"), "3");
+    EXPECT_EQ(rest(), "after");
 }
 
 }  // namespace
