@@ -50,12 +50,22 @@ struct Copy {
 
 // The value a sub-parser reads under html5tags, of the attribute of the
 // whole name. A picture's name falls back on a lazy-loading data-*src
-// when there is no src, as the design's search finds "src" in it.
+// when there is no src or it is a data: placeholder, which the design
+// cannot embed, as the design's search finds "src" in data-*src.
 const std::string* html5_value(std::string_view name)
 {
     const std::string* v = attr_value(name);
-    if (!v && name == "src") v = attr_valuelike("data-", "src");
-    return v;
+    auto data_uri = [](const std::string& value) {
+        static const char kData[] = "data:";
+        if (value.size() < 5) return false;
+        for (size_t i = 0; i < 5; ++i)
+            if (ascii_lower(value[i]) != kData[i]) return false;
+        return true;
+    };
+    if (name != "src" || (v && !data_uri(*v))) return v;
+    // Each call gives its value in the same place: read again.
+    const std::string* lazy = attr_valuelike("data-", "src");
+    return lazy ? lazy : attr_value(name);
 }
 
 // Claims the copy and finds the name. False when the claim failed (after

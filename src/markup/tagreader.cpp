@@ -99,6 +99,34 @@ bool tagreader_skipcommentbody()
 
 namespace {
 
+// A comment's body after "<!--" as the HTML standard's tokenizer ends it:
+// at "-->" or "--!>", or at once at ">" or "->" (an empty comment).
+// False at the end of the input, as tagreader_skipcommentbody.
+bool skip_commentbody5()
+{
+    int run = 0;  // dashes in a row
+    bool start = true;  // at most one dash read yet
+    bool bang = false;  // after "--!"
+    for (;;) {
+        int c = infile_getc();
+        if (c == EOF) return false;
+        if (c == '\n') ++g_line;
+        if (c == '>' && (run >= 2 || bang || start)) return true;
+        if (bang) {
+            bang = false;
+            run = c == '-' ? 1 : 0;
+            continue;
+        }
+        if (c == '-') {
+            if (++run >= 2) start = false;
+            continue;
+        }
+        bang = c == '!' && run >= 2;
+        run = 0;
+        start = false;
+    }
+}
+
 // After "<!": skips a comment or declaration; false when it was neither.
 bool skip_comment()
 {
@@ -106,7 +134,7 @@ bool skip_comment()
     if (a == '\n') ++g_line;
     int b = (a == EOF) ? EOF : infile_getc();
     if (b == '\n') ++g_line;
-    if (a == '-' && b == '-') return tagreader_skipcommentbody();
+    if (a == '-' && b == '-') return settings.html5tags ? skip_commentbody5() : tagreader_skipcommentbody();
     if ((a == 'd' || a == 'D') && (b == 'o' || b == 'O')) {
         int c;
         while ((c = infile_getc()) != EOF && c != '>') {}

@@ -96,6 +96,10 @@ TEST_F(Html5, TagsReadAsTheTokenizerReadsThem)
               text("<body><font size=+1>T</font></body>"));
     EXPECT_EQ(text("<body>a<![CDATA[x y]]>b<?php echo 1 ?>c<!x y>d</body>"), "\"abcd\"\n");
     EXPECT_NE(off("<body>a<!x y>d</body>").find("x y>"), std::string::npos);
+    // Comments end at "-->" or "--!>", empty ones at once; "->" is inside.
+    const std::string comments = "<body>a<!-- x -- y -->b<!--->c<!-->d<!-- x --!>e<!-- a -> b -->f</body>";
+    EXPECT_EQ(text(comments), "\"abcdef\"\n");
+    EXPECT_NE(off(comments), text(comments));
 }
 
 // What a reader never sees: titles, raw text to its own end tag, the

@@ -125,16 +125,20 @@ TEST_F(Pictures, GifAndJpegAreDeclaredAndEmbedded)
 }
 
 // Under html5tags the picture is the src attribute's, by its whole name
-// and with its references decoded; without one, a lazy page's data-*src.
+// and with its references decoded; without one, or with a data: one, a
+// lazy page's data-*src.
 TEST_F(Pictures, SourcesByTheWholeAttributeName)
 {
     config("mhtml5tags=true\n");
     d().write("a.gif", kGif);
-    Converted c = convert("<body><img title=\"src=b.gif\" src=\"a&#46;gif\"><img data-lazy-src=a.gif></body>");
+    Converted c = convert(
+        "<body><img title=\"src=b.gif\" src=\"a&#46;gif\"><img data-lazy-src=a.gif>"
+        "<img src=\"data:image/gif;base64,R0lGODlh\" data-src=\"a.gif\"></body>");
     EXPECT_EQ(c.run.code, 0);
     EXPECT_EQ(c.pictures, frame(1, "a.gif", 204000, 204000) + picture(1, "gif", 6, "4WH)1&HD") +
-                              frame(2, "a.gif", 204000, 204000) + "PICTURE_002=PICTURE_001\n");
-    EXPECT_EQ(c.body, link(1, "a.gif") + link(2, "a.gif"));
+                              frame(2, "a.gif", 204000, 204000) + "PICTURE_002=PICTURE_001\n" +
+                              frame(3, "a.gif", 204000, 204000) + "PICTURE_003=PICTURE_001\n");
+    EXPECT_EQ(c.body, link(1, "a.gif") + link(2, "a.gif") + link(3, "a.gif"));
 }
 
 TEST_F(Pictures, DuplicatesAndSizeAttributes)
