@@ -70,11 +70,14 @@ void png_readbytes(png_structp png, png_bytep out, size_t len)
 
 void png_quietwarning(png_structp, png_const_charp) {}
 
+// libpng's own error handler prints before it jumps.
+void png_quieterror(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
 // The decode proper, in a frame of plain C data only. Returns 0, 1
 // (damaged) or 2 (too large).
 int png_decode(PngSource* src, PictureImage* out)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, png_quietwarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, png_quieterror, png_quietwarning);
     if (!png) return 1;
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -154,7 +157,7 @@ struct PngRead {
 // 0, 1 (damaged) or 2 (too large).
 int pngread_open(PngRead* r)
 {
-    r->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, png_quietwarning);
+    r->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, png_quieterror, png_quietwarning);
     r->info = r->png ? png_create_info_struct(r->png) : nullptr;
     if (!r->info) return 1;
     if (setjmp(png_jmpbuf(r->png))) return 1;
