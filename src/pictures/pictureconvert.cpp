@@ -2,22 +2,26 @@
 #include "pictures/pictureconvert.h"
 
 #include <cstddef>
-#include <unordered_set>
+
+#include "pictures/picturestream.h"
 
 namespace {
 
 // Counts distinct RGB colours of the pixels (all, or only opaque ones)
-// up to limit + 1.
+// up to limit + 1 (limit at most 256). A run of one colour costs one
+// comparison a pixel.
 size_t count_colours(const PictureImage& img, bool opaque_only, size_t limit)
 {
-    std::unordered_set<uint32_t> seen;
-    seen.reserve(limit * 2);
+    PicturePalette seen;
     const uint8_t* p = img.rgba.data();
     size_t n = static_cast<size_t>(img.width) * img.height;
+    uint32_t last = 0xFFFFFFFFu;  // no RGB value
     for (size_t i = 0; i < n; ++i, p += 4) {
         if (opaque_only && p[3] == 0) continue;
-        seen.insert(static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2]);
-        if (seen.size() > limit) break;
+        uint32_t rgb = static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2];
+        if (rgb == last) continue;
+        last = rgb;
+        if (seen.add(rgb, limit) < 0) return limit + 1;
     }
     return seen.size();
 }

@@ -298,17 +298,33 @@ bool picturewrite_gif(const PictureImage& img, std::vector<uint8_t>* out)
         if (px[i * 4 + 3] == 0) transparent = true;
     PicturePalette palette;
     size_t limit = transparent ? 255 : 256;
-    for (size_t i = 0; i < pixels; ++i, px += 4)
-        if (px[3] != 0 && palette.add(static_cast<uint32_t>(px[0]) << 16 | px[1] << 8 | px[2], limit) < 0) return false;
+    uint32_t last = 0xFFFFFFFFu;  // no RGB value
+    for (size_t i = 0; i < pixels; ++i, px += 4) {
+        uint32_t rgb = static_cast<uint32_t>(px[0]) << 16 | px[1] << 8 | px[2];
+        if (px[3] == 0 || rgb == last) continue;
+        last = rgb;
+        if (palette.add(rgb, limit) < 0) return false;
+    }
     int tindex = transparent ? static_cast<int>(palette.size()) : -1;
     PictureGifWriter w;
     bool ok = w.begin(img.width, img.height, palette.colours(), tindex, out);
     std::vector<uint8_t> line(img.width);
     px = img.rgba.data();
+    last = 0xFFFFFFFFu;
+    int index = 0;
     for (unsigned y = 0; ok && y < img.height; ++y) {
-        for (unsigned x = 0; x < img.width; ++x, px += 4)
-            line[x] = static_cast<uint8_t>(
-                px[3] == 0 ? tindex : palette.find(static_cast<uint32_t>(px[0]) << 16 | px[1] << 8 | px[2]));
+        for (unsigned x = 0; x < img.width; ++x, px += 4) {
+            uint32_t rgb = static_cast<uint32_t>(px[0]) << 16 | px[1] << 8 | px[2];
+            if (px[3] == 0) {
+                line[x] = static_cast<uint8_t>(tindex);
+                continue;
+            }
+            if (rgb != last) {
+                last = rgb;
+                index = palette.find(rgb);
+            }
+            line[x] = static_cast<uint8_t>(index);
+        }
         ok = w.row(line.data());
     }
     ok = ok && w.finish();

@@ -55,6 +55,9 @@ struct ColourCount {
     void take(const uint8_t* row, unsigned width)
     {
         for (unsigned x = 0; x < width; ++x, row += 4) {
+            uint32_t rgba = rgb_of(row) << 8 | row[3];
+            if (rgba == last) continue;  // a run of one colour counts once
+            last = rgba;
             uint8_t a = row[3];
             if (a == 0) transparent = true;
             if (a != 0 && a != 255) binary = false;
@@ -66,6 +69,7 @@ struct ColourCount {
             }
         }
     }
+    uint64_t last = ~0ull;  // the pixel before, RGBA; no pixel at first
     // Whether no later row can make a GIF of it.
     bool photograph() const { return white_over && (opaque_over || !binary); }
 };
@@ -99,11 +103,20 @@ const char* png_rows(const unsigned char* p, size_t n, std::vector<uint8_t>* out
     for (unsigned y = 0; y < h; ++y) {
         if (!rows->next(row.data())) return "damaged";
         if (!keep_alpha) pictureconvert_overwhite(row.data(), w);
+        uint32_t last = 0xFFFFFFFFu;  // no RGB value
+        int index = -1;
         for (unsigned x = 0; x < w; ++x) {
             const uint8_t* px = &row[static_cast<size_t>(x) * 4];
-            int i = keep_alpha && px[3] == 0 ? tindex : palette.find(rgb_of(px));
-            if (i < 0) return "damaged";  // the second reading differs from the first
-            line[x] = static_cast<uint8_t>(i);
+            if (keep_alpha && px[3] == 0) {
+                line[x] = static_cast<uint8_t>(tindex);
+                continue;
+            }
+            if (rgb_of(px) != last) {
+                last = rgb_of(px);
+                index = palette.find(last);
+            }
+            if (index < 0) return "damaged";  // the second reading differs from the first
+            line[x] = static_cast<uint8_t>(index);
         }
         if (!writer.row(line.data())) return "damaged";
     }

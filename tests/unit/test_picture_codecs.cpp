@@ -20,7 +20,7 @@ using namespace picturetest;
 namespace {
 
 // The process's peak resident memory in kB.
-long peak_kb()
+[[maybe_unused]] long peak_kb()
 {
     std::ifstream in("/proc/self/status");
     std::string line;

@@ -17,7 +17,7 @@ struct Result {
     Bytes out;
 };
 
-Result transcode(const Bytes& file)
+[[maybe_unused]] Result transcode(const Bytes& file)
 {
     PictureHeader h;
     pictureheader_read(data(file), file.size(), &h);
@@ -26,7 +26,7 @@ Result transcode(const Bytes& file)
     return r;
 }
 
-PictureImage decoded(const Result& r)
+[[maybe_unused]] PictureImage decoded(const Result& r)
 {
     PictureImage img;
     const char* why = r.format == PICFMT_GIF ? picturedecode_gif(data(r.out), r.out.size(), &img)
@@ -35,7 +35,7 @@ PictureImage decoded(const Result& r)
     return img;
 }
 
-int sof(const Bytes& jpg)
+[[maybe_unused]] int sof(const Bytes& jpg)
 {
     PictureHeader h;
     pictureheader_read(data(jpg), jpg.size(), &h);
