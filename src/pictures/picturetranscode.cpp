@@ -1,7 +1,14 @@
 // The decision and the conversion of one picture file for DDL.
 #include "pictures/picturetranscode.h"
 
+#include <algorithm>
 #include <memory>
+#ifdef QUILLET_HAVE_JPEG
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#endif
 
 #include "pictures/pictureconvert.h"
 #include "pictures/picturedecode.h"
@@ -28,18 +35,127 @@ const char* encode_whole(PictureImage* img, std::vector<uint8_t>* out, PictureFo
     return nullptr;
 }
 
-// Rows into the JPEG writer, laid over white first when `white`.
-const char* rows_to_jpeg(PictureRows* rows, bool white, std::vector<uint8_t>* out)
+// Rows into the JPEG writer, laid over white first when `white`, on this
+// thread alone.
+const char* rows_to_jpeg_serial(PictureRows* rows, bool white, PictureJpegWriter* w)
 {
-    PictureJpegWriter w;
-    if (!w.begin(rows->width, rows->height, kPictureJpegQuality, out)) return "too large";
     std::vector<uint8_t> row(static_cast<size_t>(rows->width) * 4);
     for (unsigned y = 0; y < rows->height; ++y) {
         if (!rows->next(row.data())) return "damaged";
         if (white) pictureconvert_overwhite(row.data(), rows->width);
-        if (!w.row(row.data())) return "damaged";
+        if (!w->row(row.data())) return "damaged";
     }
-    return w.finish() ? nullptr : "damaged";
+    return w->finish() ? nullptr : "damaged";
+}
+
+#ifdef QUILLET_HAVE_JPEG
+// The same with the encoding on a second thread, so that decoding and
+// encoding overlap: the rows pass through a ring of a few blocks of rows
+// (4 x 16 rows: 2.5 MB at 10000 pixels wide).
+class RowPipe {
+public:
+    static const unsigned kBlockRows = 16;
+    static const unsigned kBlocks = 4;
+
+    RowPipe(PictureRows* rows, bool white, PictureJpegWriter* w) : rows_(rows), white_(white), w_(w)
+    {
+        stride_ = static_cast<size_t>(rows->width) * 4;
+        for (std::vector<uint8_t>& b : blocks_) b.resize(stride_ * kBlockRows);
+        count_ = (rows->height + kBlockRows - 1) / kBlockRows;
+    }
+
+    const char* run()
+    {
+        std::thread encoder(&RowPipe::encode, this);  // throws when no thread can start
+        bool decoded = decode();
+        encoder.join();
+        if (!decoded) return "damaged";
+        return encoded_ && w_->finish() ? nullptr : "damaged";
+    }
+
+private:
+    unsigned rows_in(unsigned block) const { return std::min(kBlockRows, rows_->height - block * kBlockRows); }
+
+    bool decode()
+    {
+        for (unsigned b = 0; b < count_; ++b) {
+            {
+                std::unique_lock<std::mutex> lock(m_);
+                cv_.wait(lock, [&] { return b - consumed_ < kBlocks || stop_; });
+                if (stop_) return true;  // the encoder failed
+            }
+            uint8_t* block = blocks_[b % kBlocks].data();
+            for (unsigned i = 0; i < rows_in(b); ++i) {
+                uint8_t* row = block + stride_ * i;
+                if (!rows_->next(row)) {
+                    std::lock_guard<std::mutex> lock(m_);
+                    stop_ = true;
+                    cv_.notify_all();
+                    return false;
+                }
+                if (white_) pictureconvert_overwhite(row, rows_->width);
+            }
+            std::lock_guard<std::mutex> lock(m_);
+            produced_ = b + 1;
+            cv_.notify_all();
+        }
+        return true;
+    }
+
+    void encode()
+    {
+        for (unsigned b = 0; b < count_; ++b) {
+            {
+                std::unique_lock<std::mutex> lock(m_);
+                cv_.wait(lock, [&] { return produced_ > b || stop_; });
+                if (stop_) return;  // the decoder failed
+            }
+            const uint8_t* block = blocks_[b % kBlocks].data();
+            for (unsigned i = 0; i < rows_in(b); ++i)
+                if (!w_->row(block + stride_ * i)) {
+                    std::lock_guard<std::mutex> lock(m_);
+                    stop_ = true;
+                    cv_.notify_all();
+                    return;
+                }
+            std::lock_guard<std::mutex> lock(m_);
+            consumed_ = b + 1;
+            cv_.notify_all();
+        }
+        encoded_ = true;
+    }
+
+    PictureRows* rows_;
+    bool white_;
+    PictureJpegWriter* w_;
+    size_t stride_ = 0;
+    unsigned count_ = 0;
+    std::vector<uint8_t> blocks_[kBlocks];
+    std::mutex m_;
+    std::condition_variable cv_;
+    unsigned produced_ = 0;  // blocks filled
+    unsigned consumed_ = 0;  // blocks encoded
+    bool stop_ = false;
+    bool encoded_ = false;  // written by the encoder, read after the join
+};
+#endif
+
+const char* rows_to_jpeg(PictureRows* rows, bool white, std::vector<uint8_t>* out)
+{
+    PictureJpegWriter w;
+    if (!w.begin(rows->width, rows->height, kPictureJpegQuality, out)) return "too large";
+#ifdef QUILLET_HAVE_JPEG
+    // A small picture is not worth a thread.
+    if (static_cast<uint64_t>(rows->width) * rows->height >= (1u << 20)) {
+        RowPipe pipe(rows, white, &w);
+        try {
+            return pipe.run();
+        } catch (const std::system_error&) {
+            // No thread could start, and nothing was read yet.
+        }
+    }
+#endif
+    return rows_to_jpeg_serial(rows, white, &w);
 }
 
 // The colours of a picture read row by row, as pictureconvert_choose

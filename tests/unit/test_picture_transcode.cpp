@@ -99,6 +99,23 @@ TEST(PictureTranscode, PngBecomesGifOrJpegByItsColours)
     EXPECT_EQ(r.format, PICFMT_UNKNOWN);
 }
 
+TEST(PictureTranscode, LargePngThroughTheTwoThreads)
+{
+    // Past a megapixel, decoding and encoding run on two threads.
+    PictureImage big = photo(1100, 1000);
+    Bytes file = png(big);
+    Result r = transcode(file);
+    ASSERT_EQ(r.why, nullptr);
+    EXPECT_EQ(r.format, PICFMT_JPEG);
+    double mean = 0;
+    maxdiff(big, decoded(r), &mean);
+    EXPECT_LT(mean, 4.0);
+    file.resize(file.size() * 3 / 4);
+    r = transcode(file);
+    EXPECT_STREQ(r.why, "damaged");
+    EXPECT_TRUE(r.out.empty());
+}
+
 TEST(PictureTranscode, JpegKeptReencodedOrTurned)
 {
     PictureImage src = photo(32, 16);
@@ -165,6 +182,29 @@ TEST(PictureTranscode, GifKeptAndHeadersRefused)
 }
 
 #endif
+
+TEST(PictureTranscode, WhatABuildWithoutTheLibrariesDoes)
+{
+    // Headers alone: a 2 x 2 PNG and a 2 x 2 GIF screen, with no picture
+    // data. With the library each is damaged; without, the PNG cannot be
+    // read and the GIF goes in unchecked.
+    Bytes png_header = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0,
+                        0,    0,   2,   0,   0,    0,    2,    8,    2, 0, 0, 0,  0,   0,   0,   0};
+    Bytes gif_header = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0, 0, 0, ';'};
+    Result png_r = transcode(png_header), gif_r = transcode(gif_header);
+#ifdef QUILLET_HAVE_PNG
+    EXPECT_STREQ(png_r.why, "damaged");
+#else
+    EXPECT_STREQ(png_r.why, "not GIF or JPEG");
+#endif
+#ifdef QUILLET_HAVE_GIF
+    EXPECT_STREQ(gif_r.why, "damaged");
+#else
+    EXPECT_EQ(gif_r.why, nullptr);
+    EXPECT_EQ(gif_r.format, PICFMT_GIF);
+    EXPECT_TRUE(gif_r.out.empty());
+#endif
+}
 
 #ifdef QUILLET_HAVE_WEBP
 TEST(PictureTranscode, WebpBecomesJpeg)
