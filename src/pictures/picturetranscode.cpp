@@ -54,8 +54,8 @@ const char* rows_to_jpeg_serial(PictureRows* rows, bool white, PictureJpegWriter
 // (4 x 16 rows: 2.5 MB at 10000 pixels wide).
 class RowPipe {
 public:
-    static const unsigned kBlockRows = 16;
-    static const unsigned kBlocks = 4;
+    static constexpr unsigned kBlockRows = 16;
+    static constexpr unsigned kBlocks = 4;
 
     RowPipe(PictureRows* rows, bool white, PictureJpegWriter* w) : rows_(rows), white_(white), w_(w)
     {
