@@ -2,6 +2,7 @@
 // GIF and JPEG, and the EXIF turn, on an RGBA picture in memory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,3 +27,12 @@ PictureChoice pictureconvert_choose(PictureImage* img);
 // Turns the picture as browsers do for EXIF orientation 2-8 (1, 0 and
 // others leave it); 5-8 swap its width and height.
 void pictureconvert_orient(PictureImage* img, int orientation);
+
+// Lays `pixels` RGBA pixels over white in place (alpha becomes 255), as
+// pictureconvert_choose does: for a picture read row by row.
+void pictureconvert_overwhite(uint8_t* rgba, size_t pixels);
+
+// Places row y of a w x h picture where orientation o (2-8) sends it, in
+// `out`, which holds the turned picture (h x w for 5-8): the turn of a
+// picture read row by row, without keeping the unturned one.
+void pictureconvert_orientrow(const uint8_t* row, unsigned y, unsigned w, unsigned h, int o, uint8_t* out);
