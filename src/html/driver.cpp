@@ -13,6 +13,7 @@
 #include "markup/rawtext.h"
 #include "markup/tagreader.h"
 #include "markup/textrun.h"
+#include "pictures/pictures.h"
 #include "resources/colour.h"
 #include "base/version.h"
 #include "base/platform.h"
@@ -20,6 +21,7 @@
 #include "resources/entities.h"
 #include "base/bytescan.h"
 #include "base/charset.h"
+#include "base/pagefiles.h"
 #include "base/infile.h"
 #include "base/messages.h"
 #include "base/runstate.h"
@@ -378,6 +380,7 @@ void convert_html()
     }
 
     tagreader_setprebody(1);
+    if (settings.pictures) pagefile_setpage(run_inputpath(), config_resourcefolders());
     if (!settings.processblind) firstpass_run();
     infile_rewind();
     g_line = 1;
@@ -422,5 +425,6 @@ void convert_html()
     ddlout_finish();
     infile_close();
     charset_reportunmapped();
+    if (settings.pictures) image_reportlost();
     ddlout_commit();
 }

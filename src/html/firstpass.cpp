@@ -13,6 +13,7 @@
 #include "markup/attrreader.h"
 #include "markup/rawtext.h"
 #include "markup/tagreader.h"
+#include "pictures/picturepick.h"
 #include "pictures/pictures.h"
 #include "resources/colour.h"
 #include "resources/config.h"
@@ -110,8 +111,9 @@ struct Filters {
         if (slash) {
             // Under html5tags the raw-text elements, whose content is
             // read past, pass too (by first letter and length).
-            for (const char* name :
-                 {"style", "title", "noscript", "iframe", "noembed", "noframes", "xmp", "textarea"}) {
+            // So do <picture> and <source>, for the pictures.
+            for (const char* name : {"style", "title", "noscript", "iframe", "noembed", "noframes", "xmp", "textarea",
+                                     "picture", "source"}) {
                 int n = static_cast<int>(std::strlen(name));
                 pass.first[static_cast<unsigned char>(name[0])] |= static_cast<unsigned short>(1u << n);
                 pass.first[static_cast<unsigned char>(name[0] - 32)] |= static_cast<unsigned short>(1u << n);
@@ -170,6 +172,7 @@ void firstpass_run()
 {
     g_filters = settings.html5tags ? &kSlashFilters : &kDesignFilters;
     tagreader_setquiet(1);
+    picturepick_close();
     bool body_seen = false;
     for (int t; (t = tagreader_nextlookedfor(g_filters->pass)) >= 0;) {
         switch (t) {
@@ -181,6 +184,15 @@ void firstpass_run()
             if (!settings.disabledoccols) font_colours();
             break;
         case TOK_IMG: image_index(); break;
+        case TOK_PICTURE:
+            if (settings.pictures) picturepick_open();
+            break;
+        case TOK_PICTURE + TOK_CLOSING:
+            if (settings.pictures) picturepick_close();
+            break;
+        case TOK_SOURCE:
+            if (settings.pictures) picturepick_source();
+            break;
         case TOK_SCRIPT: skip_script(); break;
         case TOK_QUILLET:
             if (!body_seen) quillet_values();

@@ -55,14 +55,7 @@ struct Copy {
 const std::string* html5_value(std::string_view name)
 {
     const std::string* v = attr_value(name);
-    auto data_uri = [](const std::string& value) {
-        static const char kData[] = "data:";
-        if (value.size() < 5) return false;
-        for (size_t i = 0; i < 5; ++i)
-            if (ascii_lower(value[i]) != kData[i]) return false;
-        return true;
-    };
-    if (name != "src" || (v && !data_uri(*v))) return v;
+    if (name != "src" || (v && !tagreader_isdatauri(v->data(), v->size()))) return v;
     // Each call gives its value in the same place: read again.
     const std::string* lazy = attr_valuelike("data-", "src");
     return lazy ? lazy : attr_value(name);

@@ -49,7 +49,8 @@ const std::string* value_of(const TagAttr* s)
 {
     g_value.clear();
     if (s->hasvalue) {
-        size_t n = s->valuelen < kAttrValueLimit ? s->valuelen : kAttrValueLimit;
+        size_t n = s->valuelen;
+        if (n > kAttrValueLimit && !tagreader_isdatauri(g_text + s->value, n)) n = kAttrValueLimit;
         attr_decode(g_text + s->value, n, &g_value);
     }
     return &g_value;
@@ -119,6 +120,17 @@ const std::string* attr_valuelike(std::string_view prefix, std::string_view suff
             return value_of(&s);
     }
     return nullptr;
+}
+
+void attr_all(std::vector<std::pair<std::string, std::string>>* out)
+{
+    out->clear();
+    find_all();
+    for (const TagAttr& s : g_tagattrs.list) {
+        std::string name(g_text + s.name, s.namelen);
+        for (char& c : name) c = ascii_lower(c);
+        out->emplace_back(std::move(name), *value_of(&s));
+    }
 }
 
 void attr_decode(const char* p, size_t n, std::string* out)

@@ -6,6 +6,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Whether the tag has an attribute of this name (given in lower case;
 // the tag's names are compared without case).
@@ -19,6 +21,10 @@ const std::string* attr_value(std::string_view name);
 // The value of the first attribute whose name begins with `prefix` and
 // ends with `suffix` (say "data-" and "src"), as attr_value gives it.
 const std::string* attr_valuelike(std::string_view prefix, std::string_view suffix);
+
+// Every attribute of the tag in its order: the name lower-cased, the value
+// as attr_value gives it.
+void attr_all(std::vector<std::pair<std::string, std::string>>* out);
 
 // Decodes the character references in the n bytes at p as the HTML
 // standard does in an attribute's value (a legacy name without its ';' is

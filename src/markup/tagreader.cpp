@@ -85,6 +85,15 @@ size_t copy_params(char* dst, size_t room)
 
 }  // namespace
 
+bool tagreader_isdatauri(const char* p, size_t n)
+{
+    static const char kData[] = "data:";
+    if (n < 5) return false;
+    for (size_t i = 0; i < 5; ++i)
+        if (ascii_lower(p[i]) != kData[i]) return false;
+    return true;
+}
+
 bool tagreader_skipcommentbody()
 {
     int prev = 0;
@@ -525,6 +534,7 @@ void read_longrest(int state, int c, bool keep, int len)
     std::string& rest = g_longparams;
     if (keep) rest.assign(g_tag.params, static_cast<size_t>(len));
     size_t value = 0;  // bytes of the value being read
+    bool whole = false;  // the value is a data: URI, kept whole
     while (c != EOF) {
         if (c == '\n') ++g_line;
         unsigned char b = static_cast<unsigned char>(c < 32 ? ' ' : c);
@@ -533,9 +543,19 @@ void read_longrest(int state, int c, bool keep, int len)
             ++value;
         } else {
             value = 0;
+            whole = false;
         }
         state = next;
-        if (keep && value <= kAttrValueLimit && rest.size() < kLongTagLimit) rest.push_back(static_cast<char>(b));
+        if (keep && value == kAttrValueLimit + 1) {
+            // Where the value began: after its quote, or after the white
+            // space or "=" before an unquoted one.
+            size_t at = state == TAGSTATE_DOUBLE   ? rest.rfind('"')
+                        : state == TAGSTATE_SINGLE ? rest.rfind('\'')
+                                                   : rest.find_last_of(" =");
+            whole = at != std::string::npos && tagreader_isdatauri(rest.data() + at + 1, rest.size() - at - 1);
+        }
+        if (keep && (value <= kAttrValueLimit || whole) && rest.size() < kLongTagLimit)
+            rest.push_back(static_cast<char>(b));
         if (state == TAGSTATE_END) break;
         c = infile_getc();
     }

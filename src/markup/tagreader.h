@@ -31,6 +31,10 @@ const size_t kAttrValueLimit = 65536;
 const size_t kLongTagLimit = 16u << 20;
 extern std::string g_longparams;
 
+// Whether the n bytes at p begin a data: URI (the scheme in any case):
+// such a value is kept whole, up to kLongTagLimit, for the pictures.
+bool tagreader_isdatauri(const char* p, size_t n);
+
 // The attributes of a tag's parameters (g_tag.params, or g_longparams when
 // it holds them), for the tag of `serial` with those parameters: filled by
 // the tag reader when its reading of the tag found them, else by the

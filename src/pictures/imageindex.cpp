@@ -18,7 +18,9 @@
 #include "ddl/ddlout.h"
 #include "markup/attributes.h"
 #include "markup/tagreader.h"
+#include "pictures/picturepick.h"
 #include "pictures/pictures.h"
+#include "base/pagefiles.h"
 #include "base/platform.h"
 #include "resources/config.h"
 #include "base/infile.h"
@@ -111,6 +113,19 @@ struct IdRecord {
 };
 std::vector<IdRecord> g_ids;
 Slots g_byid;  // IdRecord by identity
+// Under the pictures setting, what the first pass read of each picture
+// (by position in g_pictures), the bytes of data: pictures, and each
+// tag's own reason to be left out (by entry).
+struct PictureInfo {
+    PictureHeader header;
+    PlatformFileId id;
+    bool hasheader = false;
+    bool hasid = false;
+    uint8_t loss = LOSS_NONE;
+};
+std::vector<PictureInfo> g_info;
+std::unordered_map<uint32_t, std::string> g_data;
+std::vector<uint8_t> g_tagloss;
 ImageTag* g_tags = nullptr;  // position 0 unused
 int g_count = 0;
 int g_capacity = 0;  // entries that fit, position 0 included
@@ -243,10 +258,43 @@ bool is_own_file(const PlatformFileId& id)
 // Picture `at`'s file looked at: only a regular file, not the input or
 // the output, is readable; one read before under another spelling makes
 // this picture that one's duplicate.
+int type_of(const PictureHeader& h)
+{
+    switch (h.format) {
+    case PICFMT_GIF: return IMAGE_GIF;
+    case PICFMT_JPEG: return IMAGE_JPEG;
+    case PICFMT_PNG: return IMAGE_PNG;
+    case PICFMT_WEBP: return IMAGE_WEBP;
+    default: return IMAGE_OTHER;
+    }
+}
+
+PictureInfo& info_of(uint32_t at)
+{
+    if (g_info.size() <= at) g_info.resize(at + 1);
+    return g_info[at];
+}
+
+// The file looked at through the page-folder reader: its identity, its
+// header, or why it cannot be read.
+const size_t kHeadBytes = 64u << 10;
+
+FILE* open_forpage(uint32_t at, const std::string& path, PlatformFileId* id)
+{
+    PageFile f;
+    PageFileResult r = pagefile_open(path.c_str(), &f);
+    if (r != PAGEFILE_OPENED) {
+        info_of(at).loss = r == PAGEFILE_OUTSIDE ? LOSS_OUTSIDE : LOSS_NOTFOUND;
+        return nullptr;
+    }
+    *id = f.id;
+    return f.file;
+}
+
 void read_type(uint32_t at, const std::string& path)
 {
     PlatformFileId id;
-    FILE* f = platform_openregular(path.c_str(), &id);
+    FILE* f = settings.pictures ? open_forpage(at, path, &id) : platform_openregular(path.c_str(), &id);
     if (!f) return;
     if (is_own_file(id)) {
         std::fclose(f);
@@ -261,12 +309,24 @@ void read_type(uint32_t at, const std::string& path)
         p.readable = earlier.readable;
         p.type = earlier.type;
         p.first = earlier.first;
+        if (settings.pictures) info_of(at) = info_of(static_cast<uint32_t>(g_ids[slot - 1].picture));
         return;
     }
     g_ids.push_back(IdRecord{id, static_cast<int32_t>(at)});
     slot = static_cast<uint32_t>(g_ids.size());
     ++g_byid.used;
     p.readable = 1;
+    if (settings.pictures) {
+        PictureInfo& info = info_of(at);
+        info.id = id;
+        info.hasid = true;
+        std::vector<unsigned char> head(kHeadBytes);
+        size_t n = std::fread(head.data(), 1, head.size(), f);
+        std::fclose(f);
+        info.hasheader = pictureheader_read(head.data(), n, &info.header);
+        p.type = static_cast<uint8_t>(type_of(info.header));
+        return;
+    }
     unsigned char head[4] = {0, 0, 0, 0};
     size_t got = std::fread(head, 1, sizeof head, f);
     (void)got;  // a short file keeps zeros in the missing places
@@ -344,7 +404,10 @@ uint32_t picture_of(const std::string& src, const std::string& leaf, int k, bool
     if (cut) {
         toolong = true;
         image_reportlongpath(src.c_str(), limit);
-    } else if (!settings.disableimages) {
+    } else if (settings.disableimages) {
+    } else if (settings.pictures) {
+        opens = true;  // the page-folder reader decides, and says why not
+    } else {
         opens = image_resolve(path, &toolong) != 0;
     }
     uint32_t srcat = keyat + 1;
@@ -381,6 +444,46 @@ const ImageEntry* image_entry(int i)
     return &e;
 }
 
+const PictureHeader* image_header(int i)
+{
+    if (i < 1 || i > g_count) return nullptr;
+    uint32_t at = g_tags[i].picture;
+    return at < g_info.size() && g_info[at].hasheader ? &g_info[at].header : nullptr;
+}
+
+const std::string* image_data(int i)
+{
+    if (i < 1 || i > g_count) return nullptr;
+    auto found = g_data.find(g_tags[i].picture);
+    return found == g_data.end() ? nullptr : &found->second;
+}
+
+bool image_fileid(int i, PlatformFileId* id)
+{
+    if (i < 1 || i > g_count) return false;
+    uint32_t at = g_tags[i].picture;
+    if (at >= g_info.size() || !g_info[at].hasid) return false;
+    *id = g_info[at].id;
+    return true;
+}
+
+int image_loss(int i)
+{
+    if (i < 1 || i > g_count) return LOSS_NONE;
+    if (static_cast<size_t>(i) < g_tagloss.size() && g_tagloss[static_cast<size_t>(i)])
+        return g_tagloss[static_cast<size_t>(i)];
+    uint32_t at = g_tags[i].picture;
+    return at < g_info.size() ? static_cast<int>(g_info[at].loss) : static_cast<int>(LOSS_NONE);
+}
+
+void image_setloss(int i, int loss)
+{
+    if (i < 1 || i > g_count) return;
+    if (g_tagloss.size() <= static_cast<size_t>(i)) g_tagloss.resize(static_cast<size_t>(i) + 1);
+    g_tagloss[static_cast<size_t>(i)] = static_cast<uint8_t>(loss);
+    g_tags[i].unreadable = 1;
+}
+
 void image_setunreadable(int i)
 {
     if (i >= 1 && i <= g_count) g_tags[i].unreadable = 1;
@@ -395,6 +498,9 @@ void image_release()
     std::vector<Source>().swap(g_sources);
     std::vector<IdRecord>().swap(g_ids);
     std::vector<char>().swap(g_text);
+    std::vector<PictureInfo>().swap(g_info);
+    g_data.clear();
+    std::vector<uint8_t>().swap(g_tagloss);
     g_folders.assign(1, std::string());
     g_folderpos.clear();
     g_bysrc = Slots();
@@ -429,8 +535,56 @@ int image_addentry(const char* src, const char* leaf, unsigned size, long long o
     return k;
 }
 
+int image_adddata(const std::string& bytes, const char* leaf, unsigned size, long long offset)
+{
+    int k = g_count + 1;
+    if (!g_handler) {
+        std::atexit(image_release);
+        g_handler = true;
+    }
+    make_room(k);
+    if (g_folders.empty()) g_folders.assign(1, std::string());
+    std::string l = leaf ? leaf : "";
+    if (l.size() > kLeafLimit) l.resize(kLeafLimit);
+    Picture p;
+    p.tail = add_text("", 0);
+    p.leaf = add_text(l.data(), l.size());
+    p.first = k;
+    p.folder = 0;
+    p.cut = 0;
+    if (g_pictures.size() >= (1u << 31) - 1) out_of_memory();
+    uint32_t at = static_cast<uint32_t>(g_pictures.size());
+    PictureInfo& info = info_of(at);
+    info.hasheader =
+        pictureheader_read(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &info.header);
+    p.readable = settings.disableimages ? 0 : 1;
+    p.type = static_cast<uint8_t>(type_of(info.header));
+    g_pictures.push_back(p);
+    g_data[at] = bytes;
+    ImageTag& t = g_tags[k];
+    t.offset = offset;
+    t.size = size;
+    t.unreadable = 0;
+    t.picture = at & 0x7FFFFFFF;
+    if (k > 1 && offset <= g_tags[k - 1].offset) g_ascending = false;
+    g_count = k;
+    return k;
+}
+
 void image_index()
 {
+    if (settings.pictures) {
+        PicturePick pick = picturepick_img();
+        unsigned size = subparse_dimensions();
+        if (pick.data) {
+            image_adddata(pick.bytes, pick.leaf.c_str(), size, infile_tell());
+        } else {
+            bool cut = pick.name.size() > kPathLimit;
+            const char* leaf = pick.name.empty() ? "<filename unknown>" : pick.leaf.c_str();
+            image_addentry(pick.name.c_str(), leaf, size, infile_tell(), cut);
+        }
+        return;
+    }
     std::string src = subparse_src(0);
     bool cut = subparse_srccut();
 #ifndef _WIN32

@@ -5,7 +5,22 @@
 #include <cstdint>
 #include <string>
 
-enum ImageType { IMAGE_UNKNOWN = 0, IMAGE_GIF = 1, IMAGE_JPEG = 2, IMAGE_OTHER = 3 };
+#include "base/platform.h"
+#include "pictures/pictureheader.h"
+
+// PNG and WebP are told apart only under the pictures setting.
+enum ImageType { IMAGE_UNKNOWN = 0, IMAGE_GIF = 1, IMAGE_JPEG = 2, IMAGE_OTHER = 3, IMAGE_PNG = 4, IMAGE_WEBP = 5 };
+
+// Why a picture is left out, under the pictures setting.
+enum PictureLoss {
+    LOSS_NONE,
+    LOSS_NOTFOUND,  // no file of that name opens
+    LOSS_OUTSIDE,  // a file outside the folders the page may read
+    LOSS_FORMAT,  // not a picture this build reads ("not GIF or JPEG")
+    LOSS_DAMAGED,
+    LOSS_TOOLARGE,
+    LOSS_COUNT
+};
 
 // What is known of one image tag: the tag's own size and position, and the
 // file its src value names.
@@ -38,6 +53,19 @@ int image_addentry(const char* src, const char* leaf, unsigned size, long long o
 
 // The last entry recorded at input position `offset`, or 0.
 int image_find(long long offset);
+
+// Under the pictures setting: entry i's picture as the first pass read its
+// header (null when none was read), the bytes of a data: picture (null
+// for a file), and the identity of the file read (false when none).
+const PictureHeader* image_header(int i);
+const std::string* image_data(int i);
+bool image_fileid(int i, PlatformFileId* id);
+// Why entry i is left out (LOSS_NONE when it is not): its own reason, set
+// by image_setloss (which makes it unreadable too), or its picture's.
+int image_loss(int i);
+void image_setloss(int i, int loss);
+// Adds an entry for a data: picture's bytes, as image_addentry does.
+int image_adddata(const std::string& bytes, const char* leaf, unsigned size, long long offset);
 
 // Releases the index (registered to run at exit; also used by tests).
 void image_release();

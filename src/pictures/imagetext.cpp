@@ -11,11 +11,17 @@
 #include "resources/config.h"
 #include "base/infile.h"
 #include "base/messages.h"
+#include "base/runstate.h"
+#include "markup/attrreader.h"
 
 namespace {
 
+// The longest alt text a marker shows.
+const size_t kAltLimit = 500;
+
 // " [ image "name", w x h ] " with the name in italics; the italic state
-// around it is left as it was.
+// around it is left as it was. Under the pictures setting the tag's alt
+// text follows, after ": ".
 void write_marker(const char* leaf, int sizeknown, int width, int height, int italic)
 {
     char text[128];
@@ -23,12 +29,32 @@ void write_marker(const char* leaf, int sizeknown, int width, int height, int it
         std::snprintf(text, sizeof text, "image \"%s\", %d x %d", leaf, width, height);
     else
         std::snprintf(text, sizeof text, "image \"%s\"", leaf);
+    std::string shown = text;
+    if (settings.pictures) {
+        const std::string* alt = attr_value("alt");
+        if (alt && !alt->empty()) {
+            std::string a = alt->substr(0, kAltLimit);
+            for (char& c : a)
+                if (static_cast<unsigned char>(c) < 32) c = ' ';
+            shown += ": " + a;
+        }
+    }
     ddlout_flush();
-    ddlout_bracketed(text, italic != 0);
+    ddlout_bracketed(shown.c_str(), italic != 0);
     ddlout_flush();
 }
 
-bool embeddable(const ImageEntry& e) { return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG); }
+bool embeddable(const ImageEntry& e)
+{
+    if (settings.pictures && (e.type == IMAGE_PNG || e.type == IMAGE_WEBP)) return e.readable != 0;
+    return e.readable && (e.type == IMAGE_GIF || e.type == IMAGE_JPEG);
+}
+
+// The pictures of the page left out, by reason.
+int g_lost[LOSS_COUNT];
+const char* const kLossNames[LOSS_COUNT] = {
+    "", "not found", "outside the page's folder", "not GIF or JPEG", "damaged", "too large",
+};
 
 }  // namespace
 
@@ -59,7 +85,29 @@ void image_output(int italic)
         ddlout_command(command);
         return;
     }
+    if (settings.pictures && !settings.disableimages) {
+        int loss = image_loss(k);
+        ++g_lost[loss ? loss : LOSS_NOTFOUND];
+    }
     write_marker(e.leaf, e.sizeknown, e.width, e.height, italic);
+}
+
+void image_reportlost()
+{
+    int total = 0;
+    std::string why;
+    for (int r = 1; r < LOSS_COUNT; ++r) {
+        if (!g_lost[r]) continue;
+        total += g_lost[r];
+        if (!why.empty()) why += ", ";
+        why += std::string(kLossNames[r]) + ": " + std::to_string(g_lost[r]);
+        g_lost[r] = 0;
+    }
+    if (!total) return;
+    if (total == 1)
+        show_message("1 picture of \"%s\" was left out (%s).", run_inputpath(), why.c_str());
+    else
+        show_message("%d pictures of \"%s\" were left out (%s).", total, run_inputpath(), why.c_str());
 }
 
 void image_tag(int italic_count) { image_output(italic_count != 0); }

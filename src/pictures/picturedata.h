@@ -20,6 +20,8 @@ size_t picture_encodedbound(size_t n);
 // no longer has read as 0, so the data keeps the length declared before it)
 // and nothing after. The file is read in pieces, never held whole.
 void picture_writedata(const char* path, long long size);
+// The same for n bytes in memory.
+void picture_writebytes(const unsigned char* p, size_t n);
 
 // The size of a JPEG stream positioned at its start: width | height << 16,
 // 255 x 255 when it cannot be found. Reports go to `report`.

@@ -1,13 +1,19 @@
 // The preamble's picture declarations: for each usable picture a frame
 // PICT_nnn sized to the page and its data PICTURE_nnn.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "ddl/ddlout.h"
 #include "pictures/imageindex.h"
 #include "pictures/picturedata.h"
+#include "pictures/picturedecode.h"
+#include "pictures/picturename.h"
 #include "pictures/pictures.h"
+#include "pictures/picturetranscode.h"
+#include "base/pagefiles.h"
 #include "base/platform.h"
 #include "resources/config.h"
 #include "resources/page.h"
@@ -49,6 +55,159 @@ long long measure(const char* path)
     return size;
 }
 
+// The frame PICT_i of entry e, of `pixels` (width | height << 16) fitted
+// to the page.
+void write_frame(int i, const ImageEntry& e, unsigned pixels)
+{
+    char leaf[sizeof e.leaf];
+    ddl_cleanname(leaf, sizeof leaf, e.leaf);
+    ddlout_directf("\n\n// ( \"%s\" )\n", leaf);
+    ddlout_directf("PICT_%03d={pictframe\n", i);
+    ddlout_direct(
+        "{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
+        "{textflow 3 1 2834}\n{fcurve {box {x 0}\n{y 0}\n");
+    unsigned fitted = page_fitpicture(pixels);
+    ddlout_directf("{w %u}\n{h %u}\n}}\n", (fitted & 0xFFFF) * 800, (fitted >> 16) * 800);
+    ddlout_direct("{angle 0x0}\n{skew 0x0}\n{picturedata\n{lockmode 0}\n{aspectlock 1}\n");
+    ddlout_direct("{autoscale 1}\n");
+    ddlout_direct(
+        "{hide 0}\n{bottomleft 0}\n{x 0}\n{y 0}\n{scale 0x10000}\n{aspect 0x10000}\n"
+        "{angle 0x0}\n{skew 0x0}\n{tile 0 0 0}}\n}\n\n");
+}
+
+// Under the pictures setting. A picture's file is read once, through the
+// page-folder reader, and only when it is the file the first pass looked
+// at; it is embedded as it is or made into GIF or JPEG, or left out with
+// its reason. The pictures written, by entry, keep their header for the
+// frames of later duplicates.
+std::unordered_map<int, PictureHeader> g_written;
+bool g_toldformats = false;
+
+int loss_of(const char* reason)
+{
+    if (std::strcmp(reason, "damaged") == 0) return LOSS_DAMAGED;
+    if (std::strcmp(reason, "too large") == 0) return LOSS_TOOLARGE;
+    return LOSS_FORMAT;
+}
+
+// The file's bytes; a reason when it cannot be had.
+const char* read_file(int i, const ImageEntry& e, std::vector<unsigned char>* bytes)
+{
+    PageFile f;
+    PageFileResult r = pagefile_open(e.path, &f);
+    if (r != PAGEFILE_OPENED) return r == PAGEFILE_OUTSIDE ? "outside" : "not found";
+    PlatformFileId first;
+    long long size = image_fileid(i, &first) && first == f.id ? file_size(f.file) : -1;
+    const char* reason = nullptr;
+    if (size < 0) {
+        reason = "not found";  // another file than the one looked at
+    } else if (static_cast<unsigned long long>(size) > kPictureMaxMemory) {
+        reason = "too large";
+    } else {
+        bytes->resize(static_cast<size_t>(size));
+        if (platform_seek(f.file, 0, SEEK_SET) != 0 ||
+            std::fread(bytes->data(), 1, bytes->size(), f.file) != bytes->size())
+            reason = "damaged";
+    }
+    std::fclose(f.file);
+    return reason;
+}
+
+void refuse(int i, int loss, PictureFormat format)
+{
+    image_setloss(i, loss);
+    if (loss == LOSS_FORMAT && (format == PICFMT_PNG || format == PICFMT_WEBP) && !picturedecode_readable(format) &&
+        !g_toldformats) {
+        show_message("This build reads no PNG or WebP pictures: they are left out (only GIF and JPEG are kept).");
+        g_toldformats = true;
+    }
+}
+
+unsigned frame_pixels(const ImageEntry& e, const PictureHeader& h)
+{
+    unsigned tagw = e.sizeknown ? static_cast<unsigned>(e.width) & 0xFFFF : 0;
+    unsigned tagh = e.sizeknown ? static_cast<unsigned>(e.height) & 0xFFFF : 0;
+    return pictureframe_packed(h.width, h.height, h.orientation, tagw, tagh);
+}
+
+void write_decl5(int i, int d, const ImageEntry& e)
+{
+    ddlout_flush();
+    if (d) {
+        write_frame(i, e, frame_pixels(e, g_written[d]));
+        ddlout_directf("PICTURE_%03d=PICTURE_%03d\n", i, d);
+        return;
+    }
+    std::vector<unsigned char> file;
+    const unsigned char* p;
+    size_t n;
+    if (const std::string* data = image_data(i)) {
+        p = reinterpret_cast<const unsigned char*>(data->data());
+        n = data->size();
+    } else {
+        if (const char* why = read_file(i, e, &file)) {
+            image_setloss(i, std::strcmp(why, "outside") == 0     ? LOSS_OUTSIDE
+                             : std::strcmp(why, "not found") == 0 ? LOSS_NOTFOUND
+                                                                  : loss_of(why));
+            return;
+        }
+        p = file.data();
+        n = file.size();
+    }
+    PictureHeader h;
+    pictureheader_read(p, n, &h);
+    bool decodes = picturedecode_readable(PICFMT_PNG) || picturedecode_readable(PICFMT_WEBP);
+    const char* why = pictureheader_refusal(h, decodes);
+    std::vector<uint8_t> made;
+    PictureFormat format = PICFMT_UNKNOWN;
+    if (!why) why = picture_transcode(p, n, h, &made, &format);
+    if (why) {
+        refuse(i, loss_of(why), h.format);
+        return;
+    }
+    if (!made.empty()) {
+        p = made.data();
+        n = made.size();
+        // A turned picture's frame: its size after the turn.
+        PictureHeader out;
+        if (pictureheader_read(p, n, &out) && out.complete) {
+            h.width = out.width;
+            h.height = out.height;
+            h.orientation = 0;
+        }
+    }
+    g_written[i] = h;
+    write_frame(i, e, frame_pixels(e, h));
+    ddlout_directf("PICTURE_%03d={picture\n{data \"%s\"\n%zu\n", i, format == PICFMT_GIF ? "gif" : "jpeg", n);
+    picture_writebytes(p, n);
+    ddlout_direct("\"\n}\n}\n");
+}
+
+void writedecls5()
+{
+    g_written.clear();
+    for (int i = 1; i <= image_count(); ++i) {
+        ImageEntry e = *image_entry(i);
+        if (!e.readable) continue;  // its loss was found in the first pass
+        if (e.type != IMAGE_GIF && e.type != IMAGE_JPEG && e.type != IMAGE_PNG && e.type != IMAGE_WEBP) {
+            const PictureHeader* h = image_header(i);
+            refuse(i, LOSS_FORMAT, h ? h->format : PICFMT_UNKNOWN);
+            continue;
+        }
+        int d = e.duplicate;
+        // Only a picture that was written can be referred to.
+        if (d && !g_written.count(d)) {
+            if (image_loss(d)) {
+                image_setloss(i, image_loss(d));
+                continue;
+            }
+            d = 0;
+        }
+        write_decl5(i, d, e);
+    }
+    g_written.clear();
+}
+
 }  // namespace
 
 unsigned picture_pixelsize(const ImageEntry& e)
@@ -75,20 +234,7 @@ void picture_writedecl(int i, int d)
         return;
     }
 
-    char leaf[sizeof e->leaf];
-    ddl_cleanname(leaf, sizeof leaf, e->leaf);
-    ddlout_directf("\n\n// ( \"%s\" )\n", leaf);
-    ddlout_directf("PICT_%03d={pictframe\n", i);
-    ddlout_direct(
-        "{lock 0}\n{spread 0}\n{fillcolour COL_003 0x10000 0}\n{radius 0}\n{inset 0}\n"
-        "{textflow 3 1 2834}\n{fcurve {box {x 0}\n{y 0}\n");
-    unsigned fitted = page_fitpicture(picture_pixelsize(*e));
-    ddlout_directf("{w %u}\n{h %u}\n}}\n", (fitted & 0xFFFF) * 800, (fitted >> 16) * 800);
-    ddlout_direct("{angle 0x0}\n{skew 0x0}\n{picturedata\n{lockmode 0}\n{aspectlock 1}\n");
-    ddlout_direct("{autoscale 1}\n");
-    ddlout_direct(
-        "{hide 0}\n{bottomleft 0}\n{x 0}\n{y 0}\n{scale 0x10000}\n{aspect 0x10000}\n"
-        "{angle 0x0}\n{skew 0x0}\n{tile 0 0 0}}\n}\n\n");
+    write_frame(i, *e, picture_pixelsize(*e));
     if (d) {
         ddlout_directf("PICTURE_%03d=PICTURE_%03d\n", i, d);
         return;
@@ -101,6 +247,7 @@ void picture_writedecl(int i, int d)
 void image_writedecls()
 {
     if (settings.disableimages) return;
+    if (settings.pictures) return writedecls5();
     g_remember = true;
     g_sizes.clear();
     for (int i = 1; i <= image_count(); ++i) {

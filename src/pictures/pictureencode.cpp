@@ -67,6 +67,17 @@ size_t picture_encodechunk(const unsigned char* in, size_t n, char* out, int* li
     return static_cast<size_t>(o - out);
 }
 
+void picture_writebytes(const unsigned char* p, size_t n)
+{
+    ddlout_directchar('"');
+    int line = 0;
+    // Whole chunks are multiples of three, as the encoding needs.
+    for (size_t at = 0; at < n; at += kChunk) {
+        size_t want = n - at < kChunk ? n - at : kChunk;
+        ddlout_directbytes(g_out, picture_encodechunk(p + at, want, g_out, &line));
+    }
+}
+
 void picture_writedata(const char* path, long long size)
 {
     FILE* f = platform_openregular(path);

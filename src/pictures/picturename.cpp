@@ -242,7 +242,7 @@ std::string picturename_lazysource(bool has_src, const std::string& src, const s
     if (has_src && !picturename_isplaceholder(src)) return src;
     for (const PictureAttribute& a : attrs) {
         bool lazy =
-            starts_nocase(a.name, 0, "data-") && ((a.name.size() > 8 && ends_nocase(a.name, "src")) ||
+            starts_nocase(a.name, 0, "data-") && ((a.name.size() >= 8 && ends_nocase(a.name, "src")) ||
                                                   (a.name.size() == 13 && starts_nocase(a.name, 0, "data-original")));
         if (lazy && !picturename_isplaceholder(a.value)) return a.value;
     }

@@ -11,3 +11,6 @@ void image_output(int italic);
 void image_tag(int italic_count);
 // Writes the picture frame and picture declarations of the preamble.
 void image_writedecls();
+// Under the pictures setting, at the end of a run: one message naming the
+// page and saying how many pictures were left out, and why.
+void image_reportlost();

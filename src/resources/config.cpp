@@ -50,6 +50,7 @@ const KeyInfo kKeys[] = {
     {"charsets", 'm', 0, &Settings::charsets},
     {"html5tags", 'm', 0, &Settings::html5tags},
     {"keepspaces", 'm', 0, &Settings::keepspaces},
+    {"pictures", 'm', 0, &Settings::pictures},
 };
 
 // The one setting that holds a text: its line is read raw, whole, and

@@ -80,6 +80,7 @@ TEST(PictureName, LazyLoadingSource)
     EXPECT_EQ(picturename_lazysource(false, "", {{"DATA-ORIGINAL", "o.png"}}), "o.png");
     EXPECT_EQ(picturename_lazysource(false, "", {{"data-src", ""}, {"data-hi-res-src", "h.png"}}), "h.png");
     EXPECT_EQ(picturename_lazysource(true, gif, {{"data-src", gif}}), gif);
+    EXPECT_EQ(picturename_lazysource(false, "", {{"data-x", "x.png"}, {"data-src", "s.png"}}), "s.png");
     // A data: URI of 200 bytes is a picture, not a placeholder.
     std::string big = "data:," + std::string(194, 'a');
     EXPECT_FALSE(picturename_isplaceholder(big));
