@@ -25,3 +25,24 @@ grey.putpixel((0, 0), 65535)
 grey.save(os.path.join(out, "grey16.png"))
 data = open(os.path.join(out, "rgba.png"), "rb").read()
 open(os.path.join(out, "cut.png"), "wb").write(data[: len(data) - 20])
+
+# The pages' pictures of the conversion tests (test_pictures.cpp): a
+# photograph (noise, so a JPEG), a few colours (a GIF), JPEGs as cameras
+# and browsers write them, a WebP and a picture that is no GIF or JPEG.
+import random
+rnd = random.Random(5)
+photo = Image.new("RGB", (40, 20))
+photo.putdata([(rnd.randrange(256), rnd.randrange(256), rnd.randrange(256)) for _ in range(40 * 20)])
+photo.save(os.path.join(out, "photo.png"))
+photo.save(os.path.join(out, "photo.webp"), quality=80)
+photo.save(os.path.join(out, "progressive.jpg"), progressive=True, quality=90)
+exif = Image.Exif()
+exif[274] = 1
+photo.save(os.path.join(out, "camera.jpg"), exif=exif.tobytes(), quality=90)
+exif[274] = 6
+photo.save(os.path.join(out, "turned.jpg"), exif=exif.tobytes(), quality=90)
+few = Image.new("RGB", (30, 10), (0, 0, 255))
+few.putpixel((0, 0), (255, 0, 0))
+few.save(os.path.join(out, "few.png"))
+Image.new("RGB", (2, 2), (255, 255, 255)).save(os.path.join(out, "tiny.gif"))
+open(os.path.join(out, "drawing.svg"), "w").write('<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10"/>\n')

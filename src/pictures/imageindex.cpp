@@ -17,6 +17,7 @@
 
 #include "ddl/ddlout.h"
 #include "markup/attributes.h"
+#include "markup/attrreader.h"
 #include "markup/tagreader.h"
 #include "pictures/picturepick.h"
 #include "pictures/pictures.h"
@@ -126,6 +127,7 @@ struct PictureInfo {
 std::vector<PictureInfo> g_info;
 std::unordered_map<uint32_t, std::string> g_data;
 std::vector<uint8_t> g_tagloss;
+std::vector<uint32_t> g_tagsize;  // width | height << 16, by entry
 ImageTag* g_tags = nullptr;  // position 0 unused
 int g_count = 0;
 int g_capacity = 0;  // entries that fit, position 0 included
@@ -441,6 +443,10 @@ const ImageEntry* image_entry(int i)
     }
     e.offset = t.offset;
     e.duplicate = p.first < i ? p.first : 0;
+    if (static_cast<size_t>(i) < g_tagsize.size()) {
+        e.tagwidth = static_cast<int32_t>(g_tagsize[static_cast<size_t>(i)] & 0xFFFF);
+        e.tagheight = static_cast<int32_t>(g_tagsize[static_cast<size_t>(i)] >> 16);
+    }
     return &e;
 }
 
@@ -484,6 +490,13 @@ void image_setloss(int i, int loss)
     g_tags[i].unreadable = 1;
 }
 
+void image_settagsize(int i, unsigned width, unsigned height)
+{
+    if (i < 1 || i > g_count) return;
+    if (g_tagsize.size() <= static_cast<size_t>(i)) g_tagsize.resize(static_cast<size_t>(i) + 1);
+    g_tagsize[static_cast<size_t>(i)] = (width > 0xFFFF ? 0xFFFF : width) | (height > 0xFFFF ? 0xFFFF : height) << 16;
+}
+
 void image_setunreadable(int i)
 {
     if (i >= 1 && i <= g_count) g_tags[i].unreadable = 1;
@@ -501,6 +514,7 @@ void image_release()
     std::vector<PictureInfo>().swap(g_info);
     g_data.clear();
     std::vector<uint8_t>().swap(g_tagloss);
+    std::vector<uint32_t>().swap(g_tagsize);
     g_folders.assign(1, std::string());
     g_folderpos.clear();
     g_bysrc = Slots();
@@ -576,13 +590,17 @@ void image_index()
     if (settings.pictures) {
         PicturePick pick = picturepick_img();
         unsigned size = subparse_dimensions();
+        int k;
         if (pick.data) {
-            image_adddata(pick.bytes, pick.leaf.c_str(), size, infile_tell());
+            k = image_adddata(pick.bytes, pick.leaf.c_str(), size, infile_tell());
         } else {
             bool cut = pick.name.size() > kPathLimit;
             const char* leaf = pick.name.empty() ? "<filename unknown>" : pick.leaf.c_str();
-            image_addentry(pick.name.c_str(), leaf, size, infile_tell(), cut);
+            k = image_addentry(pick.name.c_str(), leaf, size, infile_tell(), cut);
         }
+        int w = attr_has("width") ? subparse_number("width") : 0;
+        int h = attr_has("height") ? subparse_number("height") : 0;
+        image_settagsize(k, w > 0 ? static_cast<unsigned>(w) : 0, h > 0 ? static_cast<unsigned>(h) : 0);
         return;
     }
     std::string src = subparse_src(0);

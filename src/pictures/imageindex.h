@@ -33,6 +33,9 @@ struct ImageEntry {
     int32_t width, height;
     int64_t offset;  // input position just after the tag
     int32_t duplicate;  // earlier entry with the same path and leaf, or 0
+    // Under the pictures setting, the tag's width and height each as
+    // given (0 when not), one without the other too.
+    int32_t tagwidth, tagheight;
 };
 
 // Number of entries; entries are numbered from 1.
@@ -64,6 +67,8 @@ bool image_fileid(int i, PlatformFileId* id);
 // by image_setloss (which makes it unreadable too), or its picture's.
 int image_loss(int i);
 void image_setloss(int i, int loss);
+// Entry i's tag gave this width and height (0: not given).
+void image_settagsize(int i, unsigned width, unsigned height);
 // Adds an entry for a data: picture's bytes, as image_addentry does.
 int image_adddata(const std::string& bytes, const char* leaf, unsigned size, long long offset);
 

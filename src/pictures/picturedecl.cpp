@@ -125,8 +125,8 @@ void refuse(int i, int loss, PictureFormat format)
 
 unsigned frame_pixels(const ImageEntry& e, const PictureHeader& h)
 {
-    unsigned tagw = e.sizeknown ? static_cast<unsigned>(e.width) & 0xFFFF : 0;
-    unsigned tagh = e.sizeknown ? static_cast<unsigned>(e.height) & 0xFFFF : 0;
+    unsigned tagw = static_cast<unsigned>(e.tagwidth);
+    unsigned tagh = static_cast<unsigned>(e.tagheight);
     return pictureframe_packed(h.width, h.height, h.orientation, tagw, tagh);
 }
 

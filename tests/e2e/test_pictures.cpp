@@ -2,6 +2,7 @@
 // embed commands and markers in the text, and pictures that are missing,
 // odd, hostile or many.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -139,6 +140,113 @@ TEST_F(Pictures, SourcesByTheWholeAttributeName)
                               frame(2, "a.gif", 204000, 204000) + "PICTURE_002=PICTURE_001\n" +
                               frame(3, "a.gif", 204000, 204000) + "PICTURE_003=PICTURE_001\n");
     EXPECT_EQ(c.body, link(1, "a.gif") + link(2, "a.gif") + link(3, "a.gif"));
+}
+
+// Under the pictures setting: every format made into GIF or JPEG, frames
+// of the picture's own shape, a JPEG as cameras write it kept as it is.
+class SavedPictures : public Pictures {
+protected:
+    void SetUp() override
+    {
+        Pictures::SetUp();
+        config("mhtml5tags=true\nmpictures=true\n");
+    }
+    std::string fixture(const std::string& name) { return source_file("tests/data/pictures/" + name); }
+    void copy(const std::string& name, const std::string& as = "") { d().write(as.empty() ? name : as, fixture(name)); }
+};
+
+// The declaration of picture i: its kind and size.
+std::string declared(int i, const char* kind, size_t size)
+{
+    char head[96];
+    std::snprintf(head, sizeof head, "PICTURE_%03d={picture\n{data \"%s\"\n%zu\n", i, kind, size);
+    return head;
+}
+
+TEST_F(SavedPictures, EveryFormatBecomesGifOrJpeg)
+{
+    for (const char* f :
+         {"photo.png", "few.png", "camera.jpg", "progressive.jpg", "turned.jpg", "photo.webp", "drawing.svg"})
+        copy(f);
+    Converted c = convert(
+        "<body><img src=\"photo.png?v=2\"><img src=few.png><img src=camera.jpg><img src=progressive.jpg>"
+        "<img src=turned.jpg><img src=photo.webp><img src=camera.jpg width=10><img src=drawing.svg alt=\"A drawing\">"
+        "</body>");
+    EXPECT_EQ(c.run.code, 0);
+    const std::string& p = c.pictures;
+    // 40 x 20 pixels at 800 units each; the turned one is 20 x 40; the
+    // tag's width alone sets the height in proportion.
+    EXPECT_NE(p.find(frame(1, "photo.png", 32000, 16000) + declared(1, "jpeg", 0).substr(0, 30)), std::string::npos);
+    EXPECT_NE(p.find("PICTURE_002={picture\n{data \"gif\""), std::string::npos);
+    EXPECT_NE(p.find(frame(3, "camera.jpg", 32000, 16000) + declared(3, "jpeg", fixture("camera.jpg").size())),
+              std::string::npos);
+    EXPECT_NE(p.find("PICTURE_004={picture\n{data \"jpeg\""), std::string::npos);
+    EXPECT_EQ(p.find(declared(4, "jpeg", fixture("progressive.jpg").size())), std::string::npos);
+    EXPECT_NE(p.find(frame(5, "turned.jpg", 16000, 32000)), std::string::npos);
+    EXPECT_NE(p.find("PICTURE_006={picture\n{data \"jpeg\""), std::string::npos);
+    EXPECT_NE(p.find(frame(7, "camera.jpg", 8000, 4000) + "PICTURE_007=PICTURE_003\n"), std::string::npos);
+    EXPECT_EQ(p.find("PICT_008"), std::string::npos);
+    EXPECT_NE(c.body.find(marker("image \\\"drawing.svg\\\": A drawing")), std::string::npos);
+    EXPECT_EQ(c.run.err, "QuilletW: 1 picture of \"in.htm\" was left out (not GIF or JPEG: 1).\n");
+    // Off, the design's pictures: the PNG is a marker, nothing is summed up.
+    config("mhtml5tags=true\n");
+    c = convert("<body><img src=few.png alt=x></body>");
+    EXPECT_EQ(c.pictures, "");
+    EXPECT_EQ(c.body, marker("image \\\"few.png\\\""));
+    EXPECT_EQ(c.run.err, "");
+}
+
+// The source a browser shows: srcset's largest file that exists, a
+// <picture>'s first source of a type read here, a lazy page's data-src
+// behind a placeholder, escapes and references in names, data: URIs.
+TEST_F(SavedPictures, SourcesAsBrowsersChooseThem)
+{
+    copy("few.png", "big.png");
+    copy("few.png", "my pic.png");
+    copy("few.png", "a&b.png");
+    copy("tiny.gif");
+    copy("camera.jpg");
+    std::string few = fixture("few.png");
+    static const char kB64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string b64;
+    for (size_t i = 0; i < few.size(); i += 3) {
+        unsigned v = static_cast<unsigned char>(few[i]) << 16;
+        if (i + 1 < few.size()) v |= static_cast<unsigned char>(few[i + 1]) << 8;
+        if (i + 2 < few.size()) v |= static_cast<unsigned char>(few[i + 2]);
+        b64 += kB64[v >> 18 & 63];
+        b64 += kB64[v >> 12 & 63];
+        b64 += i + 1 < few.size() ? kB64[v >> 6 & 63] : '=';
+        b64 += i + 2 < few.size() ? kB64[v & 63] : '=';
+    }
+    Converted c = convert(
+        "<body><img src=gone.gif srcset=\"small.png 100w, big.png 400w, huge.png 800w\">"
+        "<picture><source srcset=x.avif type=image/avif><source srcset=\"my%20pic.png\" type=image/png>"
+        "<img src=camera.jpg></picture>"
+        "<img src=\"data:image/gif;base64,R0lGODlhAQABAAAAACw=\" data-src=\"a&amp;b.png\">"
+        "<img src=tiny.gif data-lazy-src=camera.jpg>"
+        "<img src=\"data:image/png;base64," +
+        b64 + "\"><img src=\"file://" + d().path("camera.jpg") + "#top\"></body>");
+    EXPECT_EQ(c.run.code, 0);
+    EXPECT_EQ(c.run.err, "");
+    EXPECT_EQ(c.body, link(1, "big.png") + link(2, "my pic.png") + link(3, "a&b.png") + link(4, "camera.jpg") +
+                          link(5, "data:image/png") + link(6, "camera.jpg"));
+    EXPECT_NE(c.pictures.find("PICTURE_005={picture\n{data \"gif\""), std::string::npos);
+}
+
+// A page reads only its own folder's files; what is left out is summed up.
+TEST_F(SavedPictures, FilesOutsideThePageFolderAreLeftOut)
+{
+    std::string outside = "/tmp/quillet-outside-" + std::to_string(::getpid()) + ".jpg";
+    {
+        std::ofstream(outside, std::ios::binary) << fixture("camera.jpg");
+    }
+    Converted c = convert("<body><img src=\"" + outside + "\"><img src=missing.png alt='The sea'></body>");
+    std::remove(outside.c_str());
+    EXPECT_EQ(c.run.code, 0);
+    EXPECT_EQ(c.pictures, "");
+    EXPECT_NE(c.body.find(marker("image \\\"missing.png\\\": The sea")), std::string::npos);
+    EXPECT_EQ(c.run.err,
+              "QuilletW: 2 pictures of \"in.htm\" were left out (not found: 1, outside the page's folder: 1).\n");
 }
 
 TEST_F(Pictures, DuplicatesAndSizeAttributes)
