@@ -2,6 +2,7 @@
 // PICT_nnn sized to the page and its data PICTURE_nnn.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -104,10 +105,14 @@ const char* read_file(int i, const ImageEntry& e, std::vector<unsigned char>* by
     } else if (static_cast<unsigned long long>(size) > kPictureMaxMemory) {
         reason = "too large";
     } else {
-        bytes->resize(static_cast<size_t>(size));
-        if (platform_seek(f.file, 0, SEEK_SET) != 0 ||
-            std::fread(bytes->data(), 1, bytes->size(), f.file) != bytes->size())
-            reason = "damaged";
+        try {
+            bytes->resize(static_cast<size_t>(size));
+            if (platform_seek(f.file, 0, SEEK_SET) != 0 ||
+                std::fread(bytes->data(), 1, bytes->size(), f.file) != bytes->size())
+                reason = "damaged";
+        } catch (const std::bad_alloc&) {
+            reason = "too large";
+        }
     }
     std::fclose(f.file);
     return reason;
@@ -160,7 +165,15 @@ void write_decl5(int i, int d, const ImageEntry& e)
     const char* why = pictureheader_refusal(h, decodes);
     std::vector<uint8_t> made;
     PictureFormat format = PICFMT_UNKNOWN;
-    if (!why) why = picture_transcode(p, n, h, &made, &format);
+    if (!why) {
+        // Memory the system will not give is this picture's loss alone.
+        try {
+            why = picture_transcode(p, n, h, &made, &format);
+        } catch (const std::bad_alloc&) {
+            made.clear();
+            why = "too large";
+        }
+    }
     if (why) {
         refuse(i, loss_of(why), h.format);
         return;

@@ -233,20 +233,26 @@ TEST_F(SavedPictures, SourcesAsBrowsersChooseThem)
     EXPECT_NE(c.pictures.find("PICTURE_005={picture\n{data \"gif\""), std::string::npos);
 }
 
-// A page reads only its own folder's files; what is left out is summed up.
+// A page reads only its own folder's files; what is left out is summed up,
+// a picture cut short and one of 100000 x 100000 pixels too.
 TEST_F(SavedPictures, FilesOutsideThePageFolderAreLeftOut)
 {
     std::string outside = "/tmp/quillet-outside-" + std::to_string(::getpid()) + ".jpg";
     {
         std::ofstream(outside, std::ios::binary) << fixture("camera.jpg");
     }
-    Converted c = convert("<body><img src=\"" + outside + "\"><img src=missing.png alt='The sea'></body>");
+    copy("cut.png");
+    const char big[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\1\x86\xa0\0\1\x86\xa0\x08\x02\0\0\0\0\0\0\0";
+    d().write("big.png", std::string(big, sizeof big - 1));
+    Converted c = convert("<body><img src=\"" + outside +
+                          "\"><img src=missing.png alt='The sea'><img src=cut.png><img src=big.png></body>");
     std::remove(outside.c_str());
     EXPECT_EQ(c.run.code, 0);
     EXPECT_EQ(c.pictures, "");
     EXPECT_NE(c.body.find(marker("image \\\"missing.png\\\": The sea")), std::string::npos);
     EXPECT_EQ(c.run.err,
-              "QuilletW: 2 pictures of \"in.htm\" were left out (not found: 1, outside the page's folder: 1).\n");
+              "QuilletW: 4 pictures of \"in.htm\" were left out (not found: 1, outside the page's folder: 1, "
+              "damaged: 1, too large: 1).\n");
 }
 
 TEST_F(Pictures, DuplicatesAndSizeAttributes)
