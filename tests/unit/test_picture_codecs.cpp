@@ -167,6 +167,21 @@ TEST(PictureCodecs, JpegProgressiveGreyAndAdobeCmyk)
     }
     EXPECT_EQ(picturedecode_checks(PICFMT_JPEG, data(jpg), jpg.size()), nullptr);
 
+    // Sequential, one scan a component: every coefficient is kept, as the
+    // header's estimate allows for.
+    JpegKind scans;
+    scans.scans = true;
+    PictureImage wide = photo(320, 240);
+    jpg = jpeg(wide, scans);
+    PictureHeader h;
+    ASSERT_TRUE(pictureheader_read(data(jpg), jpg.size(), &h));
+    EXPECT_EQ(h.sof, 0xC0);
+    EXPECT_GE(h.memory, 320u * 240 * 3 * 2);
+    ASSERT_EQ(picturedecode_jpeg(data(jpg), jpg.size(), &img), nullptr);
+    double mean = 0;
+    maxdiff(wide, img, &mean);
+    EXPECT_LT(mean, 4.0);
+
     JpegKind grey;
     grey.grey = true;
     jpg = jpeg(left_right, grey);
