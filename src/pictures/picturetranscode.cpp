@@ -167,6 +167,7 @@ struct ColourCount {
     bool opaque_over = false;  // more than 255 of them
     PicturePalette white;  // colours over white
     bool white_over = false;  // more than 256 of them
+    uint64_t last = ~0ull;  // the pixel before, RGBA; no pixel at first
 
     void take(const uint8_t* row, unsigned width)
     {
@@ -185,7 +186,6 @@ struct ColourCount {
             }
         }
     }
-    uint64_t last = ~0ull;  // the pixel before, RGBA; no pixel at first
     // Whether no later row can make a GIF of it.
     bool photograph() const { return white_over && (opaque_over || !binary); }
 };
@@ -279,10 +279,12 @@ const char* transcode(const unsigned char* p, size_t n, const PictureHeader& h, 
             *outfmt = PICFMT_JPEG;
             return nullptr;
         }
+        bool turned = h.orientation >= 2 && h.orientation <= 8;
+        // A turn holds the whole picture beside the decoder's own memory.
+        if (turned && h.memory + static_cast<uint64_t>(h.width) * h.height * 4 > kPictureMaxMemory) return "too large";
         std::unique_ptr<PictureRows> rows = picturerows_jpeg(p, n, &why);
         if (!rows) return why;
-        why = h.orientation >= 2 && h.orientation <= 8 ? jpeg_turned(rows.get(), h.orientation, out)
-                                                       : rows_to_jpeg(rows.get(), false, out);
+        why = turned ? jpeg_turned(rows.get(), h.orientation, out) : rows_to_jpeg(rows.get(), false, out);
         if (!why) *outfmt = PICFMT_JPEG;
         return why;
     }

@@ -19,8 +19,10 @@
 // colours over white, and more than 255 opaque ones or partial alpha), and
 // is then read a second time into the encoder: a GIF needs its palette
 // before its first row. An interlaced PNG, a WebP and a turned JPEG are
-// held whole (width * height * 4 bytes, at most 200 MB). The output grows
-// in `out` as it is written.
+// held whole (width * height * 4 bytes, at most 200 MB); a turned JPEG is
+// too large when that and the header's estimate pass 256 MB (a progressive
+// one past about 20 megapixels). The output grows in `out` as it is
+// written.
 #pragma once
 
 #include <cstddef>

@@ -154,6 +154,21 @@ TEST(PictureTranscode, JpegKeptReencodedOrTurned)
     EXPECT_LT(up.rgba[(4 * 16 + 8) * 4 + 2], 25);
     EXPECT_GT(up.rgba[(28 * 16 + 8) * 4 + 2], 230);  // blue near the bottom
     EXPECT_LT(up.rgba[(28 * 16 + 8) * 4], 25);
+
+    // 25 megapixels progressive and turned: the coefficients (225 MB by the
+    // header's estimate) and the turned picture (100 MB) pass 256 MB.
+    kind.progressive = true;
+    Bytes big = jpeg(halves, kind);
+    for (size_t i = 0; i + 8 < big.size(); ++i)
+        if (big[i] == 0xFF && big[i + 1] == 0xC2) {
+            big[i + 5] = big[i + 7] = 5000 >> 8;
+            big[i + 6] = big[i + 8] = 5000 & 0xFF;
+            break;
+        }
+    PictureHeader h;
+    pictureheader_read(data(big), big.size(), &h);
+    ASSERT_EQ(pictureheader_refusal(h, true), nullptr);
+    EXPECT_STREQ(transcode(big).why, "too large");
 }
 
 TEST(PictureTranscode, GifKeptAndHeadersRefused)
