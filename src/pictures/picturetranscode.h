@@ -10,6 +10,8 @@
 // - Without giflib a GIF, and without libjpeg a JPEG that may be embedded,
 //   go in unchecked, as they always did; a JPEG that needs re-encoding is
 //   then "not GIF or JPEG", as is a PNG or WebP without its library.
+//   Without giflib a picture that would become a GIF becomes a JPEG over
+//   white; without libjpeg one that must become a JPEG is "not GIF or JPEG".
 //
 // Memory: a non-interlaced PNG and a JPEG without a turn go through row by
 // row (a few rows of the picture held at once, well under 64 MB at 50

@@ -219,6 +219,19 @@ TEST(PictureTranscode, WhatABuildWithoutTheLibrariesDoes)
     EXPECT_EQ(gif_r.format, PICFMT_GIF);
     EXPECT_TRUE(gif_r.out.empty());
 #endif
+#if defined(QUILLET_HAVE_PNG) && !defined(QUILLET_HAVE_GIF)
+    // Two colours, which would make a GIF: a JPEG, or nothing without libjpeg.
+    PictureImage two = flat(16, 16, 0x204060FF);
+    put(&two, 3, 3, 0xFFFFFF00);
+    Result r = transcode(png(two));
+#ifdef QUILLET_HAVE_JPEG
+    ASSERT_EQ(r.why, nullptr);
+    EXPECT_EQ(r.format, PICFMT_JPEG);
+    EXPECT_GT(decoded(r).rgba[(3 * 16 + 3) * 4 + 2], 230);  // the transparent pixel over white
+#else
+    EXPECT_STREQ(r.why, "not GIF or JPEG");
+#endif
+#endif
 }
 
 #ifdef QUILLET_HAVE_WEBP
