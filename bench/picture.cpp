@@ -1,13 +1,15 @@
 // Timing and peak memory of picture_transcode on large pictures.
 //
 //   quillet_picturebench make DIR       writes DIR/photo10.png, photo10.webp,
-//                                        photo10p.jpg (10 MP) and photo50.png (50 MP)
+//                                        photo10p.jpg (10 MP), photo50.png and
+//                                        bands50.png (50 MP, 200 colours: a GIF)
 //   quillet_picturebench time FILE...   best and slowest of 5 transcodes each
 //   quillet_picturebench peak FILE      peak resident memory of one transcode
 //                                        above the memory with the file read
 //
-// The pictures are gradients with noise, so every one becomes a JPEG, and
-// are made row by row: the making needs no whole picture either.
+// The photographs are gradients with noise, so each becomes a JPEG; the
+// PNG and JPEG pictures are made row by row, without a whole picture in
+// memory.
 #include <png.h>
 #include <webp/encode.h>
 
@@ -48,7 +50,18 @@ void photo_row(unsigned w, unsigned h, unsigned y, Noise* noise, uint8_t* rgb)
     }
 }
 
-void make_png(const std::string& path, unsigned w, unsigned h)
+// 200 colours in diagonal bands: a picture that becomes a GIF.
+void bands_row(unsigned w, unsigned y, uint8_t* rgb)
+{
+    for (unsigned x = 0; x < w; ++x) {
+        unsigned c = (x / 37 + y / 23) % 200;
+        rgb[x * 3] = static_cast<uint8_t>(c);
+        rgb[x * 3 + 1] = static_cast<uint8_t>(255 - c);
+        rgb[x * 3 + 2] = static_cast<uint8_t>(c * 7);
+    }
+}
+
+void make_png(const std::string& path, unsigned w, unsigned h, bool bands = false)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -61,7 +74,10 @@ void make_png(const std::string& path, unsigned w, unsigned h)
     std::vector<uint8_t> row(w * 3ull);
     Noise noise;
     for (unsigned y = 0; y < h; ++y) {
-        photo_row(w, h, y, &noise, row.data());
+        if (bands)
+            bands_row(w, y, row.data());
+        else
+            photo_row(w, h, y, &noise, row.data());
         png_write_row(png, row.data());
     }
     png_write_end(png, nullptr);
@@ -145,6 +161,7 @@ int main(int argc, char** argv)
         make_webp(dir + "/photo10.webp", 4000, 2500);
         make_jpeg(dir + "/photo10p.jpg", 4000, 2500);
         make_png(dir + "/photo50.png", 10000, 5000);
+        make_png(dir + "/bands50.png", 10000, 5000, true);
         return 0;
     }
     if (mode == "time" && argc >= 3) {

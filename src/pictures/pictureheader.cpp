@@ -93,6 +93,15 @@ void read_app(const unsigned char* s, size_t len, int marker, PictureHeader* h)
     }
 }
 
+// Every coefficient (2 bytes each, per component) and the output rows.
+uint64_t all_coefficients(const PictureHeader& h)
+{
+    uint64_t px = static_cast<uint64_t>(h.width) * h.height;
+    return px * h.components * 2 + px * 3;
+}
+
+// The segments up to the first scan: the marks before the frame, the frame,
+// and whether the first scan holds all of the frame's components.
 void read_jpeg(const unsigned char* p, size_t n, PictureHeader* h)
 {
     size_t at = 2;
@@ -107,14 +116,21 @@ void read_jpeg(const unsigned char* p, size_t n, PictureHeader* h)
             at += 2;
             continue;
         }
-        if (m == 0xD9 || m == 0xDA) return;  // no frame before the data
+        if (m == 0xDA) {
+            // The first scan: when it holds fewer of the frame's components
+            // than all, the scans follow one another and the decoder keeps
+            // every coefficient, as for a progressive picture.
+            if (h->sof && !h->interlaced && at + 4 < n && p[at + 4] < h->components) h->memory = all_coefficients(*h);
+            return;
+        }
+        if (m == 0xD9) return;
         size_t len = be16(p + at + 2);
         if (len < 2) return;
         const unsigned char* s = p + at + 4;
         size_t have = n - at - 4 < len - 2 ? n - at - 4 : len - 2;
         if (m >= 0xE0 && m <= 0xEF) read_app(s, have, m, h);
         bool frame = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
-        if (frame) {
+        if (frame && !h->sof) {
             if (have < 6) return;
             h->sof = m;
             h->precision = s[0];
@@ -123,13 +139,11 @@ void read_jpeg(const unsigned char* p, size_t n, PictureHeader* h)
             h->components = s[5];
             h->interlaced = m == 0xC2 || m == 0xC6 || m == 0xCA || m == 0xCE;
             h->complete = h->width > 0 && h->height > 0 && h->components >= 1 && h->components <= 4;
-            uint64_t px = static_cast<uint64_t>(h->width) * h->height;
             uint64_t bytes = h->precision > 8 ? 2 : 1;
-            // A progressive or multi-scan picture keeps every coefficient
-            // (2 bytes each, per component); a baseline one a row of MCUs.
-            h->memory = h->interlaced ? px * h->components * 2 + px * 3
+            // A progressive picture keeps every coefficient; a sequential
+            // one a row of MCUs, unless its first scan says otherwise.
+            h->memory = h->interlaced ? all_coefficients(*h)
                                       : static_cast<uint64_t>(h->width) * 16 * h->components * bytes * 2 + (1u << 16);
-            return;
         }
         at += 2 + len;
     }

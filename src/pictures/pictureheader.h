@@ -31,8 +31,8 @@ struct PictureHeader {
     int bitdepth = 0;
     int colourtype = -1;
     // The decoder's working memory in bytes: the whole picture for
-    // interlaced PNG and WebP, coefficient buffers for progressive JPEG,
-    // a few rows otherwise.
+    // interlaced PNG and WebP, coefficient buffers for progressive JPEG
+    // and sequential JPEG in several scans, a few rows otherwise.
     uint64_t memory = 0;
 };
 

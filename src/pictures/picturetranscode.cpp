@@ -17,18 +17,33 @@
 
 namespace {
 
+// Which outputs this build writes: a picture that would be a GIF becomes a
+// JPEG without giflib; one that must be a JPEG cannot be made without
+// libjpeg.
+#ifdef QUILLET_HAVE_GIF
+const bool kWritesGif = true;
+#else
+const bool kWritesGif = false;
+#endif
+#ifdef QUILLET_HAVE_JPEG
+const bool kWritesJpeg = true;
+#else
+const bool kWritesJpeg = false;
+#endif
+
 uint32_t rgb_of(const uint8_t* px) { return static_cast<uint32_t>(px[0]) << 16 | px[1] << 8 | px[2]; }
 
 // A decoded picture written as pictureconvert_choose decides.
 const char* encode_whole(PictureImage* img, std::vector<uint8_t>* out, PictureFormat* outfmt)
 {
     PictureChoice choice = pictureconvert_choose(img);
-    if (choice != PICTURE_TO_JPEG && img->width <= 65535 && img->height <= 65535) {
+    if (choice != PICTURE_TO_JPEG && kWritesGif && img->width <= 65535 && img->height <= 65535) {
         if (!picturewrite_gif(*img, out)) return "damaged";
         *outfmt = PICFMT_GIF;
         return nullptr;
     }
-    // Too wide for a GIF: a JPEG over white.
+    // Too wide for a GIF, or no GIF writer: a JPEG over white.
+    if (!kWritesJpeg) return "not GIF or JPEG";
     pictureconvert_overwhite(img->rgba.data(), static_cast<size_t>(img->width) * img->height);
     if (!picturewrite_jpeg(*img, kPictureJpegQuality, out)) return "too large";
     *outfmt = PICFMT_JPEG;
@@ -142,6 +157,7 @@ private:
 
 const char* rows_to_jpeg(PictureRows* rows, bool white, std::vector<uint8_t>* out)
 {
+    if (!kWritesJpeg) return "not GIF or JPEG";
     PictureJpegWriter w;
     if (!w.begin(rows->width, rows->height, kPictureJpegQuality, out)) return "too large";
 #ifdef QUILLET_HAVE_JPEG
@@ -167,6 +183,7 @@ struct ColourCount {
     bool opaque_over = false;  // more than 255 of them
     PicturePalette white;  // colours over white
     bool white_over = false;  // more than 256 of them
+    uint64_t last = ~0ull;  // the pixel before, RGBA; no pixel at first
 
     void take(const uint8_t* row, unsigned width)
     {
@@ -185,7 +202,6 @@ struct ColourCount {
             }
         }
     }
-    uint64_t last = ~0ull;  // the pixel before, RGBA; no pixel at first
     // Whether no later row can make a GIF of it.
     bool photograph() const { return white_over && (opaque_over || !binary); }
 };
@@ -203,7 +219,7 @@ const char* png_rows(const unsigned char* p, size_t n, std::vector<uint8_t>* out
         count.take(row.data(), w);
     }
     bool keep_alpha = count.transparent && count.binary && !count.opaque_over;
-    bool gif = (keep_alpha || !count.white_over) && w <= 65535 && h <= 65535;
+    bool gif = (keep_alpha || !count.white_over) && kWritesGif && w <= 65535 && h <= 65535;
     rows = picturerows_png(p, n, &why);
     if (!rows) return why;
     if (!gif) {
@@ -279,10 +295,12 @@ const char* transcode(const unsigned char* p, size_t n, const PictureHeader& h, 
             *outfmt = PICFMT_JPEG;
             return nullptr;
         }
+        bool turned = h.orientation >= 2 && h.orientation <= 8;
+        // A turn holds the whole picture beside the decoder's own memory.
+        if (turned && h.memory + static_cast<uint64_t>(h.width) * h.height * 4 > kPictureMaxMemory) return "too large";
         std::unique_ptr<PictureRows> rows = picturerows_jpeg(p, n, &why);
         if (!rows) return why;
-        why = h.orientation >= 2 && h.orientation <= 8 ? jpeg_turned(rows.get(), h.orientation, out)
-                                                       : rows_to_jpeg(rows.get(), false, out);
+        why = turned ? jpeg_turned(rows.get(), h.orientation, out) : rows_to_jpeg(rows.get(), false, out);
         if (!why) *outfmt = PICFMT_JPEG;
         return why;
     }

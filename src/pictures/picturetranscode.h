@@ -10,6 +10,8 @@
 // - Without giflib a GIF, and without libjpeg a JPEG that may be embedded,
 //   go in unchecked, as they always did; a JPEG that needs re-encoding is
 //   then "not GIF or JPEG", as is a PNG or WebP without its library.
+//   Without giflib a picture that would become a GIF becomes a JPEG over
+//   white; without libjpeg one that must become a JPEG is "not GIF or JPEG".
 //
 // Memory: a non-interlaced PNG and a JPEG without a turn go through row by
 // row (a few rows of the picture held at once, well under 64 MB at 50
@@ -19,8 +21,10 @@
 // colours over white, and more than 255 opaque ones or partial alpha), and
 // is then read a second time into the encoder: a GIF needs its palette
 // before its first row. An interlaced PNG, a WebP and a turned JPEG are
-// held whole (width * height * 4 bytes, at most 200 MB). The output grows
-// in `out` as it is written.
+// held whole (width * height * 4 bytes, at most 200 MB); a turned JPEG is
+// too large when that and the header's estimate pass 256 MB (a progressive
+// one past about 20 megapixels). The output grows in `out` as it is
+// written.
 #pragma once
 
 #include <cstddef>

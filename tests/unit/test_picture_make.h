@@ -113,6 +113,7 @@ inline Bytes png(const PictureImage& img, bool interlaced = false)
 #ifdef QUILLET_HAVE_JPEG
 struct JpegKind {
     bool progressive = false;
+    bool scans = false;  // sequential, one scan per component
     bool cmyk = false;  // the RGBA bytes taken as inverted CMYK, with an Adobe segment
     bool grey = false;  // the red channel only
     int orientation = 0;  // an EXIF segment when 1-8
@@ -134,6 +135,12 @@ inline Bytes jpeg(const PictureImage& img, JpegKind kind)
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 95, TRUE);
     if (kind.progressive) jpeg_simple_progression(&c);
+    jpeg_scan_info scans[4];
+    if (kind.scans) {
+        for (int i = 0; i < c.num_components; ++i) scans[i] = jpeg_scan_info{1, {i, 0, 0, 0}, 0, 63, 0, 0};
+        c.scan_info = scans;
+        c.num_scans = c.num_components;
+    }
     jpeg_start_compress(&c, TRUE);
     if (kind.orientation) {
         // Exif, a big-endian TIFF header and one IFD entry: orientation.

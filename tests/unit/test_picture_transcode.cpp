@@ -154,6 +154,21 @@ TEST(PictureTranscode, JpegKeptReencodedOrTurned)
     EXPECT_LT(up.rgba[(4 * 16 + 8) * 4 + 2], 25);
     EXPECT_GT(up.rgba[(28 * 16 + 8) * 4 + 2], 230);  // blue near the bottom
     EXPECT_LT(up.rgba[(28 * 16 + 8) * 4], 25);
+
+    // 25 megapixels progressive and turned: the coefficients (225 MB by the
+    // header's estimate) and the turned picture (100 MB) pass 256 MB.
+    kind.progressive = true;
+    Bytes big = jpeg(halves, kind);
+    for (size_t i = 0; i + 8 < big.size(); ++i)
+        if (big[i] == 0xFF && big[i + 1] == 0xC2) {
+            big[i + 5] = big[i + 7] = 5000 >> 8;
+            big[i + 6] = big[i + 8] = 5000 & 0xFF;
+            break;
+        }
+    PictureHeader h;
+    pictureheader_read(data(big), big.size(), &h);
+    ASSERT_EQ(pictureheader_refusal(h, true), nullptr);
+    EXPECT_STREQ(transcode(big).why, "too large");
 }
 
 TEST(PictureTranscode, GifKeptAndHeadersRefused)
@@ -203,6 +218,19 @@ TEST(PictureTranscode, WhatABuildWithoutTheLibrariesDoes)
     EXPECT_EQ(gif_r.why, nullptr);
     EXPECT_EQ(gif_r.format, PICFMT_GIF);
     EXPECT_TRUE(gif_r.out.empty());
+#endif
+#if defined(QUILLET_HAVE_PNG) && !defined(QUILLET_HAVE_GIF)
+    // Two colours, which would make a GIF: a JPEG, or nothing without libjpeg.
+    PictureImage two = flat(16, 16, 0x204060FF);
+    put(&two, 3, 3, 0xFFFFFF00);
+    Result r = transcode(png(two));
+#ifdef QUILLET_HAVE_JPEG
+    ASSERT_EQ(r.why, nullptr);
+    EXPECT_EQ(r.format, PICFMT_JPEG);
+    EXPECT_GT(decoded(r).rgba[(3 * 16 + 3) * 4 + 2], 230);  // the transparent pixel over white
+#else
+    EXPECT_STREQ(r.why, "not GIF or JPEG");
+#endif
 #endif
 }
 
