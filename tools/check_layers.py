@@ -11,7 +11,7 @@ import re
 import sys
 
 # Lowest first.
-RANKS = [["base"], ["ddl"], ["resources"], ["markup"], ["pictures", "script", "translate"], ["html", "view"], ["app"]]
+RANKS = [["base"], ["ddl"], ["resources"], ["markup"], ["pictures", "script", "translate", "css"], ["html", "view"], ["app"]]
 
 
 def main():

@@ -1,0 +1,170 @@
+// The CSS reader: tokens as CSS Syntax Level 3 makes them, sheets with
+// their @media and @supports blocks, selector lists dropped whole when one
+// is not understood, specificity, and selectors matched against a stack.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "css/cssmatch.h"
+#include "css/csssheet.h"
+#include "css/csstoken.h"
+
+namespace {
+
+std::vector<CssToken> tokens(const std::string& s) { return css_tokenize(s.data(), s.size(), 100000); }
+
+TEST(CssTokens, SyntaxLevelThree)
+{
+    std::vector<CssToken> t = tokens("a{color:#F00!important}/* c */-.5em 50% 1e3 12px");
+    std::vector<CssTokenType> want = {CSS_IDENT,     CSS_LBRACE,     CSS_IDENT,      CSS_COLON,
+                                      CSS_HASH,      CSS_DELIM,      CSS_IDENT,      CSS_RBRACE,
+                                      CSS_DIMENSION, CSS_WHITESPACE, CSS_PERCENTAGE, CSS_WHITESPACE,
+                                      CSS_NUMBER,    CSS_WHITESPACE, CSS_DIMENSION,  CSS_EOF};
+    ASSERT_EQ(t.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(t[i].type, want[i]) << i;
+    EXPECT_EQ(t[4].text, "F00");
+    EXPECT_TRUE(t[4].idhash);
+    EXPECT_DOUBLE_EQ(t[8].number, -0.5);
+    EXPECT_EQ(t[8].text, "em");
+    EXPECT_DOUBLE_EQ(t[12].number, 1000);
+    EXPECT_FALSE(t[12].integer);
+    EXPECT_TRUE(t[14].integer);
+    // Escapes, strings, url(), hashes that are no identifier, CDO and CDC.
+    t = tokens("\\31 a 'x\\\ny' \"cut\nz url(a b) url( \"q\" ) #1a <!-- -->");
+    EXPECT_EQ(t[0].type, CSS_IDENT);
+    EXPECT_EQ(t[0].text, "1a");
+    EXPECT_EQ(t[2].type, CSS_STRING);
+    EXPECT_EQ(t[2].text, "xy");
+    EXPECT_EQ(t[4].type, CSS_BADSTRING);  // the line feed is left to be white space
+    EXPECT_EQ(t[6].text, "z");
+    EXPECT_EQ(t[8].type, CSS_BADURL);
+    EXPECT_EQ(t[10].type, CSS_FUNCTION);
+    EXPECT_EQ(t[10].text, "url");
+    EXPECT_EQ(t[12].type, CSS_STRING);
+    EXPECT_EQ(t[16].type, CSS_HASH);
+    EXPECT_FALSE(t[16].idhash);
+    EXPECT_EQ(t[18].type, CSS_CDO);
+    EXPECT_EQ(t[20].type, CSS_CDC);
+    // The token limit ends the sheet there.
+    EXPECT_EQ(css_tokenize("a b c d", 7, 3).size(), 3u);
+    EXPECT_EQ(css_tokenize("a b c d", 7, 3).back().type, CSS_EOF);
+}
+
+// Keys of the rules a sheet gave, by class.
+std::string classes_of(const CssSheet& s)
+{
+    std::string out;
+    for (const CssRule& r : s.rules())
+        for (const CssSimple& p : r.selector.compounds.back().parts)
+            if (p.kind == CssSimple::CLASS) out += p.name;
+    return out;
+}
+
+TEST(CssSheet, MediaSupportsAndDroppedLists)
+{
+    CssSheet s;
+    std::string css =
+        "@media screen and (min-width: 1000px){.a{x:1}} @media print{.b{x:1}} @media (max-width: 600px){.c{x:1}}"
+        "@supports (display:grid){.d{x:1}} @font-face{font-family:x} @import 'y.css'; .e{x:1}"
+        "@media not print{.f{x:1}} @media only screen and (min-width:40em), print{.g{x:1}}"
+        ".h, .i:-webkit-any-link{x:1} .j:hover, .k::before, .l{x:1} .m{";
+    s.read(css.data(), css.size());
+    // A block the sheet's end cuts is closed there.
+    EXPECT_EQ(classes_of(s), "adefgjklm");
+    CssSheet p;
+    p.read(".n{x:1}", 7, "print");
+    p.read(".o{x:1}", 7, "screen, print");
+    EXPECT_EQ(classes_of(p), "o");
+}
+
+TEST(CssSheet, DeclarationsAndSpecificity)
+{
+    CssSheet s;
+    std::string css = "#a .b c, :not(#x), a[href], p::first-line { Color : red ! important ; font: 12px/2 'A B'; ; }";
+    s.read(css.data(), css.size());
+    ASSERT_EQ(s.rules().size(), 4u);
+    EXPECT_EQ(s.rules()[0].selector.specificity, 1u << 16 | 1u << 8 | 1u);
+    EXPECT_EQ(s.rules()[1].selector.specificity, 1u << 16);
+    EXPECT_EQ(s.rules()[2].selector.specificity, 1u << 8 | 1u);
+    EXPECT_EQ(s.rules()[3].selector.specificity, 2u);
+    const std::vector<CssDeclaration>& d = s.block(s.rules()[0].block);
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].property, "color");
+    EXPECT_TRUE(d[0].important);
+    ASSERT_EQ(d[0].value.size(), 1u);
+    EXPECT_EQ(d[0].value[0].text, "red");
+    EXPECT_FALSE(d[1].important);
+    EXPECT_EQ(d[1].value.back().text, "A B");
+    uint32_t inline_block = s.read_declarations("font-weight:bold;color", 22);
+    ASSERT_EQ(s.block(inline_block).size(), 1u);
+    EXPECT_EQ(s.block(inline_block)[0].property, "font-weight");
+}
+
+CssElement element(const std::string& name, const std::string& id = "", std::vector<std::string> classes = {},
+                   std::vector<std::pair<std::string, std::string>> attrs = {})
+{
+    CssElement e;
+    e.name = name;
+    e.id = id;
+    e.classes = std::move(classes);
+    e.attrs = std::move(attrs);
+    return e;
+}
+
+bool matches(const std::string& selector, const CssStack& stack)
+{
+    std::vector<CssToken> t = tokens(selector);
+    std::vector<CssSelector> list;
+    if (!css_parseselectors(t, 0, t.size() - 1, &list)) return false;
+    return css_matches(list[0], stack);
+}
+
+TEST(CssMatch, SelectorsAgainstTheStack)
+{
+    CssStack st;
+    st.open = {element("html"), element("body"), element("div", "main", {"box", "wide"}),
+               element("p", "", {"first"}, {{"data-x", "abc"}, {"lang", "en-GB"}})};
+    st.open[3].first_child = false;
+    CssElement before = element("h2", "", {"title"});
+    st.before = {nullptr, nullptr, nullptr, &before};
+    EXPECT_TRUE(matches("div p", st));
+    EXPECT_FALSE(matches("body > p", st));
+    EXPECT_TRUE(matches("#main > .first", st));
+    EXPECT_TRUE(matches("html .wide.box p.first", st));
+    EXPECT_FALSE(matches("p:first-child", st));
+    EXPECT_TRUE(matches("[data-x^=ab][data-x$=bc][data-x*=b][lang|=en]", st));
+    EXPECT_FALSE(matches("[data-x=ab]", st));
+    EXPECT_TRUE(matches("h2.title + p", st));
+    EXPECT_FALSE(matches("h3 + p", st));
+    EXPECT_FALSE(matches("h2 ~ p", st));
+    EXPECT_FALSE(matches("p:not(.first)", st));
+    EXPECT_TRUE(matches("p:not(:hover)", st));
+    EXPECT_FALSE(matches("p:hover", st));
+    EXPECT_FALSE(matches("p::before", st));
+    // A chain of descendant combinators over a deep stack gives up in
+    // bounded work rather than trying every way.
+    CssStack deep;
+    deep.open.assign(3000, element("div"));
+    deep.before.assign(3000, nullptr);
+    std::string chain;
+    for (int i = 0; i < 30; ++i) chain += "div ";
+    deep.open.back().name = "span";
+    EXPECT_FALSE(matches("x " + chain + "span", deep));
+    EXPECT_TRUE(matches("div div span", deep));
+}
+
+TEST(CssMatch, RulesInCascadeOrder)
+{
+    CssSheet s;
+    std::string css = "p{a:1} .x{a:2} #y{a:3} *{a:4} p.x{a:5} div{a:6}";
+    s.read(css.data(), css.size());
+    CssStack st;
+    st.open = {element("p", "y", {"x", "x"})};
+    st.before = {nullptr};
+    std::vector<uint32_t> got;
+    css_matchingrules(s, st, &got);
+    EXPECT_EQ(got, (std::vector<uint32_t>{3, 0, 1, 4, 2}));
+}
+
+}  // namespace
