@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "css/csslooks.h"
 #include "css/cssmatch.h"
 #include "css/csssheet.h"
 #include "css/csstoken.h"
@@ -165,6 +166,75 @@ TEST(CssMatch, RulesInCascadeOrder)
     std::vector<uint32_t> got;
     css_matchingrules(s, st, &got);
     EXPECT_EQ(got, (std::vector<uint32_t>{3, 0, 1, 4, 2}));
+}
+
+// An element's looks under a parent's, from a sheet and a style attribute.
+struct Looks {
+    CssSheet sheet;
+    explicit Looks(const std::string& css) { sheet.read(css.data(), css.size()); }
+    CssLooks of(const CssLooks& parent, const CssElement& e, const std::string& style = "", bool hidden = false,
+                bool* unsupported = nullptr)
+    {
+        CssStack st;
+        st.open = {e};
+        st.before = {nullptr};
+        std::vector<uint32_t> rules;
+        css_matchingrules(sheet, st, &rules);
+        uint32_t block = style.empty() ? UINT32_MAX : sheet.read_declarations(style.data(), style.size());
+        return css_computelooks(parent, e.name, sheet, rules, block, hidden, 16, unsupported);
+    }
+};
+
+TEST(CssLooks, TheCascadeAndInheritance)
+{
+    Looks k(
+        ".plain{font-weight:normal} b{font-weight:lighter} #imp{font-style:normal!important}"
+        ".big{font-size:150%} .f{font: italic bold 12px/2 Arial} .g{font: 1.5em serif} .c{color:#abc}"
+        ".r{color: rgb(255 0 0 / 50%)} .h{color:hsl(120, 100%, 25%)} .n{color:Red}"
+        ".plainu{text-decoration:none} .show{display:block; visibility:visible} .pre{white-space:pre-wrap}"
+        ".i1{font-weight:inherit} .i2{font-style:initial} .m{margin:0}");
+    CssLooks root;
+    CssLooks h1 = k.of(root, element("h1"));
+    EXPECT_TRUE(h1.bold());
+    EXPECT_DOUBLE_EQ(h1.size, 32);
+    EXPECT_TRUE(h1.block);
+    // The tag's default under a class rule; a type rule is weaker.
+    EXPECT_FALSE(k.of(root, element("b", "", {"plain"})).bold());
+    EXPECT_EQ(k.of(h1, element("b")).weight, 400);  // lighter than the heading's 700
+    // The style attribute over the sheet, !important over the attribute.
+    EXPECT_TRUE(k.of(root, element("span", "", {"plain"}), "font-weight:bold").bold());
+    EXPECT_FALSE(k.of(root, element("i", "imp"), "font-style:italic").italic);
+    EXPECT_DOUBLE_EQ(k.of(h1, element("span", "", {"big"})).size, 48);
+    CssLooks f = k.of(root, element("span", "", {"f"}));
+    EXPECT_TRUE(f.italic && f.weight == 700 && f.size == 12);
+    CssLooks g = k.of(f, element("span", "", {"g"}));  // the shorthand resets style and weight
+    EXPECT_TRUE(!g.italic && g.weight == 400 && g.size == 18);
+    CssColour c = k.of(root, element("span", "", {"c"})).colour;
+    EXPECT_TRUE(c.set && c.r == 0xAA && c.g == 0xBB && c.b == 0xCC);
+    c = k.of(root, element("span", "", {"r"})).colour;
+    EXPECT_TRUE(c.r == 255 && c.g == 0 && c.b == 0);
+    c = k.of(root, element("span", "", {"h"})).colour;
+    EXPECT_TRUE(c.r == 0 && c.g == 128 && c.b == 0);
+    EXPECT_EQ(k.of(root, element("span", "", {"n"})).colour.name, "red");
+    // Decorations are drawn across descendants; "none" cannot take them off.
+    CssLooks u = k.of(root, element("u"));
+    EXPECT_TRUE(k.of(u, element("span", "", {"plainu"})).underline);
+    EXPECT_FALSE(k.of(root, element("span", "", {"plainu"})).underline);
+    // display:none holds for every descendant; visibility may come back.
+    CssLooks none = k.of(root, element("div"), "display:none");
+    EXPECT_TRUE(k.of(none, element("p", "", {"show"})).none);
+    CssLooks hid = k.of(root, element("div"), "visibility:hidden");
+    EXPECT_TRUE(hid.hidden);
+    EXPECT_FALSE(k.of(hid, element("p", "", {"show"})).hidden);
+    EXPECT_TRUE(k.of(root, element("p"), "", true).none);  // the hidden attribute
+    EXPECT_TRUE(k.of(root, element("span", "", {"pre"})).pre);
+    EXPECT_TRUE(k.of(h1, element("span", "", {"i1"})).bold());
+    EXPECT_FALSE(k.of(k.of(root, element("em")), element("span", "", {"i2"})).italic);
+    bool unsupported = false;
+    k.of(root, element("span", "", {"n"}), "", false, &unsupported);
+    EXPECT_FALSE(unsupported);
+    k.of(root, element("span", "", {"m"}), "", false, &unsupported);
+    EXPECT_TRUE(unsupported);
 }
 
 }  // namespace
