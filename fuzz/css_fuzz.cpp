@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "css/cssmatch.h"
+#include "css/csslooks.h"
 #include "css/csssheet.h"
+#include "css/elementstack.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -33,5 +35,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     std::vector<uint32_t> matched;
     css_matchingrules(sheet, stack, &matched);
+    // The input's bytes as start and end tags of a few names, each element
+    // matched and its looks computed under its parent's.
+    static const char* const kNames[] = {"p",  "div", "li",   "ul",  "td", "tr", "table",  "h1",
+                                         "h2", "b",   "span", "img", "dd", "dt", "option", "a"};
+    ElementStack elements;
+    for (size_t i = 0; i < size && i < 4096; ++i) {
+        CssElement e;
+        e.name = kNames[(data[i] >> 1) % 16];
+        if (data[i] & 0x20) e.classes = {"box"};
+        if (data[i] & 1) {
+            elements.close(e.name);
+        } else {
+            elements.open(e);
+            if (!elements.kept()) continue;
+            css_matchingrules(sheet, elements.match_stack(), &matched);
+            bool unsupported = false;
+            elements.set_looks(
+                css_computelooks(elements.parent_looks(), e.name, sheet, matched, UINT32_MAX, false, 16, &unsupported));
+        }
+        if (elements.match_stack().open.size() > ElementStack::kDepthLimit ||
+            elements.match_stack().open.size() > elements.depth())
+            std::abort();
+    }
     return 0;
 }

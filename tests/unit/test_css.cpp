@@ -8,6 +8,7 @@
 
 #include "css/csslooks.h"
 #include "css/cssmatch.h"
+#include "css/elementstack.h"
 #include "css/csssheet.h"
 #include "css/csstoken.h"
 
@@ -235,6 +236,70 @@ TEST(CssLooks, TheCascadeAndInheritance)
     EXPECT_FALSE(unsupported);
     k.of(root, element("span", "", {"m"}), "", false, &unsupported);
     EXPECT_TRUE(unsupported);
+}
+
+std::string names(const ElementStack& s)
+{
+    std::string out;
+    for (const CssElement& e : s.match_stack().open) out += (out.empty() ? "" : " ") + e.name;
+    return out;
+}
+
+// The end tags that start tags imply, void elements, end tags closing what
+// they hold, siblings, and the depth limit.
+TEST(CssElementStack, ImpliedEndsAsTheTreeBuilderHasThem)
+{
+    ElementStack s;
+    s.open(element("body"));
+    EXPECT_EQ(s.open(element("p")), 0u);
+    EXPECT_EQ(s.open(element("b")), 0u);
+    EXPECT_EQ(s.open(element("div")), 2u);  // the <p> and the <b> inside it
+    EXPECT_EQ(names(s), "body div");
+    s.open(element("ul"));
+    s.open(element("li"));
+    s.open(element("ul"));
+    s.open(element("li"));
+    EXPECT_EQ(names(s), "body div ul li ul li");  // a list in an item ends no item
+    s.open(element("li"));
+    EXPECT_EQ(names(s), "body div ul li ul li");
+    EXPECT_EQ(s.close("ul"), 2u);
+    s.open(element("table"));
+    s.open(element("tr"));
+    s.open(element("td"));
+    s.open(element("td"));
+    EXPECT_EQ(names(s), "body div ul li table tr td");
+    s.open(element("tr"));
+    EXPECT_EQ(names(s), "body div ul li table tr");
+    EXPECT_EQ(s.close("table"), 2u);
+    s.open(element("h1"));
+    s.open(element("h2"));
+    EXPECT_EQ(names(s), "body div ul li h2");
+    s.open(element("img"));
+    EXPECT_FALSE(s.kept());
+    EXPECT_EQ(s.close("span"), 0u);
+    EXPECT_EQ(s.close("div"), 4u);
+    // Siblings: the second <p> is no first child and has the first before it.
+    s.open(element("div"));
+    s.open(element("p", "one"));
+    EXPECT_TRUE(s.match_stack().open.back().first_child);
+    s.close("p");
+    s.open(element("p"));
+    EXPECT_FALSE(s.match_stack().open.back().first_child);
+    ASSERT_NE(s.match_stack().before.back(), nullptr);
+    EXPECT_EQ(s.match_stack().before.back()->id, "one");
+    // Past the limit elements are counted and take the deepest one's looks.
+    ElementStack deep;
+    CssLooks bold;
+    bold.weight = 700;
+    for (size_t i = 0; i < 300; ++i) {
+        deep.open(element("span"));
+        if (i == ElementStack::kDepthLimit - 1) deep.set_looks(bold);
+    }
+    EXPECT_EQ(deep.depth(), 300u);
+    EXPECT_EQ(deep.match_stack().open.size(), ElementStack::kDepthLimit);
+    EXPECT_TRUE(deep.looks().bold());
+    for (size_t i = 0; i < 300; ++i) deep.close("span");
+    EXPECT_EQ(deep.depth(), 0u);
 }
 
 }  // namespace
