@@ -443,6 +443,18 @@ void CssSheet::read(const char* p, size_t n, const char* media)
     CssParser(this, t).rules(0, t.size() - 1, true);
 }
 
+uint32_t CssSheet::read_inline(const char* p, size_t n)
+{
+    uint32_t block = read_declarations(p, n);
+    if (scratch_ == UINT32_MAX) {
+        scratch_ = block;
+    } else {
+        blocks_[scratch_] = std::move(blocks_[block]);
+        blocks_.pop_back();
+    }
+    return scratch_;
+}
+
 uint32_t CssSheet::read_declarations(const char* p, size_t n)
 {
     std::vector<CssToken> t = css_tokenize(p, n, kCssTokenLimit);

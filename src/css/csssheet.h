@@ -74,6 +74,9 @@ public:
     // Reads a style attribute's declarations as a block of its own;
     // returns the block.
     uint32_t read_declarations(const char* p, size_t n);
+    // The same into one block kept for the purpose, read anew each time
+    // (a style attribute's, which only its element uses).
+    uint32_t read_inline(const char* p, size_t n);
 
     const std::vector<CssRule>& rules() const { return rules_; }
     const std::vector<CssDeclaration>& block(uint32_t i) const { return blocks_[i]; }
@@ -99,6 +102,7 @@ private:
     Index ids_, classes_, types_;
     std::vector<uint32_t> universal_;
     bool dropped_ = false;
+    uint32_t scratch_ = UINT32_MAX;
 
     friend class CssParser;
 };

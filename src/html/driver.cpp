@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "ddl/ddlout.h"
 #include "html/handlers.h"
 #include "html/tags.h"
+#include "html/pagestyle.h"
 #include "html/preamble.h"
 #include "html/style.h"
+#include "css/elementstack.h"
 #include "markup/rawtext.h"
 #include "markup/tagreader.h"
 #include "markup/textrun.h"
@@ -235,12 +238,62 @@ struct RawShown {
 };
 RawShown g_raw;
 
+std::string lowered_name()
+{
+    std::string n = g_tag.name;
+    if (n.size() > 1 && n.back() == '/') n.pop_back();
+    for (char& c : n)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return n;
+}
+
+// The element just opened is hidden by the page's style: it is read past
+// with everything in it, its tags read and none dispatched. Returns
+// TOK_NOTHING, or the token of a start tag that ended it by implication
+// (an open <p> ends at the next block), which is then read as any tag.
+int skip_hidden()
+{
+    std::string name = lowered_name();
+    if (ElementStack::is_void(name)) return TOK_NOTHING;
+    ElementStack inside;
+    CssElement root;
+    root.name = name;
+    inside.open(root);
+    while (tagreader_skiptotag()) {
+        int t = read_tag();
+        if (t == TOK_NOTHING) continue;
+        CssElement e;
+        e.name = lowered_name();
+        if (g_tag.closing) {
+            inside.close(e.name);
+            if (inside.depth() == 0) {
+                pagestyle_closes();
+                return TOK_NOTHING;
+            }
+            continue;
+        }
+        size_t depth = inside.depth();
+        if (inside.open(e) >= depth) return t;
+        int kind = settings.html5tags ? rawtext_kind(g_tag.name) : RAW_NONE;
+        if (kind != RAW_NONE) rawtext_skip(kind == RAW_SCRIPT ? RAW_SCRIPT : RAW_HIDDEN, g_tag.name);
+    }
+    return TOK_NOTHING;
+}
+
 // A tag in the body: under html5tags the content of a raw-text element
-// that the tag opens is read past or read as text.
+// that the tag opens is read past or read as text; under css, an element
+// the page's style hides is left out.
 void body_tag()
 {
     int t = read_tag();
     if (g_raw.on && t != TOK_NOTHING) g_raw.on = false;  // its end tag
+    if (settings.css && t != TOK_NOTHING) {
+        if (g_tag.closing)
+            pagestyle_closes();
+        else
+            while (t != TOK_NOTHING && !g_tag.closing && pagestyle_hides()) t = skip_hidden();
+        if (t == TOK_NOTHING) return;
+    }
     dispatch(t);
     if (!settings.html5tags || t == TOK_NOTHING || g_tag.closing) return;
     int kind = rawtext_kind(g_tag.name);

@@ -7,6 +7,7 @@
 
 #include "markup/attributes.h"
 #include "html/handlers.h"
+#include "html/pagestyle.h"
 #include "html/tags.h"
 #include "html/special.h"
 #include "html/style.h"
@@ -173,6 +174,7 @@ void firstpass_run()
     g_filters = settings.html5tags ? &kSlashFilters : &kDesignFilters;
     tagreader_setquiet(1);
     picturepick_close();
+    pagestyle_reset();
     bool body_seen = false;
     for (int t; (t = tagreader_nextlookedfor(g_filters->pass)) >= 0;) {
         switch (t) {
@@ -196,6 +198,12 @@ void firstpass_run()
         case TOK_SCRIPT: skip_script(); break;
         case TOK_QUILLET:
             if (!body_seen) quillet_values();
+            break;
+        case TOK_STYLE:
+            if (settings.css)
+                pagestyle_addsheet();
+            else
+                skip_rawtext(t);
             break;
         case TOK_DRAMATON: hand_over();
         default: skip_rawtext(t); break;

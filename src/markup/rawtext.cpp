@@ -204,6 +204,18 @@ bool rawtext_atend(const char* name)
     return ahead_is(slash_name, n + 1, true);
 }
 
+void rawtext_collect(const char* name, std::string* out, size_t limit)
+{
+    for (int c; (c = infile_getc()) != EOF;) {
+        if (c == '\n') ++g_line;
+        if (c == '<' && rawtext_atend(name)) {
+            infile_ungetc('<');
+            return;
+        }
+        if (out->size() < limit) out->push_back(static_cast<char>(c));
+    }
+}
+
 void rawtext_skip(int kind, const char* name)
 {
     if (kind == RAW_SCRIPT) return skip_script();

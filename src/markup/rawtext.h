@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <cstdint>
 
 enum RawKind {
@@ -37,6 +38,11 @@ inline int rawtext_kind(const char* name)
 // RAW_SCRIPT or any other), to its end tag, whose "<" is left to be read
 // next; or to the end of the input. Line feeds are counted.
 void rawtext_skip(int kind, const char* name);
+
+// Reads the content of the raw-text element `name` just opened (a style
+// sheet) to its end tag, whose "<" is left to be read next, appending it
+// to *out; past `limit` bytes the rest is read past, not kept.
+void rawtext_collect(const char* name, std::string* out, size_t limit);
 
 // Just after a "<": whether the input goes on with "/" and the end tag
 // of `name` (any case), ended by white space, "/" or ">". Nothing is taken.

@@ -51,6 +51,7 @@ const KeyInfo kKeys[] = {
     {"html5tags", 'm', 0, &Settings::html5tags},
     {"keepspaces", 'm', 0, &Settings::keepspaces},
     {"pictures", 'm', 0, &Settings::pictures},
+    {"css", 'm', 0, &Settings::css},
 };
 
 // The one setting that holds a text: its line is read raw, whole, and

@@ -35,6 +35,7 @@ struct Settings {
     int charsets;  // decode UTF-8, UTF-16 and Windows-1252 pages into the host set
     int html5tags;  // today's tags: self-closing names, HTML5 blocks, tables
     int pictures;  // pictures as saved pages hold them: every format, names as browsers write them
+    int css;  // the page's own style sheets
     int keepspaces;  // a space between two tags is kept, not dropped
 };
 

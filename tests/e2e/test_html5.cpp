@@ -125,6 +125,25 @@ TEST_F(Html5, RawTextEndsAtItsOwnEndTag)
     EXPECT_EQ(last_.err, "");
 }
 
+// Under css, what the page's style hides is left out with all it holds:
+// by a rule of a <style> anywhere (for the screen), a style attribute or
+// the hidden attribute; an open <p> hidden ends at the next block.
+TEST_F(Html5, StyleSheetsHideWhatBrowsersHide)
+{
+    config(std::string(kOn) + "mcss=true\n");
+    const std::string page =
+        "<html><head><style>.hide{display:none} #m{display : none} @media print{.p{display:none}}</style></head>"
+        "<body>a<div class=\"x hide\">B<b>C</b></div>d<p id=m>E<div>f</div><span style=\"display:none\">G</span>"
+        "h<p class=p>i<section hidden>K<p>L</section>l<ul><li class=hide>M<li>n</ul></body>"
+        "<style>.late{display:none}</style>";
+    // A hidden element leaves no break either.
+    EXPECT_EQ(text(page), text("<body>ad<div>f</div>h<p>il<ul><li>n</ul></body>"));
+    EXPECT_EQ(text("<body>a<span class=late>B</span>c</body><style>.late{display:none}</style>"), "\"ac\"\n");
+    // Off, every word is there.
+    config(kOn);
+    EXPECT_NE(text(page).find("B"), std::string::npos);
+}
+
 TEST_F(Html5, Tables)
 {
     EXPECT_EQ(text("<body>before<table><caption>Cap</caption><tr><th>Step</th><th>Minutes</th></tr>"
