@@ -395,6 +395,15 @@ private:
         std::vector<CssSelector> list;
         if (!css_parseselectors(t_, i, j, &list)) return end;
         uint32_t block = declarations(j + 1, inner_end);
+        if (!s_->kept_.empty()) {
+            bool wanted = false;
+            for (const CssDeclaration& d : s_->blocks_[block])
+                for (const std::string& p : s_->kept_) wanted = wanted || d.property == p;
+            if (!wanted) {
+                s_->blocks_.pop_back();
+                return end;
+            }
+        }
         for (CssSelector& s : list) s_->add_rule(std::move(s), block);
         return end;
     }

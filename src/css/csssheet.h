@@ -68,6 +68,11 @@ struct CssRule {
 
 class CssSheet {
 public:
+    // Keeps, of the sheets read from now on, only the rules whose blocks
+    // declare one of these properties (null: every rule): a reader that
+    // shows only some properties matches no rule that sets none of them.
+    void keep_only(const std::vector<std::string>& properties) { kept_ = properties; }
+
     // Reads a sheet (a <style> block or a file's text); its rules follow
     // those read before. `media` is the <style media=...> value, or null.
     void read(const char* p, size_t n, const char* media = nullptr);
@@ -103,6 +108,7 @@ private:
     std::vector<uint32_t> universal_;
     bool dropped_ = false;
     uint32_t scratch_ = UINT32_MAX;
+    std::vector<std::string> kept_;
 
     friend class CssParser;
 };

@@ -287,7 +287,8 @@ void body_tag()
 {
     int t = read_tag();
     if (g_raw.on && t != TOK_NOTHING) g_raw.on = false;  // its end tag
-    if (settings.css && t != TOK_NOTHING) {
+    // Without rules only a start tag's own attributes can hide it.
+    if (settings.css && t != TOK_NOTHING && (pagestyle_hasrules() || (!g_tag.closing && g_tag.paramlen > 0))) {
         if (g_tag.closing)
             pagestyle_closes();
         else

@@ -14,6 +14,8 @@
 #include "markup/tagreader.h"
 #include "resources/config.h"
 
+bool g_pagestyle_rules = false;
+
 namespace {
 
 const size_t kSheetLimit = 4u << 20;  // bytes of one <style> block kept
@@ -66,9 +68,8 @@ void pagestyle_reset()
 {
     g_sheet.reset();
     g_stack.reset();
+    g_pagestyle_rules = false;
 }
-
-bool pagestyle_hasrules() { return g_sheet && !g_sheet->rules().empty(); }
 
 void pagestyle_addsheet()
 {
@@ -77,27 +78,31 @@ void pagestyle_addsheet()
     bool has_media = media != nullptr;
     std::string text;
     rawtext_collect("style", &text, kSheetLimit);
-    if (!g_sheet) g_sheet.reset(new CssSheet);
+    if (!g_sheet) {
+        g_sheet.reset(new CssSheet);
+        // Of the looks, only what hides is shown yet.
+        g_sheet->keep_only({"display"});
+    }
     g_sheet->read(text.data(), text.size(), has_media ? m.c_str() : nullptr);
+    g_pagestyle_rules = !g_sheet->rules().empty();
 }
 
 bool pagestyle_hides()
 {
     if (!settings.css) return false;
-    std::string name = tag_name();
-    if (left_out_elsewhere(name)) return false;
     if (!pagestyle_hasrules()) {
         // Without rules only the element's own attributes can hide it.
-        if (g_tag.paramlen <= 0) return false;
+        if (g_tag.paramlen <= 0 || !attr_haseither("hidden", "style")) return false;
         bool hidden = attr_has("hidden");
-        const std::string* style = attr_value("style");
-        if (!hidden && !style) return false;
+        std::string name = tag_name();
+        if (left_out_elsewhere(name)) return false;
         if (!g_sheet) g_sheet.reset(new CssSheet);
+        const std::string* style = attr_value("style");
         uint32_t block = style ? g_sheet->read_inline(style->data(), style->size()) : UINT32_MAX;
-        CssLooks looks = css_computelooks(CssLooks(), name, *g_sheet, {}, block, hidden, 16, nullptr);
-        return looks.none;
+        return css_computelooks(CssLooks(), name, *g_sheet, {}, block, hidden, 16, nullptr).none;
     }
     if (!g_stack) g_stack.reset(new ElementStack);
+    std::string name = tag_name();
     CssElement e = element_of(name);
     bool hidden = g_tag.paramlen > 0 && attr_has("hidden");
     const std::string* style = g_tag.paramlen > 0 ? attr_value("style") : nullptr;
@@ -105,27 +110,27 @@ bool pagestyle_hides()
     CssLooks parent = g_stack->looks();
     CssStack one;
     const CssStack* stack;
-    if (ElementStack::is_void(name)) {
+    bool is_void = ElementStack::is_void(name);
+    g_stack->open(e);
+    if (is_void) {
         // A void element is never open: it is matched on a stack of its own.
-        g_stack->open(e);
         one = g_stack->match_stack();
         one.open.push_back(e);
         one.before.push_back(nullptr);
         stack = &one;
     } else {
-        g_stack->open(e);
-        if (!g_stack->kept()) return g_stack->looks().none;
+        if (!g_stack->kept()) return false;  // past the depth limit: the deepest one's looks
         parent = g_stack->parent_looks();
         stack = &g_stack->match_stack();
     }
     css_matchingrules(*g_sheet, *stack, &g_rules);
     CssLooks looks = css_computelooks(parent, name, *g_sheet, g_rules, block, hidden, 16, nullptr);
-    if (!ElementStack::is_void(name)) g_stack->set_looks(looks);
-    return looks.none && !parent.none;
+    if (!is_void) g_stack->set_looks(looks);
+    return looks.none && !parent.none && !left_out_elsewhere(name);
 }
 
 void pagestyle_closes()
 {
-    if (!settings.css || !g_stack) return;
+    if (!g_stack) return;
     g_stack->close(tag_name());
 }

@@ -17,4 +17,5 @@ bool pagestyle_hides();
 // Conversion, after an end tag is read.
 void pagestyle_closes();
 // Whether the page has sheets with rules (else only attributes hide).
-bool pagestyle_hasrules();
+extern bool g_pagestyle_rules;
+inline bool pagestyle_hasrules() { return g_pagestyle_rules; }

@@ -31,6 +31,7 @@ void find_all()
 bool same_name(const char* a, size_t n, std::string_view lower)
 {
     if (n != lower.size()) return false;
+    if (std::memcmp(a, lower.data(), n) == 0) return true;  // names are mostly written in lower case
     for (size_t i = 0; i < n; ++i)
         if (ascii_lower(static_cast<int>(static_cast<unsigned char>(a[i]))) != static_cast<unsigned char>(lower[i]))
             return false;
@@ -102,6 +103,14 @@ size_t numeric_reference(const char* p, size_t n, uint32_t* code)
 }  // namespace
 
 bool attr_has(std::string_view name) { return find(name) != nullptr; }
+
+bool attr_haseither(std::string_view a, std::string_view b)
+{
+    find_all();
+    for (const TagAttr& s : g_tagattrs.list)
+        if (same_name(g_text + s.name, s.namelen, a) || same_name(g_text + s.name, s.namelen, b)) return true;
+    return false;
+}
 
 const std::string* attr_value(std::string_view name)
 {

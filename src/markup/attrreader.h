@@ -13,6 +13,9 @@
 // the tag's names are compared without case).
 bool attr_has(std::string_view name);
 
+// Whether the tag has an attribute of either name: one look at the tag.
+bool attr_haseither(std::string_view a, std::string_view b);
+
 // The value of the attribute, references decoded; null when the tag has
 // none of that name, or when only its name is there: "" then. The first
 // of a repeated name counts, as in a browser. Valid until the next call.

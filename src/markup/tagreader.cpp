@@ -773,10 +773,11 @@ int skip_ruledout(const KeywordFilter& filter)
         // Under html5tags a quote may hide a ">": the tag ends where the
         // tokenizer's states end it, read from the name's end as the
         // parameters are read.
+        // The bytes before the quote were checked and their lines counted.
+        size_t quote = at;
         size_t from = static_cast<size_t>(name.n);
         at = from + tagstate_scan(p + from, avail - from, nullptr);
-        lines = 0;
-        if (at >= avail || scan_to(p, at, kNul, true, &lines) != at) return -1;
+        if (at >= avail || scan_to(p + quote, at - quote, kNul, true, &lines) != at - quote) return -1;
     }
     g_line += lines;
     infile_skip(at + 1);
