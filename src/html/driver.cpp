@@ -238,22 +238,13 @@ struct RawShown {
 };
 RawShown g_raw;
 
-std::string lowered_name()
-{
-    std::string n = g_tag.name;
-    if (n.size() > 1 && n.back() == '/') n.pop_back();
-    for (char& c : n)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return n;
-}
-
 // The element just opened is hidden by the page's style: it is read past
 // with everything in it, its tags read and none dispatched. Returns
 // TOK_NOTHING, or the token of a start tag that ended it by implication
 // (an open <p> ends at the next block), which is then read as any tag.
 int skip_hidden()
 {
-    std::string name = lowered_name();
+    std::string name = pagestyle_tagname();
     if (ElementStack::is_void(name)) return TOK_NOTHING;
     ElementStack inside;
     CssElement root;
@@ -263,7 +254,7 @@ int skip_hidden()
         int t = read_tag();
         if (t == TOK_NOTHING) continue;
         CssElement e;
-        e.name = lowered_name();
+        e.name = pagestyle_tagname();
         if (g_tag.closing) {
             inside.close(e.name);
             if (inside.depth() == 0) {

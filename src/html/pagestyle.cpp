@@ -24,16 +24,6 @@ std::unique_ptr<CssSheet> g_sheet;
 std::unique_ptr<ElementStack> g_stack;
 std::vector<uint32_t> g_rules;
 
-// The tag's name as the sheets match it: lower case, without a final "/".
-std::string tag_name()
-{
-    std::string n = g_tag.name;
-    if (n.size() > 1 && n.back() == '/') n.pop_back();
-    for (char& c : n)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return n;
-}
-
 CssElement element_of(const std::string& name)
 {
     CssElement e;
@@ -63,6 +53,15 @@ bool left_out_elsewhere(const std::string& n)
 }
 
 }  // namespace
+
+std::string pagestyle_tagname()
+{
+    std::string n = g_tag.name;
+    if (n.size() > 1 && n.back() == '/') n.pop_back();
+    for (char& c : n)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return n;
+}
 
 void pagestyle_reset()
 {
@@ -94,7 +93,7 @@ bool pagestyle_hides()
         // Without rules only the element's own attributes can hide it.
         if (g_tag.paramlen <= 0 || !attr_haseither("hidden", "style")) return false;
         bool hidden = attr_has("hidden");
-        std::string name = tag_name();
+        std::string name = pagestyle_tagname();
         if (left_out_elsewhere(name)) return false;
         if (!g_sheet) g_sheet.reset(new CssSheet);
         const std::string* style = attr_value("style");
@@ -102,7 +101,7 @@ bool pagestyle_hides()
         return css_computelooks(CssLooks(), name, *g_sheet, {}, block, hidden, 16, nullptr).none;
     }
     if (!g_stack) g_stack.reset(new ElementStack);
-    std::string name = tag_name();
+    std::string name = pagestyle_tagname();
     CssElement e = element_of(name);
     bool hidden = g_tag.paramlen > 0 && attr_has("hidden");
     const std::string* style = g_tag.paramlen > 0 ? attr_value("style") : nullptr;
@@ -132,5 +131,5 @@ bool pagestyle_hides()
 void pagestyle_closes()
 {
     if (!g_stack) return;
-    g_stack->close(tag_name());
+    g_stack->close(pagestyle_tagname());
 }

@@ -5,6 +5,12 @@
 // is left out with everything in it, pictures included.
 #pragma once
 
+#include <string>
+
+// The name of the tag just read (g_tag) as sheets match it: lower case,
+// without a final "/".
+std::string pagestyle_tagname();
+
 // Forgets the sheets of an earlier page.
 void pagestyle_reset();
 // First pass, just after a <style> tag: reads its sheet to its end tag

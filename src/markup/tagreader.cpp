@@ -476,17 +476,18 @@ void read_params(bool space, bool keep)
     g_tag.params[len] = '\0';
 }
 
-// copy_params for the tokenizer's reading: quotes stop the run as well.
-size_t copy_params5(char* dst, size_t room)
+// The bytes up to the first control byte or byte of `stops`, at most
+// `room` of them, into dst; that byte is left.
+template <size_t K>
+size_t copy_until(char* dst, size_t room, const unsigned char (&stops)[K])
 {
-    static const unsigned char kEnd[] = {'>', '"', '\''};
     const unsigned char* p;
     size_t avail = infile_available(&p);
     if (avail > room) avail = room;
     size_t n = 0;
     while (n < avail) {
         size_t k = static_cast<size_t>(
-            bytescan::first(bytescan::below16(p + n, 0x20) | bytescan::match16(p + n, kEnd) | 0x10000u));
+            bytescan::first(bytescan::below16(p + n, 0x20) | bytescan::match16(p + n, stops) | 0x10000u));
         size_t left = avail - n;
         k = k < left ? k : left;
         if (n + 16 <= room)
@@ -500,29 +501,19 @@ size_t copy_params5(char* dst, size_t room)
     return n;
 }
 
+// copy_params for the tokenizer's reading: quotes stop the run as well.
+size_t copy_params5(char* dst, size_t room)
+{
+    static const unsigned char kEnd[] = {'>', '"', '\''};
+    return copy_until(dst, room, kEnd);
+}
+
 // The bytes of a quoted value up to its closing quote q, at most `room`
 // of them, into dst; the quote itself is left.
 size_t copy_quoted(char* dst, size_t room, unsigned char q)
 {
     const unsigned char stop[] = {q};
-    const unsigned char* p;
-    size_t avail = infile_available(&p);
-    if (avail > room) avail = room;
-    size_t n = 0;
-    while (n < avail) {
-        size_t k = static_cast<size_t>(
-            bytescan::first(bytescan::below16(p + n, 0x20) | bytescan::match16(p + n, stop) | 0x10000u));
-        size_t left = avail - n;
-        k = k < left ? k : left;
-        if (n + 16 <= room)
-            bytescan::copy16(dst + n, p + n);
-        else
-            std::memcpy(dst + n, p + n, k);
-        n += k;
-        if (k < 16) break;
-    }
-    infile_skip(n);
-    return n;
+    return copy_until(dst, room, stop);
 }
 
 // What is past the parameter buffer of a long tag (html5tags): read to the
