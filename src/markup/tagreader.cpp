@@ -56,23 +56,24 @@ size_t copy_run(const bool* cls, char* dst, size_t room)
     return n;
 }
 
-// The same for the parameter class, sixteen bytes at a time; with a null
-// dst the bytes are taken without being stored.
-size_t copy_params(char* dst, size_t room)
+// The bytes up to the first control byte or byte of `stops`, at most
+// `room` of them, sixteen at a time, into dst; that byte is left. With a
+// null dst the bytes are taken without being stored.
+template <size_t K>
+size_t copy_until(char* dst, size_t room, const unsigned char (&stops)[K])
 {
-    using namespace bytescan;
-    static const unsigned char kEnd[] = {'>'};
     const unsigned char* p;
     size_t avail = infile_available(&p);
     if (avail > room) avail = room;
     size_t n = 0;
     while (n < avail) {
-        size_t k = static_cast<size_t>(bytescan::first(below16(p + n, 0x20) | match16(p + n, kEnd) | 0x10000u));
+        size_t k = static_cast<size_t>(
+            bytescan::first(bytescan::below16(p + n, 0x20) | bytescan::match16(p + n, stops) | 0x10000u));
         size_t left = avail - n;
         k = k < left ? k : left;
         if (dst) {
             if (n + 16 <= room)
-                copy16(dst + n, p + n);  // the bytes past k are stored over later
+                bytescan::copy16(dst + n, p + n);  // the bytes past k are stored over later
             else
                 std::memcpy(dst + n, p + n, k);
         }
@@ -81,6 +82,13 @@ size_t copy_params(char* dst, size_t room)
     }
     infile_skip(n);
     return n;
+}
+
+// The same for the parameter class.
+size_t copy_params(char* dst, size_t room)
+{
+    static const unsigned char kEnd[] = {'>'};
+    return copy_until(dst, room, kEnd);
 }
 
 }  // namespace
@@ -474,31 +482,6 @@ void read_params(bool space, bool keep)
     if (!buf) return;
     g_tag.paramlen = len;
     g_tag.params[len] = '\0';
-}
-
-// The bytes up to the first control byte or byte of `stops`, at most
-// `room` of them, into dst; that byte is left.
-template <size_t K>
-size_t copy_until(char* dst, size_t room, const unsigned char (&stops)[K])
-{
-    const unsigned char* p;
-    size_t avail = infile_available(&p);
-    if (avail > room) avail = room;
-    size_t n = 0;
-    while (n < avail) {
-        size_t k = static_cast<size_t>(
-            bytescan::first(bytescan::below16(p + n, 0x20) | bytescan::match16(p + n, stops) | 0x10000u));
-        size_t left = avail - n;
-        k = k < left ? k : left;
-        if (n + 16 <= room)
-            bytescan::copy16(dst + n, p + n);
-        else
-            std::memcpy(dst + n, p + n, k);
-        n += k;
-        if (k < 16) break;
-    }
-    infile_skip(n);
-    return n;
 }
 
 // copy_params for the tokenizer's reading: quotes stop the run as well.
