@@ -60,7 +60,7 @@ size_t copy_run(const bool* cls, char* dst, size_t room)
 // `room` of them, sixteen at a time, into dst; that byte is left. With a
 // null dst the bytes are taken without being stored.
 template <size_t K>
-size_t copy_until(char* dst, size_t room, const unsigned char (&stops)[K])
+[[gnu::always_inline]] inline size_t copy_until(char* dst, size_t room, const unsigned char (&stops)[K])
 {
     const unsigned char* p;
     size_t avail = infile_available(&p);
@@ -306,7 +306,7 @@ struct BufferName {
     // The name buffer's whole length is copied, after a "/" too.
     static_assert(sizeof g_tag.name == kNameLimit + 1, "the name buffer holds the longest name");
     if (avail <= static_cast<size_t>(kNameLimit) + 1) return false;
-    if (!kBytes.start[p[0]] || (p[0] == '?' && settings.html5tags)) return false;
+    if (!kBytes.start[p[0]]) return false;
     // The name runs to the first byte that ends it, at most kNameLimit
     // bytes (the first byte is never one that ends it).
     name->at = name_stops(p);
@@ -323,7 +323,8 @@ bool name_from_buffer(int* token, bool* space, const KeywordFilter* filter)
     const unsigned char* p;
     size_t avail = infile_available(&p);
     BufferName name;
-    if (!buffer_name(p, avail, &name)) return false;
+    // Under html5tags "<?" opens a comment, which the byte loop reads.
+    if (!buffer_name(p, avail, &name) || (p[0] == '?' && settings.html5tags)) return false;
     NameStops at = name.at;
     int n = name.n;
     int closing = name.closing;
@@ -548,10 +549,20 @@ bool params5_buffered(bool space, bool keep)
     size_t avail = infile_available(&p);
     size_t room = static_cast<size_t>(kParamLimit) - (space ? 1 : 0);
     size_t m = avail < room ? avail : room;
-    std::vector<TagAttr>* found = keep ? &g_tagattrs.list : nullptr;
-    if (found) found->clear();
-    size_t e = tagstate_scan(p, m, found);
+    // Without a quote before the first ">", that ">" ends the tag: the
+    // attributes are found later, when asked for. With one, the states
+    // find the end, and the attributes on the way.
+    static const unsigned char kGtQuotes[] = {'>', '"', '\''};
+    long long counted = 0;
+    size_t e = bytescan::scan_to(p, m, kGtQuotes, false, &counted);
     if (e >= m) return false;
+    std::vector<TagAttr>* found = nullptr;
+    if (p[e] != '>') {
+        found = keep ? &g_tagattrs.list : nullptr;
+        if (found) found->clear();
+        e = tagstate_scan(p, m, found);
+        if (e >= m) return false;
+    }
     // Control bytes: tab, line feed and carriage return are stored as
     // spaces; any other leaves the tag to the byte loop, which reports it.
     long long lines = 0;
@@ -577,11 +588,13 @@ bool params5_buffered(bool space, bool keep)
         len += e + 1;
         g_tag.paramlen = static_cast<int>(len);
         g_tag.params[len] = '\0';
-        if (space)
-            for (TagAttr& a : *found) ++a.name, ++a.value;
-        g_tagattrs.serial = g_tag.serial;
-        g_tagattrs.paramlen = g_tag.paramlen;
-        g_tagattrs.longparams = 0;
+        if (found) {
+            if (space)
+                for (TagAttr& a : *found) ++a.name, ++a.value;
+            g_tagattrs.serial = g_tag.serial;
+            g_tagattrs.paramlen = g_tag.paramlen;
+            g_tagattrs.longparams = 0;
+        }
     }
     infile_skip(e + 1);
     return true;
@@ -737,12 +750,19 @@ int skip_ruledout(const KeywordFilter& filter)
     const unsigned char* p;
     size_t avail = infile_available(&p);
     BufferName name;
-    if (!buffer_name(p, avail, &name)) return -1;
+    if (!buffer_name(p, avail, &name) || (p[0] == '?' && settings.html5tags)) return -1;
     const char* looked_up = reinterpret_cast<const char*>(p + name.closing);
     if (keyword_mayname(filter, looked_up, name.n - name.closing)) return -1;
     long long lines = 0;
-    size_t at = settings.html5tags ? scan_to(p, avail, kGtQuotes, true, &lines) : scan_to(p, avail, kGt, true, &lines);
-    if (at >= avail) return -1;  // no ">" here, or a control byte before it
+    if (!settings.html5tags) {
+        size_t at = scan_to(p, avail, kGt, true, &lines);
+        if (at >= avail) return -1;  // no ">" here, or a control byte before it
+        g_line += lines;
+        infile_skip(at + 1);
+        return name.closing * TOK_CLOSING;
+    }
+    size_t at = scan_to(p, avail, kGtQuotes, true, &lines);
+    if (at >= avail) return -1;
     if (p[at] != '>') {
         // Under html5tags a quote may hide a ">": the tag ends where the
         // tokenizer's states end it, read from the name's end as the
