@@ -34,11 +34,11 @@ bool same(const char* a, const char* lower, size_t n)
 
 FirstBytes::FirstBytes()
 {
-    for (uint32_t& b : second) b = 0;
+    for (uint8_t& b : bits) b = 0;
     for (const Name& n : kNames) {
-        uint32_t bit = 1u << (n.name[1] - 'a');
-        second[static_cast<unsigned char>(n.name[0])] |= bit;
-        second[static_cast<unsigned char>(n.name[0] - 32)] |= bit;
+        unsigned k = (static_cast<unsigned>(n.name[0] - 'a') * 26 + static_cast<unsigned>(n.name[1] - 'a')) * 26 +
+                     static_cast<unsigned>(n.name[2] - 'a');
+        bits[k / 8] = static_cast<uint8_t>(bits[k / 8] | 1u << (k % 8));
     }
 }
 const FirstBytes kFirst;

@@ -16,9 +16,10 @@ enum RawKind {
 };
 
 namespace rawtext_detail {
-// The letters (a to z) that may follow each first byte of a name.
+// The names' first three letters (any case), as a bit for each of the
+// 26 x 26 x 26 possible ones: every name here has three.
 struct FirstBytes {
-    uint32_t second[256];
+    uint8_t bits[26 * 26 * 26 / 8 + 1];
     FirstBytes();
 };
 extern const FirstBytes kFirst;
@@ -28,9 +29,14 @@ int kind(const char* name);
 // The kind of the element an opening tag of this name begins.
 inline int rawtext_kind(const char* name)
 {
-    uint32_t second = rawtext_detail::kFirst.second[static_cast<unsigned char>(name[0])];
-    unsigned letter = (static_cast<unsigned char>(name[1]) | 0x20u) - 'a';
-    if (letter >= 26 || !(second >> letter & 1)) return RAW_NONE;
+    unsigned a = (static_cast<unsigned char>(name[0]) | 0x20u) - 'a';
+    if (a >= 26) return RAW_NONE;
+    unsigned b = (static_cast<unsigned char>(name[1]) | 0x20u) - 'a';
+    if (b >= 26) return RAW_NONE;
+    unsigned c = (static_cast<unsigned char>(name[2]) | 0x20u) - 'a';
+    if (c >= 26) return RAW_NONE;
+    unsigned k = (a * 26 + b) * 26 + c;
+    if (!(rawtext_detail::kFirst.bits[k / 8] >> (k % 8) & 1)) return RAW_NONE;
     return rawtext_detail::kind(name);
 }
 
