@@ -191,7 +191,8 @@ void write_decl5(int i, int d, const ImageEntry& e)
     }
     g_written[i] = h;
     write_frame(i, e, frame_pixels(e, h));
-    ddlout_directf("PICTURE_%03d={picture\n{data \"%s\"\n%zu\n", i, format == PICFMT_GIF ? "gif" : "jpeg", n);
+    ddlout_directf("PICTURE_%03d={picture\n{data \"%s\"\n%lld\n", i, format == PICFMT_GIF ? "gif" : "jpeg",
+                   static_cast<long long>(n));
     picture_writebytes(p, n);
     ddlout_direct("\"\n}\n}\n");
 }
