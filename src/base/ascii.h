@@ -2,6 +2,8 @@
 // and for every byte (bytes from 128 on are in no class).
 #pragma once
 
+#include <string>
+
 inline bool ascii_isdigit(int c) { return c >= '0' && c <= '9'; }
 inline bool ascii_isalpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline bool ascii_isalnum(int c) { return ascii_isalpha(c) || ascii_isdigit(c); }
@@ -11,3 +13,9 @@ inline bool ascii_ishex(int c) { return ascii_isdigit(c) || (c >= 'a' && c <= 'f
 inline bool ascii_isspace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline int ascii_lower(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+// The text with the letters A to Z made lower case.
+inline std::string ascii_lowered(std::string s)
+{
+    for (char& c : s) c = ascii_lower(c);
+    return s;
+}

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/ascii.h"
+
 namespace {
 
 // The HTML standard's rendering section, for the tags this program knows:
@@ -74,14 +76,6 @@ const CssDefault kDefaults[] = {
     {"xmp", 0, 0, 0, 0, 0, 1, -1, 1, 0},
 };
 
-std::string lowered(const std::string& s)
-{
-    std::string out = s;
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return out;
-}
-
 // The value's tokens without white space.
 std::vector<const CssToken*> words(const std::vector<CssToken>& v)
 {
@@ -91,7 +85,7 @@ std::vector<const CssToken*> words(const std::vector<CssToken>& v)
     return out;
 }
 
-bool ident_is(const CssToken* t, const char* w) { return t->type == CSS_IDENT && lowered(t->text) == w; }
+bool ident_is(const CssToken* t, const char* w) { return t->type == CSS_IDENT && ascii_lowered(t->text) == w; }
 
 int bolder(int w) { return w < 350 ? 400 : w < 550 ? 700 : 900; }
 int lighter(int w) { return w < 550 ? 100 : w < 750 ? 400 : 700; }
@@ -103,7 +97,7 @@ bool weight_of(const CssToken* t, int parent, int* out)
         return true;
     }
     if (t->type != CSS_IDENT) return false;
-    std::string w = lowered(t->text);
+    std::string w = ascii_lowered(t->text);
     if (w == "normal")
         *out = 400;
     else if (w == "bold")
@@ -125,7 +119,7 @@ bool size_of(const CssToken* t, double parent, double root, double* out)
             double px;
         } kKeys[] = {{"xx-small", 9}, {"x-small", 10}, {"small", 13},    {"medium", 16},
                      {"large", 18},   {"x-large", 24}, {"xx-large", 32}, {"xxx-large", 48}};
-        std::string w = lowered(t->text);
+        std::string w = ascii_lowered(t->text);
         for (const auto& k : kKeys)
             if (w == k.name) {
                 *out = k.px;
@@ -149,7 +143,7 @@ bool size_of(const CssToken* t, double parent, double root, double* out)
         return true;
     }
     if (t->type != CSS_DIMENSION) return false;
-    std::string u = lowered(t->text);
+    std::string u = ascii_lowered(t->text);
     double f = u == "px"                ? 1
                : u == "pt"              ? 4.0 / 3
                : u == "pc"              ? 16
@@ -237,11 +231,11 @@ bool css_colour(const std::vector<CssToken>& value, CssColour* out)
     }
     if (t->type == CSS_IDENT && w.size() == 1) {
         out->set = true;
-        out->name = lowered(t->text);
+        out->name = ascii_lowered(t->text);
         return true;
     }
     if (t->type != CSS_FUNCTION) return false;
-    std::string f = lowered(t->text);
+    std::string f = ascii_lowered(t->text);
     // The arguments, commas and "/" aside.
     std::vector<const CssToken*> a;
     for (size_t i = 1; i < w.size(); ++i) {
@@ -256,7 +250,7 @@ bool css_colour(const std::vector<CssToken>& value, CssColour* out)
         double h;
         if (a[0]->type == CSS_NUMBER)
             h = a[0]->number;
-        else if (a[0]->type == CSS_DIMENSION && lowered(a[0]->text) == "deg")
+        else if (a[0]->type == CSS_DIMENSION && ascii_lowered(a[0]->text) == "deg")
             h = a[0]->number;
         else
             return false;
@@ -290,7 +284,7 @@ struct Apply {
     bool keyword(const std::string& p, const std::vector<const CssToken*>& w)
     {
         if (w.size() != 1 || w[0]->type != CSS_IDENT) return false;
-        std::string k = lowered(w[0]->text);
+        std::string k = ascii_lowered(w[0]->text);
         bool inherited = p != "display" && p != "text-decoration" && p != "text-decoration-line";
         bool from_parent = k == "inherit" || (k == "unset" && inherited);
         if (!from_parent && k != "initial" && k != "unset") return false;
@@ -380,7 +374,7 @@ struct Apply {
             double v;
             if (w.size() == 1 && size_of(t, parent.size, root, &v)) l.size = v;
         } else if (p == "text-align") {
-            std::string a = lowered(t->text);
+            std::string a = ascii_lowered(t->text);
             if (t->type != CSS_IDENT) return;
             if (a == "left" || a == "-webkit-left")
                 l.align = CSS_ALIGN_LEFT;

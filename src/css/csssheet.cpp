@@ -2,20 +2,13 @@
 
 #include <utility>
 
+#include "base/ascii.h"
+
 namespace {
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-std::string lowered(const std::string& s)
-{
-    std::string out = s;
-    for (char& c : out) c = lower(c);
-    return out;
-}
 
 bool is(const CssToken& t, CssTokenType type) { return t.type == type; }
 bool is_delim(const CssToken& t, char c) { return t.type == CSS_DELIM && t.text[0] == c; }
-bool is_ident(const CssToken& t, const char* word) { return t.type == CSS_IDENT && lowered(t.text) == word; }
+bool is_ident(const CssToken& t, const char* word) { return t.type == CSS_IDENT && ascii_lowered(t.text) == word; }
 
 // The end of the block or function that opens at `i` (the index just past
 // its closing token), or `to` when it does not close.
@@ -46,7 +39,7 @@ bool media_length(const CssToken& t, double* px)
         return true;
     }
     if (t.type != CSS_DIMENSION) return false;
-    std::string u = lowered(t.text);
+    std::string u = ascii_lowered(t.text);
     double f = u == "px"                 ? 1
                : u == "em" || u == "rem" ? 16
                : u == "pt"               ? 4.0 / 3
@@ -63,7 +56,7 @@ bool media_feature(const std::vector<CssToken>& t, size_t from, size_t to)
 {
     size_t i = skip_white(t, from, to);
     if (i >= to || !is(t[i], CSS_IDENT)) return false;
-    std::string name = lowered(t[i].text);
+    std::string name = ascii_lowered(t[i].text);
     i = skip_white(t, i + 1, to);
     if (i >= to) return name == "color" || name == "width" || name == "height";  // (color) and the like
     if (!is(t[i], CSS_COLON)) return false;
@@ -99,7 +92,7 @@ bool media_query(const std::vector<CssToken>& t, size_t from, size_t to)
     bool match = true;
     bool need_and = false;
     if (i < to && is(t[i], CSS_IDENT)) {
-        std::string type = lowered(t[i].text);
+        std::string type = ascii_lowered(t[i].text);
         match = type == "all" || type == "screen";
         need_and = true;
         i = skip_white(t, i + 1, to);
@@ -147,13 +140,13 @@ uint32_t add_specificity(uint32_t s, int shift)
 
 // One simple selector at t[*i] (not a combinator); false when not
 // understood.
-bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, CssSimple* out, uint32_t* spec)
+bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, CssSimple* out, uint32_t* specificity)
 {
     const CssToken& k = t[*i];
     if (k.type == CSS_IDENT) {
         out->kind = CssSimple::TYPE;
-        out->name = lowered(k.text);
-        *spec = add_specificity(*spec, 0);
+        out->name = ascii_lowered(k.text);
+        *specificity = add_specificity(*specificity, 0);
         ++*i;
         return true;
     }
@@ -166,7 +159,7 @@ bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, C
         if (!k.idhash) return false;
         out->kind = CssSimple::ID;
         out->name = k.text;
-        *spec = add_specificity(*spec, 16);
+        *specificity = add_specificity(*specificity, 16);
         ++*i;
         return true;
     }
@@ -174,7 +167,7 @@ bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, C
         if (*i + 1 >= to || t[*i + 1].type != CSS_IDENT) return false;
         out->kind = CssSimple::CLASS;
         out->name = t[*i + 1].text;
-        *spec = add_specificity(*spec, 8);
+        *specificity = add_specificity(*specificity, 8);
         *i += 2;
         return true;
     }
@@ -183,7 +176,7 @@ bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, C
         size_t j = skip_white(t, *i + 1, end - 1);
         if (j >= end - 1 || t[j].type != CSS_IDENT) return false;
         out->kind = CssSimple::ATTR;
-        out->name = lowered(t[j].text);
+        out->name = ascii_lowered(t[j].text);
         j = skip_white(t, j + 1, end - 1);
         if (j < end - 1) {
             char op = '=';
@@ -197,12 +190,13 @@ bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, C
             out->op = op;
             out->value = t[j].text;
             j = skip_white(t, j + 1, end - 1);
-            if (j < end - 1 && t[j].type == CSS_IDENT && (lowered(t[j].text) == "i" || lowered(t[j].text) == "s"))
+            if (j < end - 1 && t[j].type == CSS_IDENT &&
+                (ascii_lowered(t[j].text) == "i" || ascii_lowered(t[j].text) == "s"))
                 j = skip_white(t, j + 1, end - 1);
             if (j != end - 1) return false;
         }
         if (t[end - 1].type != CSS_RBRACKET) return false;
-        *spec = add_specificity(*spec, 8);
+        *specificity = add_specificity(*specificity, 8);
         *i = end;
         return true;
     }
@@ -211,18 +205,18 @@ bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, C
     bool element = j < to && t[j].type == CSS_COLON;
     if (element) ++j;
     if (j >= to) return false;
-    std::string name = lowered(t[j].text);
+    std::string name = ascii_lowered(t[j].text);
     if (t[j].type == CSS_FUNCTION) {
         size_t end = block_end(t, j, to);
         if (element || name != "not" || in_not) return false;
         size_t a = skip_white(t, j + 1, end - 1);
         CssSimple inner;
-        uint32_t inner_spec = 0;
-        if (a >= end - 1 || !simple(t, &a, end - 1, true, &inner, &inner_spec)) return false;
+        uint32_t inner_specificity = 0;
+        if (a >= end - 1 || !simple(t, &a, end - 1, true, &inner, &inner_specificity)) return false;
         if (skip_white(t, a, end - 1) != end - 1 || t[end - 1].type != CSS_RPAREN) return false;
         *out = inner;
         out->negated = true;
-        *spec += inner_spec;
+        *specificity += inner_specificity;
         *i = end;
         return true;
     }
@@ -245,7 +239,7 @@ bool simple(const std::vector<CssToken>& t, size_t* i, size_t to, bool in_not, C
         known = true;
     }
     if (!known) return false;
-    *spec = add_specificity(*spec, element ? 0 : 8);
+    *specificity = add_specificity(*specificity, element ? 0 : 8);
     *i = j + 1;
     return true;
 }
@@ -350,7 +344,7 @@ private:
         size_t end = to;
         while (end > i && t_[end - 1].type == CSS_WHITESPACE) --end;
         CssDeclaration d;
-        d.property = lowered(t_[from].text);
+        d.property = ascii_lowered(t_[from].text);
         // "!important" at the end.
         size_t k = end;
         if (k > i && is_ident(t_[k - 1], "important")) {
@@ -368,7 +362,7 @@ private:
 
     size_t at_rule(size_t i, size_t to)
     {
-        std::string name = lowered(t_[i].text);
+        std::string name = ascii_lowered(t_[i].text);
         size_t j = i + 1;
         while (j < to && t_[j].type != CSS_SEMICOLON && t_[j].type != CSS_LBRACE) {
             CssTokenType k = t_[j].type;

@@ -48,6 +48,27 @@ ElementStack::ElementStack()
 
 bool ElementStack::is_void(const std::string& name) { return in(name, kVoid); }
 
+void ElementStack::drop_void()
+{
+    if (!void_top_) return;
+    lastchild_[stack_.open.size() - 1] = std::move(stack_.open.back());
+    stack_.open.pop_back();
+    stack_.before.pop_back();
+    void_top_ = false;
+}
+
+const CssStack& ElementStack::with_void(CssElement e)
+{
+    drop_void();
+    size_t level = stack_.open.size();
+    e.first_child = !haschild_[level];
+    haschild_[level] = true;
+    stack_.before.push_back(e.first_child ? nullptr : &lastchild_[level]);
+    stack_.open.push_back(std::move(e));
+    void_top_ = true;
+    return stack_;
+}
+
 void ElementStack::pop()
 {
     if (overflow_) {
@@ -82,6 +103,7 @@ size_t ElementStack::close_to(const char* const* names, const char* const* stops
 
 size_t ElementStack::open(CssElement e)
 {
+    drop_void();
     size_t closed = 0;
     const std::string& n = e.name;
     if (in(n, kClosesP)) closed += close_to(kP, kButtonScope);
@@ -117,6 +139,7 @@ size_t ElementStack::open(CssElement e)
 
 size_t ElementStack::close(const std::string& name)
 {
+    drop_void();
     if (overflow_) {
         // An element past the limit: its end closes it, whichever it is.
         --overflow_;

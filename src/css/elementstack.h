@@ -32,6 +32,10 @@ public:
 
     // The stack to match the element just opened against.
     const CssStack& match_stack() const { return stack_; }
+    // The same for a void element just given to open(), which is never
+    // open: it stands on the stack, as its parent's child, until the next
+    // start or end tag.
+    const CssStack& with_void(CssElement e);
     // The looks of the innermost element kept (the root's when empty).
     const CssLooks& looks() const { return looks_.empty() ? root_ : looks_.back(); }
     // The looks of the parent of the element just opened.
@@ -40,7 +44,7 @@ public:
     {
         if (!looks_.empty() && !overflow_) looks_.back() = l;
     }
-    size_t depth() const { return stack_.open.size() + overflow_; }
+    size_t depth() const { return stack_.open.size() + overflow_ - (void_top_ ? 1 : 0); }
     // Whether the element just opened was kept (false past the limit and
     // for void elements).
     bool kept() const { return kept_; }
@@ -49,6 +53,7 @@ public:
 
 private:
     void pop();
+    void drop_void();
     // Closes the innermost open element named `name` when it is open
     // above any of `stops`; returns the count closed.
     size_t close_to(const char* const* names, const char* const* stops);
@@ -60,4 +65,5 @@ private:
     CssLooks root_;
     size_t overflow_ = 0;
     bool kept_ = false;
+    bool void_top_ = false;  // the top of stack_ is a void element, for matching
 };

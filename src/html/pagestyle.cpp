@@ -13,6 +13,7 @@
 #include "markup/rawtext.h"
 #include "markup/tagreader.h"
 #include "resources/config.h"
+#include "base/ascii.h"
 
 bool g_pagestyle_rules = false;
 
@@ -56,10 +57,8 @@ bool left_out_elsewhere(const std::string& n)
 
 std::string pagestyle_tagname()
 {
-    std::string n = g_tag.name;
+    std::string n = ascii_lowered(g_tag.name);
     if (n.size() > 1 && n.back() == '/') n.pop_back();
-    for (char& c : n)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     return n;
 }
 
@@ -106,17 +105,12 @@ bool pagestyle_hides()
     bool hidden = g_tag.paramlen > 0 && attr_has("hidden");
     const std::string* style = g_tag.paramlen > 0 ? attr_value("style") : nullptr;
     uint32_t block = style ? g_sheet->read_inline(style->data(), style->size()) : UINT32_MAX;
-    CssLooks parent = g_stack->looks();
-    CssStack one;
     const CssStack* stack;
     bool is_void = ElementStack::is_void(name);
     g_stack->open(e);
+    CssLooks parent = g_stack->looks();  // after the end tags the start tag implies
     if (is_void) {
-        // A void element is never open: it is matched on a stack of its own.
-        one = g_stack->match_stack();
-        one.open.push_back(e);
-        one.before.push_back(nullptr);
-        stack = &one;
+        stack = &g_stack->with_void(std::move(e));
     } else {
         if (!g_stack->kept()) return false;  // past the depth limit: the deepest one's looks
         parent = g_stack->parent_looks();

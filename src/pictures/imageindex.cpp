@@ -523,41 +523,53 @@ void image_release()
     g_ascending = true;
 }
 
-int image_addentry(const char* src, const char* leaf, unsigned size, long long offset, bool cut)
+namespace {
+
+// The number of the entry about to be added, with room for it.
+int next_entry()
 {
-    int k = g_count + 1;
     // Registered before the first claim, so that a failed growth still
     // releases what was claimed.
     if (!g_handler) {
         std::atexit(image_release);
         g_handler = true;
     }
+    int k = g_count + 1;
     make_room(k);
-    std::string s = src ? src : "";
-    std::string l = leaf ? leaf : "";
-    if (s.size() > kPathLimit) s.resize(kPathLimit);
-    if (l.size() > kLeafLimit) l.resize(kLeafLimit);
+    if (g_folders.empty()) g_folders.assign(1, std::string());
+    return k;
+}
 
+// Entry k made the tag at `offset` (with its size) showing `picture`.
+int add_tag(int k, long long offset, unsigned size, uint32_t picture)
+{
     ImageTag& t = g_tags[k];
     t.offset = offset;
     t.size = size;
     t.unreadable = 0;
-    if (g_folders.empty()) g_folders.assign(1, std::string());
-    t.picture = picture_of(s, l, k, cut) & 0x7FFFFFFF;
+    t.picture = picture & 0x7FFFFFFF;
     if (k > 1 && offset <= g_tags[k - 1].offset) g_ascending = false;
     g_count = k;
     return k;
 }
 
+}  // namespace
+
+int image_addentry(const char* src, const char* leaf, unsigned size, long long offset, bool cut)
+{
+    int k = next_entry();
+    std::string s = src ? src : "";
+    std::string l = leaf ? leaf : "";
+    if (s.size() > kPathLimit) s.resize(kPathLimit);
+    if (l.size() > kLeafLimit) l.resize(kLeafLimit);
+    // The tag's record is written once its picture is found.
+    uint32_t picture = picture_of(s, l, k, cut);
+    return add_tag(k, offset, size, picture);
+}
+
 int image_adddata(const std::string& bytes, const char* leaf, unsigned size, long long offset)
 {
-    int k = g_count + 1;
-    if (!g_handler) {
-        std::atexit(image_release);
-        g_handler = true;
-    }
-    make_room(k);
-    if (g_folders.empty()) g_folders.assign(1, std::string());
+    int k = next_entry();
     std::string l = leaf ? leaf : "";
     if (l.size() > kLeafLimit) l.resize(kLeafLimit);
     Picture p;
@@ -575,14 +587,7 @@ int image_adddata(const std::string& bytes, const char* leaf, unsigned size, lon
     p.type = static_cast<uint8_t>(type_of(info.header));
     g_pictures.push_back(p);
     g_data[at] = bytes;
-    ImageTag& t = g_tags[k];
-    t.offset = offset;
-    t.size = size;
-    t.unreadable = 0;
-    t.picture = at & 0x7FFFFFFF;
-    if (k > 1 && offset <= g_tags[k - 1].offset) g_ascending = false;
-    g_count = k;
-    return k;
+    return add_tag(k, offset, size, at);
 }
 
 void image_index()

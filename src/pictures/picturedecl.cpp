@@ -91,31 +91,31 @@ int loss_of(const char* reason)
     return LOSS_FORMAT;
 }
 
-// The file's bytes; a reason when it cannot be had.
-const char* read_file(int i, const ImageEntry& e, std::vector<unsigned char>* bytes)
+// The file's bytes; the loss (LOSS_NONE when they were read).
+int read_file(int i, const ImageEntry& e, std::vector<unsigned char>* bytes)
 {
     PageFile f;
     PageFileResult r = pagefile_open(e.path, &f);
-    if (r != PAGEFILE_OPENED) return r == PAGEFILE_OUTSIDE ? "outside" : "not found";
+    if (r != PAGEFILE_OPENED) return r == PAGEFILE_OUTSIDE ? LOSS_OUTSIDE : LOSS_NOTFOUND;
     PlatformFileId first;
     long long size = image_fileid(i, &first) && first == f.id ? file_size(f.file) : -1;
-    const char* reason = nullptr;
+    int loss = LOSS_NONE;
     if (size < 0) {
-        reason = "not found";  // another file than the one looked at
+        loss = LOSS_NOTFOUND;  // another file than the one looked at
     } else if (static_cast<unsigned long long>(size) > kPictureMaxMemory) {
-        reason = "too large";
+        loss = LOSS_TOOLARGE;
     } else {
         try {
             bytes->resize(static_cast<size_t>(size));
             if (platform_seek(f.file, 0, SEEK_SET) != 0 ||
                 std::fread(bytes->data(), 1, bytes->size(), f.file) != bytes->size())
-                reason = "damaged";
+                loss = LOSS_DAMAGED;
         } catch (const std::bad_alloc&) {
-            reason = "too large";
+            loss = LOSS_TOOLARGE;
         }
     }
     std::fclose(f.file);
-    return reason;
+    return loss;
 }
 
 void refuse(int i, int loss, PictureFormat format)
@@ -150,10 +150,8 @@ void write_decl5(int i, int d, const ImageEntry& e)
         p = reinterpret_cast<const unsigned char*>(data->data());
         n = data->size();
     } else {
-        if (const char* why = read_file(i, e, &file)) {
-            image_setloss(i, std::strcmp(why, "outside") == 0     ? LOSS_OUTSIDE
-                             : std::strcmp(why, "not found") == 0 ? LOSS_NOTFOUND
-                                                                  : loss_of(why));
+        if (int loss = read_file(i, e, &file)) {
+            image_setloss(i, loss);
             return;
         }
         p = file.data();

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ascii.h"
 #include "base/pagefiles.h"
 #include "markup/attrreader.h"
 #include "pictures/picturedecode.h"
@@ -38,7 +39,7 @@ bool type_read(const std::string& type)
     std::string t;
     for (char c : type) {
         if (c == ';' || c == ' ') break;
-        t.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+        t.push_back(ascii_lower(c));
     }
     if (t.empty() || t == "image/gif" || t == "image/jpeg" || t == "image/jpg" || t == "image/pjpeg") return true;
     if (t == "image/png" || t == "image/apng") return picturedecode_readable(PICFMT_PNG);
@@ -151,8 +152,7 @@ std::string picturepick_leaf(const std::string& name)
 {
     size_t at = name.find_last_of("/\\");
     std::string leaf = at == std::string::npos ? name : name.substr(at + 1);
-    for (char& c : leaf)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    leaf = ascii_lowered(leaf);
     if (leaf.size() > 31) leaf.resize(31);
     return leaf;
 }

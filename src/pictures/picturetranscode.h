@@ -8,7 +8,7 @@
 // - A PNG or WebP is decoded and becomes what pictureconvert_choose says: a
 //   GIF (with transparency) of its exact colours, or a JPEG laid over white.
 // - Without giflib a GIF, and without libjpeg a JPEG that may be embedded,
-//   go in unchecked, as they always did; a JPEG that needs re-encoding is
+//   go in unchecked, having nothing to check them; a JPEG that needs re-encoding is
 //   then "not GIF or JPEG", as is a PNG or WebP without its library.
 //   Without giflib a picture that would become a GIF becomes a JPEG over
 //   white; without libjpeg one that must become a JPEG is "not GIF or JPEG".
